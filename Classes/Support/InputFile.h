@@ -1,0 +1,26 @@
+#pragma once
+// Reads a text file line by line. The stream is shared by every object of
+// the class: one input file for the whole process at a time, closed when
+// any object is destroyed.
+
+#include "QM_ErrorReport.h"
+
+class InputFileClass : public QM_ErrorReport {
+ public:
+  InputFileClass();
+  ~InputFileClass();
+  InputFileClass(const InputFileClass&) = delete;
+  InputFileClass& operator=(const InputFileClass&) = delete;
+
+  bool OpenInputFile(const char* fileName);
+  // Next line of at most 1023 characters into a buffer of at least 1024;
+  // false at the end of the file.
+  bool ReadFromInputFile(char* buffer);
+
+  static constexpr int kNameSize = 1024;
+  static constexpr int kLineSize = 1024;
+  static constexpr int kNotOpenedCode = 54895682;
+
+ private:
+  char m_fileName[kNameSize];
+};

@@ -1,0 +1,79 @@
+# Build rules shared by every target of the station.
+
+# Compiler settings every target gets: C++17, warnings as errors, and the
+# sanitizer or fuzzer instrumentation when the build asks for it.
+function(tavrion_configure_target target)
+  target_compile_features(${target} PUBLIC cxx_std_17)
+  set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor -Wcast-align
+    -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wno-format-nonliteral)
+  if(TAVRION_SANITIZE)
+    target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+  if(TAVRION_FUZZ)
+    target_compile_options(${target} PUBLIC -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# One static library per source folder: every .cpp of the folder, headers
+# found from the folder itself.
+#   tavrion_library(<name> [DEPS <targets...>] [SOURCES <files...>])
+function(tavrion_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  if(ARG_SOURCES)
+    set(sources ${ARG_SOURCES})
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  tavrion_configure_target(${name})
+endfunction()
+
+# A program of the station or its tools, landing in <build>/bin.
+#   tavrion_executable(<name> SOURCES <files...> [DEPS <targets...>])
+function(tavrion_executable name)
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  tavrion_configure_target(${name})
+endfunction()
+
+# A GoogleTest executable whose tests are registered with CTest under a label.
+#   tavrion_test(<name> LABEL <label> SOURCES <files...> [DEPS <targets...>] [NO_MAIN])
+function(tavrion_test name)
+  cmake_parse_arguments(ARG "NO_MAIN" "LABEL" "DEPS;SOURCES" ${ARGN})
+  if(TAVRION_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  if(ARG_NO_MAIN)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock)
+  else()
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  endif()
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
+  tavrion_configure_target(${name})
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS ${ARG_LABEL}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 30)
+endfunction()
+
+# A libFuzzer target, built only in the fuzz build (clang).
+#   tavrion_fuzz_target(<name> SOURCES <files...> [DEPS <targets...>])
+function(tavrion_fuzz_target name)
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  if(NOT TAVRION_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  tavrion_configure_target(${name})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_property(GLOBAL APPEND PROPERTY TAVRION_FUZZ_TARGETS ${name})
+endfunction()
