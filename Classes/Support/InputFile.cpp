@@ -1,0 +1,57 @@
+#include "InputFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "TextFunctions.h"
+
+namespace {
+
+// One input stream for the whole process.
+std::FILE* s_stream = nullptr;
+bool s_open = false;
+
+}  // namespace
+
+InputFileClass::InputFileClass() : m_fileName{} {}
+
+InputFileClass::~InputFileClass() {
+  if (s_open) {
+    std::fclose(s_stream);
+    s_stream = nullptr;
+    s_open = false;
+  }
+}
+
+bool InputFileClass::OpenInputFile(const char* fileName) {
+  SafeCopy(m_fileName, fileName != nullptr ? fileName : "", kNameSize);
+  if (m_fileName[0] == '\0') {
+    SetError("InputFileClass::OpenInputFile", "No valid File name given :>", m_fileName);
+    return false;
+  }
+  // A stream still open from an earlier object is closed first: one input
+  // file at a time, and never a leaked handle.
+  if (s_open) {
+    std::fclose(s_stream);
+    s_stream = nullptr;
+    s_open = false;
+  }
+  s_stream = std::fopen(m_fileName, "r");
+  if (s_stream == nullptr) {
+    SetError("InputFileClass::OpenInputFile", std::strerror(errno), m_fileName);
+    return false;
+  }
+  s_open = true;
+  return true;
+}
+
+bool InputFileClass::ReadFromInputFile(char* buffer) {
+  if (!s_open) {
+    SetErrorOnce("InputFileClass::ReadFromInputFile", "Trying to read before file is opened",
+                 m_fileName, kNotOpenedCode);
+    return false;
+  }
+  if (buffer == nullptr) return false;
+  return std::fgets(buffer, kLineSize, s_stream) != nullptr;
+}
