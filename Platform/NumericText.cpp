@@ -1,9 +1,10 @@
 #include "NumericText.h"
 
+#include <locale.h>
+
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
 
 namespace Platform {
 namespace {

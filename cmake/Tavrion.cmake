@@ -7,7 +7,7 @@ function(tavrion_configure_target target)
   set_target_properties(${target} PROPERTIES CXX_EXTENSIONS OFF)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor -Wcast-align
-    -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wno-format-nonliteral)
+    -Woverloaded-virtual -Wformat=2 -Wno-format-nonliteral)
   if(TAVRION_SANITIZE)
     target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)

@@ -39,16 +39,28 @@ void ConfigControl::RegisterRevision(const char* revision) {
   if (count > revisionToken) SafeCopy(fields.revision, tokens[revisionToken], kRevisionSize);
 }
 
-int ConfigControl::RegisterClassName(const char* /*displayName*/) { return 0; }
+int ConfigControl::RegisterClassName(const char* /*displayName*/) {
+  return 0;
+}
 
 void ConfigControl::EndClassRegistration() {}
 
-const char* ConfigControl::GetComponent() { return Registry().component; }
-const char* ConfigControl::GetPartNumber() { return Registry().partNumber; }
-const char* ConfigControl::GetFileName() { return Registry().fileName; }
-const char* ConfigControl::GetRevision() { return Registry().revision; }
+const char* ConfigControl::GetComponent() {
+  return Registry().component;
+}
+const char* ConfigControl::GetPartNumber() {
+  return Registry().partNumber;
+}
+const char* ConfigControl::GetFileName() {
+  return Registry().fileName;
+}
+const char* ConfigControl::GetRevision() {
+  return Registry().revision;
+}
 
-void ConfigControl::Clear() { Registry() = RegistryFields{}; }
+void ConfigControl::Clear() {
+  Registry() = RegistryFields{};
+}
 
 void RegisterClassOnce(bool& registered, const char* displayName,
                        std::initializer_list<const char*> revisions) {
@@ -60,4 +72,6 @@ void RegisterClassOnce(bool& registered, const char* displayName,
 }
 
 // The registry's own revision, kept with the unit as every unit keeps one.
-const char* ConfigControlRevision() { return kConfigControlRevision; }
+const char* ConfigControlRevision() {
+  return kConfigControlRevision;
+}

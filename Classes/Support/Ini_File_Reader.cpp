@@ -15,7 +15,9 @@ constexpr std::size_t kMaxKeyLength = 1021;
 
 Ini_File_Reader::Ini_File_Reader() : m_valueBuffer{}, m_lineBuffer{}, m_file(nullptr) {}
 
-Ini_File_Reader::~Ini_File_Reader() { delete m_file; }
+Ini_File_Reader::~Ini_File_Reader() {
+  delete m_file;
+}
 
 bool Ini_File_Reader::OpenFile(const std::string& fileName) {
   m_fileName = fileName;

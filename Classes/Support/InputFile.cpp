@@ -53,5 +53,7 @@ bool InputFileClass::ReadFromInputFile(char* buffer) {
     return false;
   }
   if (buffer == nullptr) return false;
-  return std::fgets(buffer, kLineSize, s_stream) != nullptr;
+  if (std::fgets(buffer, kLineSize, s_stream) == nullptr) return false;
+  TextModeLineEnd(buffer);
+  return true;
 }

@@ -16,11 +16,17 @@ std::string CutPart(const char* part) {
 
 QM_ErrorReport::QM_ErrorReport() : m_textCopy{}, m_reportedCodes{}, m_numberOfCodes(0) {}
 
-QM_ErrorReport::~QM_ErrorReport() { m_message.clear(); }
+QM_ErrorReport::~QM_ErrorReport() {
+  m_message.clear();
+}
 
-void QM_ErrorReport::SetError(const char* text) { m_message = text != nullptr ? text : ""; }
+void QM_ErrorReport::SetError(const char* text) {
+  m_message = text != nullptr ? text : "";
+}
 
-void QM_ErrorReport::SetError(const std::string& text) { m_message = text; }
+void QM_ErrorReport::SetError(const std::string& text) {
+  m_message = text;
+}
 
 void QM_ErrorReport::SetError(const char* function, const char* message) {
   m_message = CutPart(function) + "\n" + CutPart(message);

@@ -18,8 +18,7 @@ class QM_ErrorReport {
   void SetError(const char* function, const char* message);
   void SetError(const char* function, const char* message, const char* text);
   // The three-part SetError, unless this object already reported the code.
-  void SetErrorOnce(const char* function, const char* message, const char* text,
-                    std::int32_t code);
+  void SetErrorOnce(const char* function, const char* message, const char* text, std::int32_t code);
   // Remembers the code; true when it was remembered before. Once 50 codes
   // are held, always false, so every later report gets through.
   bool AlreadyReported(std::int32_t code);
@@ -27,6 +26,8 @@ class QM_ErrorReport {
   // The current text cut to 255 characters; valid until the next call on
   // this object or its destruction.
   const char* GetErrorText();
+  // Length of the whole current text, before the 255-character cut.
+  std::size_t GetMessageLength() const { return m_message.size(); }
 
   static constexpr int kTextCopySize = 256;
   static constexpr int kMaxCodes = 50;

@@ -34,7 +34,9 @@ SettingsFileClass::SettingsFileClass(const char* fileName, int mode)
 SettingsFileClass::SettingsFileClass(const std::string& fileName, int mode)
     : SettingsFileClass(fileName.c_str(), mode) {}
 
-SettingsFileClass::~SettingsFileClass() { CloseFile(); }
+SettingsFileClass::~SettingsFileClass() {
+  CloseFile();
+}
 
 void SettingsFileClass::Open(const char* fileName, int mode) {
   RegisterClassOnce(s_registered, "SettingsFileClass", {kHeaderRevision, kSourceRevision});
@@ -78,6 +80,7 @@ bool SettingsFileClass::ReadFromSettingsFile(char* buffer, int size) {
     SafeCopy(buffer, "", size);
     return false;
   }
+  TextModeLineEnd(m_readBuffer);
   SafeCopy(buffer, m_readBuffer, size);
   return true;
 }

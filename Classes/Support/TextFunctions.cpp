@@ -33,7 +33,9 @@ int SafeFormat(char* buffer, int size, const char* format, ...) {
   return report;
 }
 
-char* CutAtNewline(char* text) { return CutAtChar(text, '\n'); }
+char* CutAtNewline(char* text) {
+  return CutAtChar(text, '\n');
+}
 
 char* CutAtChar(char* text, char character) {
   if (text == nullptr) return nullptr;
@@ -105,4 +107,16 @@ int Tokenise(char* text, const char* delimiters, char** tokens) {
   return TokeniseMax(text, delimiters, tokens, -1);
 }
 
-double TextToDouble(const char* text) { return Platform::AtofC(text); }
+char* TextModeLineEnd(char* line) {
+  if (line == nullptr) return nullptr;
+  std::size_t length = std::strlen(line);
+  if (length >= 2 && line[length - 2] == '\r' && line[length - 1] == '\n') {
+    line[length - 2] = '\n';
+    line[length - 1] = '\0';
+  }
+  return line;
+}
+
+double TextToDouble(const char* text) {
+  return Platform::AtofC(text);
+}

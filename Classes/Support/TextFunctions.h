@@ -41,5 +41,9 @@ int Tokenise(char* text, const char* delimiters, char** tokens);
 // maximum + 1 pointers (the slot at index maximum may be written).
 int TokeniseMax(char* text, const char* delimiters, char** tokens, int maximum);
 
+// In place: a line ending in CR-LF ends in LF alone, as a text-mode read of a
+// file written on Windows gives it.
+char* TextModeLineEnd(char* line);
+
 // atof that always reads "." as the decimal separator.
 double TextToDouble(const char* text);
