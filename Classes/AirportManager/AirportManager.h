@@ -1,0 +1,93 @@
+#pragma once
+// The airport table: per-airport ground-datum offsets for Google Earth, read
+// from "Offsets.dat", looked up by ICAO identifier, trimmed by the operator
+// and written back by Save.
+//
+// The table is process-wide: 20,000 record slots shared by every
+// AirportManager object. Records are appended at the count; the count stops
+// at 19,999, after which each further record read replaces the one in slot
+// 19,999 without being counted. Slots at and beyond the count are free
+// (empty ident and name, offset 0.0). Nothing clears the table.
+//
+// Use by the dialog:
+//   AirportManager m_airports;                          // member
+//   if (!m_airports.ReadOffsetsFile("Offsets.dat"))     // start-up, once
+//     show m_airports.GetErrorText(), caption "InitialiseAirportDataBase"
+//   if (m_airports.FindAirport(ident, record))          // reported airport changed
+//     index = m_airports.GetCurrentIndex(), offset = record.datumOffset
+//   m_airports.SetDatumOffset(index, newOffset);        // spin buttons
+//   m_airports.WriteOffsetsFile();                      // Save; nothing shown on false
+
+#include "AirportRecord.h"
+#include "QM_ErrorReport.h"
+
+inline constexpr char kAirportManagerHeaderRevision[] =
+    "%Z% QM-P-0001-02 QM2137 AirportManager.h $Revision: 1.1 $";
+
+class AirportManager : public QM_ErrorReport {
+ public:
+  static constexpr int kTableSize = 20000;     // slots 0 to 19,999
+  static constexpr int kCountLimit = 19999;    // the count never passes this
+  static constexpr int kLineSize = 1024;       // lines are read 1023 characters at a time
+  static constexpr int kExaminedLength = 255;  // characters of a line that are parsed
+
+  // The reader's and the writer's spelling of the offsets file and the
+  // backup's name. On Linux each is resolved ignoring letter case, so an
+  // existing "offsets.DAT" is the file read and rewritten.
+  static constexpr const char* kReadFileName = "Offsets.dat";
+  static constexpr const char* kWriteFileName = "Offsets.Dat";
+  static constexpr const char* kBackupFileName = "Offsets_old.Dat";
+
+  // Current index 0; registers the component once per process.
+  AirportManager();
+  ~AirportManager();
+  AirportManager(const AirportManager&) = delete;
+  AirportManager& operator=(const AirportManager&) = delete;
+
+  // Appends the records of the file to the table. The first line is skipped
+  // unread, ";" lines are comments, a line is split at runs of "|" and needs
+  // three fields: ident (first 4 characters), offset (decimal, "." always),
+  // name (one leading blank dropped, first 49 characters). True when the file
+  // was opened, even without any record; false with the input file's error
+  // text when it cannot be opened. The name is resolved ignoring case.
+  bool ReadOffsetsFile(const char* fileName);
+
+  // Looks the identifier up in every slot, free ones included, comparing with
+  // all blanks removed from both sides (case counts, the first 999 characters
+  // of the identifier count); the last matching slot wins. On a match the
+  // current index becomes that slot, `airport` receives a copy of it, true.
+  // No match: false, current index and `airport` untouched. An empty or
+  // all-blank identifier matches the free slots.
+  bool FindAirport(const char* ident, AirportRecord& airport);
+
+  // Copies slot `index` (0 to 19,999, counted or free); false for any other
+  // index, `airport` untouched.
+  bool GetAirport(int index, AirportRecord& airport) const;
+
+  // Slot of the airport FindAirport matched last; 0 until then.
+  int GetCurrentIndex() const { return m_currentIndex; }
+
+  // Number of counted records (0 to 19,999).
+  int GetNumberOfAirports() const;
+
+  // Stores the offset in slot `index` for 1 to 19,999. Slot 0 (the file's
+  // first airport) and any other index are left alone.
+  void SetDatumOffset(int index, double offset);
+
+  // Save: copies the offsets file to "Offsets_old.Dat" (failure ignored),
+  // then writes the three header lines and one "%s| %6.1f| %s\n" line per
+  // counted record into a new file beside it, flushes it to disk and renames
+  // it over the offsets file, so that the file always holds either the old or
+  // the new complete contents. `folder` is where the files live; empty means
+  // the working folder. False, with the failure in the error text, when the
+  // new contents could not be put in place (the old file is then untouched).
+  bool WriteOffsetsFile(const char* folder = "");
+
+  // Empties the process-wide table (tests and benchmarks only; the station
+  // never clears it).
+  static void ClearTable();
+
+ private:
+  int m_currentIndex;
+  char m_lineBuffer[kLineSize];
+};
