@@ -1,0 +1,64 @@
+#pragma once
+// Frame pacing on the user-interface thread. Run keeps the window's messages
+// flowing, one per pass and always before a frame, and calls Execute once
+// whenever a frame period has passed. It polls; it does not sleep between
+// frames. Everything Execute and the dispatched messages do runs inside Run,
+// and Stop called from there ends Run after the current pass.
+
+#include <cstdint>
+
+#include "Clock.h"
+#include "MessagePump.h"
+
+class RTLoop {
+ public:
+  static constexpr int kRunning = 0;
+  static constexpr int kPaused = 1;
+  static constexpr int kStopped = 2;
+  static constexpr int kMaxRate = 1000;
+  // The millisecond timer's period, whatever the rate asked for.
+  static constexpr std::int64_t kMillisecondPeriod = 16;
+  static constexpr int kFrameIndexCount = 16;
+
+  // `rate` frames a second, 1 to 1000; anything else runs at 1. Starts
+  // stopped. The clock and the pump must outlive the loop.
+  RTLoop(int rate, Platform::Clock& clock, Platform::MessagePump& pump);
+  // Virtual so that a loop deleted through this class ends its subclass too.
+  virtual ~RTLoop();
+  RTLoop(const RTLoop&) = delete;
+  RTLoop& operator=(const RTLoop&) = delete;
+
+  // Stopped becomes running; any other state is kept. True.
+  bool Start();
+  // Runs frames and messages while the state is running or paused.
+  void Run();
+  // Running or paused becomes stopped. True.
+  bool Stop();
+
+  // One due frame: `frameIndex` counts 0 to 15 and over again, `state` is the
+  // loop's state. This one does nothing and returns -1.
+  virtual int Execute(int frameIndex, int state);
+
+  int GetState() const { return m_state; }
+  int GetRate() const { return m_rate; }
+  bool UsesPerformanceCounter() const { return m_usesPerformanceCounter; }
+  std::int64_t GetFrequency() const { return m_frequency; }
+  std::int64_t GetPeriod() const { return m_period; }
+
+ private:
+  void Calibrate();
+  // The clock in use: counter ticks, or milliseconds widened past their wrap.
+  std::int64_t ReadClock();
+
+  Platform::Clock& m_clock;
+  Platform::MessagePump& m_pump;
+  int m_state;
+  int m_rate;
+  bool m_usesPerformanceCounter;
+  std::int64_t m_frequency;
+  std::int64_t m_period;
+  std::int64_t m_nextDue;
+  std::int64_t m_now;
+  std::uint32_t m_lastMilliseconds;
+  std::int64_t m_millisecondWraps;
+};

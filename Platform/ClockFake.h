@@ -1,0 +1,76 @@
+#pragma once
+// A clock that tests step by hand. Every read of the counter (or of the
+// millisecond timer when there is no counter) may advance it by a fixed step,
+// so a frame loop under test finds frames due without any real waiting.
+// Sleeps do not block: they are recorded and advance the time.
+
+#include <cstdint>
+#include <vector>
+
+#include "Clock.h"
+
+namespace Platform {
+
+class FakeClock : public Clock {
+ public:
+  // A high-resolution counter of `frequency` ticks per second; 0 means the
+  // machine has none, so users fall back to the millisecond timer.
+  explicit FakeClock(std::int64_t frequency = 1000000000) : m_frequency(frequency) {}
+
+  bool QueryFrequency(std::int64_t& ticksPerSecond) override {
+    if (m_frequency <= 0) {
+      return false;
+    }
+    ticksPerSecond = m_frequency;
+    return true;
+  }
+
+  std::int64_t ReadCounter() override {
+    ++m_counterReads;
+    const std::int64_t value = m_counter;
+    m_counter += m_counterStep;
+    return value;
+  }
+
+  std::uint32_t ReadMilliseconds() override {
+    ++m_millisecondReads;
+    const std::uint32_t value = m_milliseconds;
+    m_milliseconds += m_millisecondStep;
+    return value;
+  }
+
+  void SleepMilliseconds(int milliseconds) override {
+    m_sleeps.push_back(milliseconds);
+    m_milliseconds += static_cast<std::uint32_t>(milliseconds);
+    if (m_frequency > 0) {
+      m_counter += m_frequency / 1000 * milliseconds;
+    }
+  }
+
+  // Moves the counter on by `ticks` / the timer by `milliseconds`.
+  void Advance(std::int64_t ticks) { m_counter += ticks; }
+  void AdvanceMilliseconds(std::uint32_t milliseconds) { m_milliseconds += milliseconds; }
+  // Each read returns the current value and then moves it on by the step.
+  void SetCounterStep(std::int64_t ticks) { m_counterStep = ticks; }
+  void SetMillisecondStep(std::uint32_t milliseconds) { m_millisecondStep = milliseconds; }
+  void SetCounter(std::int64_t ticks) { m_counter = ticks; }
+  void SetMilliseconds(std::uint32_t milliseconds) { m_milliseconds = milliseconds; }
+
+  std::int64_t Counter() const { return m_counter; }
+  std::uint32_t Milliseconds() const { return m_milliseconds; }
+  int CounterReads() const { return m_counterReads; }
+  int MillisecondReads() const { return m_millisecondReads; }
+  const std::vector<int>& Sleeps() const { return m_sleeps; }
+
+ private:
+  std::int64_t m_frequency;
+  std::int64_t m_counter = 0;
+  std::int64_t m_counterStep = 0;
+  std::uint32_t m_milliseconds = 0;
+  std::uint32_t m_millisecondStep = 0;
+  int m_counterReads = 0;
+  int m_millisecondReads = 0;
+  std::vector<int> m_sleeps;
+};
+
+}  // namespace Platform
