@@ -1,0 +1,46 @@
+#pragma once
+// Named shared memory segments that another program on this computer can open
+// by the same name: the simulator publishes its eye point in one of them.
+//
+// A segment "VisualInterface" is the system object "/VisualInterface". Once
+// created it outlives every program that uses it until RemoveSharedSegment;
+// nothing in the station removes it. Every operation that can fail returns 0
+// or the system's error code of the failing call (errno), so a missing
+// segment reports 2.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Platform {
+
+// An open segment as the system numbers it; kNoSharedSegment when none.
+using SharedSegmentHandle = int;
+constexpr SharedSegmentHandle kNoSharedSegment = -1;
+
+// Creates the segment with size bytes, read-write for this user (and for the
+// others the process's file-creation mask allows). An existing segment is
+// kept as it is, except that one left shorter than size (a creator that
+// stopped halfway) is grown to size. Keeps no handle open.
+int CreateSharedSegment(const char* name, std::uint32_t size);
+
+// Opens an existing segment for reading and writing.
+int OpenSharedSegment(const char* name, SharedSegmentHandle* handle);
+
+// Maps the whole segment, shared and read-write; gives its address and length.
+// An empty segment cannot be mapped (EINVAL).
+int MapSharedSegment(SharedSegmentHandle handle, void** view, std::size_t* length);
+
+// Undo MapSharedSegment / OpenSharedSegment; null view or kNoSharedSegment do nothing.
+void UnmapSharedSegment(void* view, std::size_t length);
+void CloseSharedSegment(SharedSegmentHandle handle);
+
+// Removes the name; programs that still have it mapped keep their view.
+int RemoveSharedSegment(const char* name);
+
+// The current size of an existing segment in bytes.
+int SharedSegmentSize(const char* name, std::size_t* size);
+
+// The system's message text for an error code, without inserts or line end.
+const char* SharedSegmentErrorText(int code);
+
+}  // namespace Platform
