@@ -1,0 +1,25 @@
+#pragma once
+// The monitor's command line.
+
+#include <cstdint>
+
+struct MonitorOptions {
+  // Bound to this address, not to every address, so that on a machine that
+  // also runs the station the monitor, not the station's own receive channel
+  // (bound to every address at the same port), gets the datagrams.
+  char bindAddress[64] = "127.0.0.1";
+  int port = 7001;               // 0: any free port, announced on the first line
+  double durationSeconds = 0.0;  // 0: no limit
+  std::int64_t count = 0;        // 0: no limit
+  char csvPath[1024] = "";       // empty: no recording
+  bool help = false;
+};
+
+// Fills options from argv (argv[0] is the program). False with the fault in
+// error (terminated, cut to errorSize - 1) on an unknown option, a missing
+// value or a value that is not usable.
+bool ParseMonitorOptions(int argc, const char* const* argv, MonitorOptions& options, char* error,
+                         int errorSize);
+
+// The --help text.
+const char* MonitorUsage();
