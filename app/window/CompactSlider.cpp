@@ -1,0 +1,12 @@
+#include "CompactSlider.h"
+
+CompactSlider::CompactSlider(wxWindow* parent, int id, const wxPoint& position, const wxSize& size)
+    : wxSlider(parent, id, 0, 0, 100, position, size, wxSL_HORIZONTAL) {
+#ifdef __WXGTK3__
+  GTKApplyCssStyle(
+      "scale { padding: 0px 4px; margin: 0px; min-height: 0px; }"
+      "scale contents { margin: 0px; }"
+      "scale trough { margin: 0px; min-height: 4px; }"
+      "scale slider { min-width: 10px; min-height: 14px; margin: -5px 0px; border-radius: 2px; }");
+#endif
+}

@@ -1,0 +1,435 @@
+#include "TavrionWindow.h"
+
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/settings.h>
+#include <wx/slider.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "AboutDlg.h"
+#include "CompactSlider.h"
+#include "DialogTemplate.h"
+#include "Resource.h"
+#include "SpinArrows.h"
+#include "StationResources.h"
+#include "StatusBitmapControl.h"
+#include "TavrionDlg.h"
+#include "TextFunctions.h"
+#include "WxText.h"
+
+namespace {
+
+// Value bindings of the dialog exchange that are integer boxes, in binding
+// order, and the text labels.
+constexpr int kAddressBoxes[] = {IDC_IP1, IDC_IP2, IDC_IP3, IDC_IP4};
+
+// The prompt the dialog exchange shows for a box that holds no integer.
+constexpr char kIntegerPrompt[] = "Please enter an integer.";
+constexpr char kPromptCaption[] = "Tavrion";
+
+// Holds the controls' change notifications off for one push or take.
+class ExchangeGuard {
+ public:
+  explicit ExchangeGuard(int& depth) : m_depth(depth) { ++m_depth; }
+  ~ExchangeGuard() { --m_depth; }
+  ExchangeGuard(const ExchangeGuard&) = delete;
+  ExchangeGuard& operator=(const ExchangeGuard&) = delete;
+
+ private:
+  int& m_depth;
+};
+
+}  // namespace
+
+TavrionWindow::TavrionWindow(wxWindow* parent) {
+  const DialogTemplate& dialog = MainDialogTemplate();
+  Create(parent, wxID_ANY, ToWx(dialog.caption), wxDefaultPosition, wxDefaultSize,
+         wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX);
+  // Dialog units are measured on the template's font: the desktop's own GUI
+  // font at the template's size.
+  wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+  font.SetPointSize(dialog.fontPoints);
+  SetFont(font);
+  SetClientSize(ConvertDialogToPixels(wxSize(dialog.width, dialog.height)));
+  SetIcons(LoadAppIcons());
+  CreateControls();
+  BindNotifications();
+  Centre();
+}
+
+TavrionWindow::~TavrionWindow() = default;
+
+void TavrionWindow::CreateControls() {
+  const DialogTemplate& dialog = MainDialogTemplate();
+  for (std::size_t i = 0; i < dialog.controlCount; ++i) {
+    const ControlTemplate& control = dialog.controls[i];
+    const int id = control.id == kNoControlId ? wxID_ANY : control.id;
+    const wxPoint place = ConvertDialogToPixels(wxPoint(control.x, control.y));
+    const wxSize size = ConvertDialogToPixels(wxSize(control.width, control.height));
+    const wxString text = ToWx(control.text);
+    wxWindow* made = nullptr;
+    switch (control.kind) {
+      case ControlKind::PushButton:
+        made = new wxButton(this, id, text, place, size);
+        break;
+      case ControlKind::Bitmap:
+        made = new StatusBitmapControl(this, id, place, LoadStatusBitmap(IDB_GREY));
+        break;
+      case ControlKind::Label:
+        made = new wxStaticText(this, id, text, place, size, wxST_NO_AUTORESIZE | wxALIGN_LEFT);
+        break;
+      case ControlKind::Edit:
+        made = new wxTextCtrl(this, id, text, place, size, wxBORDER_SUNKEN);
+        break;
+      case ControlKind::Slider:
+        made = new CompactSlider(this, id, place, size);
+        break;
+      case ControlKind::CheckBox:
+        made = new wxCheckBox(this, id, text, place, size);
+        break;
+      case ControlKind::GroupBox:
+        made = new wxStaticBox(this, id, text, place, size);
+        break;
+      case ControlKind::SpinButtons:
+        made = new SpinArrows(this, id, place, size);
+        break;
+    }
+    made->SetFont(GetFont());
+    if (control.disabled) {
+      made->Disable();
+    }
+    if (control.hidden) {
+      made->Hide();
+    }
+  }
+}
+
+void TavrionWindow::BindNotifications() {
+  Bind(wxEVT_CHAR_HOOK, &TavrionWindow::OnCharHook, this);
+  Bind(wxEVT_CLOSE_WINDOW, &TavrionWindow::OnCloseBox, this);
+  Bind(wxEVT_CONTEXT_MENU, &TavrionWindow::OnContextMenu, this);
+  Bind(wxEVT_TEXT, &TavrionWindow::OnAddressText, this, IDC_IP1, IDC_IP4);
+  Bind(wxEVT_TEXT, &TavrionWindow::OnPortText, this, IDC_PORT);
+  Bind(wxEVT_CHECKBOX, &TavrionWindow::OnCheckBox, this);
+  Bind(wxEVT_BUTTON, &TavrionWindow::OnButton, this);
+
+  // The sliders report when the mouse lets go of them, after the slider has
+  // taken its final position.
+  FindWindow(IDC_MAP_SLIDER)->Bind(wxEVT_LEFT_UP, [this](wxMouseEvent& event) {
+    event.Skip();
+    CallAfter([this] {
+      if (m_logic != nullptr) {
+        m_logic->OnMapSliderReleased();
+      }
+    });
+  });
+  FindWindow(IDC_DATUM_SLIDER)->Bind(wxEVT_LEFT_UP, [this](wxMouseEvent& event) {
+    event.Skip();
+    CallAfter([this] {
+      if (m_logic != nullptr) {
+        m_logic->OnDatumSliderReleased();
+      }
+    });
+  });
+  static_cast<SpinArrows*>(FindWindow(IDC_DATUM_SPIN))->SetChangeHandler([this](int change) {
+    if (m_logic != nullptr) {
+      m_logic->OnDatumSpin(change);
+    }
+  });
+}
+
+int TavrionWindow::RunModal() {
+  if (m_logic != nullptr) {
+    m_logic->OnInitDialog();
+  }
+  return ShowModal();
+}
+
+void TavrionWindow::ShowAbout() {
+  CAboutDlg about(this);
+  about.ShowModal();
+}
+
+// --- Notifications ---------------------------------------------------------
+
+void TavrionWindow::OnCharHook(wxKeyEvent& event) {
+  switch (event.GetKeyCode()) {
+    case WXK_ESCAPE:
+      if (m_logic != nullptr) {
+        m_logic->OnCancel();
+      }
+      return;
+    case WXK_RETURN:
+    case WXK_NUMPAD_ENTER:
+      // A push button with the focus takes Enter as its own press.
+      if (dynamic_cast<wxButton*>(FindFocus()) != nullptr) {
+        event.Skip();
+        return;
+      }
+      if (m_logic != nullptr) {
+        m_logic->OnOK();
+      }
+      return;
+    case WXK_F1:
+      ShowAbout();
+      return;
+    default:
+      event.Skip();
+  }
+}
+
+void TavrionWindow::OnCloseBox(wxCloseEvent& event) {
+  if (m_logic == nullptr) {
+    event.Skip();
+    return;
+  }
+  // The logic ends the dialog itself once the station is down.
+  m_logic->OnClose();
+}
+
+void TavrionWindow::OnContextMenu(wxContextMenuEvent&) {
+  constexpr int kAboutCommand = IDM_ABOUTBOX;
+  wxMenu menu;
+  menu.Append(kAboutCommand, ToWx(AboutMenuText()));
+  if (GetPopupMenuSelectionFromUser(menu) == kAboutCommand) {
+    ShowAbout();
+  }
+}
+
+void TavrionWindow::OnAddressText(wxCommandEvent&) {
+  if (m_exchangeDepth > 0 || m_addressChangePending) {
+    return;
+  }
+  m_addressChangePending = true;
+  CallAfter([this] {
+    m_addressChangePending = false;
+    if (m_logic != nullptr) {
+      m_logic->OnAddressChanged();
+    }
+  });
+}
+
+void TavrionWindow::OnPortText(wxCommandEvent&) {
+  if (m_exchangeDepth > 0 || m_portChangePending) {
+    return;
+  }
+  m_portChangePending = true;
+  CallAfter([this] {
+    m_portChangePending = false;
+    if (m_logic != nullptr) {
+      m_logic->OnPortChanged();
+    }
+  });
+}
+
+void TavrionWindow::OnCheckBox(wxCommandEvent& event) {
+  if (m_logic == nullptr) {
+    return;
+  }
+  switch (event.GetId()) {
+    case IDC_FORWARD_VIEW:
+      m_logic->OnForwardView();
+      break;
+    case IDC_FWD_L:
+      m_logic->OnFwdL();
+      break;
+    case IDC_FWD_R:
+      m_logic->OnFwdR();
+      break;
+    case IDC_MAP_VIEW:
+      m_logic->OnMapView();
+      break;
+    case IDC_RIGHT_WINDOW_VIEW:
+      m_logic->OnRightWindowView();
+      break;
+    case IDC_LEFT_WINDOW_VIEW:
+      m_logic->OnLeftWindowView();
+      break;
+    case IDC_SLEW:
+      m_logic->OnSlew();
+      break;
+    case IDC_AGL:
+      m_logic->OnAgl();
+      break;
+    default:
+      break;
+  }
+}
+
+void TavrionWindow::OnButton(wxCommandEvent& event) {
+  if (m_logic == nullptr) {
+    return;
+  }
+  switch (event.GetId()) {
+    case IDC_CONNECT:
+      m_logic->OnConnect();
+      break;
+    case IDC_SAVE:
+      m_logic->OnSave();
+      break;
+    default:
+      event.Skip();
+  }
+}
+
+// --- Controls interface ----------------------------------------------------
+
+void TavrionWindow::SetLabelText(int id, const char* text) {
+  wxWindow* label = FindWindow(id);
+  const wxString value = ToWx(text);
+  // Frame steps push 60 times a second; an unchanged label is left alone.
+  if (label != nullptr && label->GetLabel() != value) {
+    label->SetLabel(value);
+  }
+}
+
+void TavrionWindow::SetEditText(int id, const char* text) {
+  wxTextCtrl* edit = dynamic_cast<wxTextCtrl*>(FindWindow(id));
+  const wxString value = ToWx(text);
+  // Rewriting an unchanged box would move the operator's caret.
+  if (edit != nullptr && edit->GetValue() != value) {
+    edit->ChangeValue(value);
+  }
+}
+
+void TavrionWindow::SetEditInteger(int id, int value) {
+  char text[16];
+  SafeFormat(text, sizeof text, "%d", value);
+  SetEditText(id, text);
+}
+
+void TavrionWindow::GetLabelText(int id, char* text, int size) {
+  wxWindow* label = FindWindow(id);
+  if (label != nullptr) {
+    FromWx(label->GetLabel(), text, size);
+  }
+}
+
+bool TavrionWindow::GetEditInteger(int id, int& value) {
+  wxTextCtrl* edit = dynamic_cast<wxTextCtrl*>(FindWindow(id));
+  if (edit == nullptr) {
+    return true;
+  }
+  char text[64];
+  FromWx(edit->GetValue(), text, sizeof text);
+  int parsed = 0;
+  if (!ParseBoxInteger(text, parsed)) {
+    ShowMessageBox(kIntegerPrompt, kPromptCaption, kMessageBoxExclamation);
+    edit->SetFocus();
+    edit->SelectAll();
+    return false;
+  }
+  value = parsed;
+  return true;
+}
+
+void TavrionWindow::PushValues(const DialogValues& values) {
+  ExchangeGuard guard(m_exchangeDepth);
+  SetLabelText(IDC_FRAME, values.frameText);
+  for (int i = 0; i < 4; ++i) {
+    SetEditInteger(kAddressBoxes[i], values.ipOctets[i]);
+  }
+  SetLabelText(IDC_DATUM, values.datumText);
+  SetLabelText(IDC_ALTITUDE, values.altitudeText);
+  SetLabelText(IDC_MAP_ALTITUDE, values.mapAltitudeText);
+  SetLabelText(IDC_AIRPORT, values.airportText);
+  SetEditInteger(IDC_PORT, values.portValue);
+}
+
+bool TavrionWindow::TakeValues(DialogValues& values) {
+  ExchangeGuard guard(m_exchangeDepth);
+  GetLabelText(IDC_FRAME, values.frameText, DialogValues::kTextSize);
+  for (int i = 0; i < 4; ++i) {
+    if (!GetEditInteger(kAddressBoxes[i], values.ipOctets[i])) {
+      return false;
+    }
+  }
+  GetLabelText(IDC_DATUM, values.datumText, DialogValues::kTextSize);
+  GetLabelText(IDC_ALTITUDE, values.altitudeText, DialogValues::kTextSize);
+  GetLabelText(IDC_MAP_ALTITUDE, values.mapAltitudeText, DialogValues::kTextSize);
+  GetLabelText(IDC_AIRPORT, values.airportText, DialogValues::kTextSize);
+  return GetEditInteger(IDC_PORT, values.portValue);
+}
+
+void TavrionWindow::CheckControl(int id, bool checked) {
+  wxCheckBox* box = dynamic_cast<wxCheckBox*>(FindWindow(id));
+  if (box != nullptr) {
+    box->SetValue(checked);
+  }
+}
+
+void TavrionWindow::EnableControl(int id, bool enabled) {
+  wxWindow* control = FindWindow(id);
+  if (control != nullptr) {
+    control->Enable(enabled);
+  }
+}
+
+void TavrionWindow::ShowControl(int id, bool shown) {
+  wxWindow* control = FindWindow(id);
+  if (control != nullptr) {
+    control->Show(shown);
+  }
+}
+
+void TavrionWindow::ShowStatusBitmap(int bitmapId) {
+  StatusBitmapControl* status = dynamic_cast<StatusBitmapControl*>(FindWindow(IDC_STATUS));
+  const wxBitmap bitmap = LoadStatusBitmap(bitmapId);
+  if (status != nullptr && bitmap.IsOk()) {
+    status->SetBitmap(bitmap);
+  }
+}
+
+void TavrionWindow::ShowMessageBox(const char* text, const char* caption, int style) {
+  long flags = wxOK | wxCENTRE;
+  // The icon bits of the platform's message box styles.
+  switch (style & 0xF0) {
+    case 0x10:
+      flags |= wxICON_ERROR;
+      break;
+    case 0x20:
+      flags |= wxICON_QUESTION;
+      break;
+    case 0x30:
+      flags |= wxICON_EXCLAMATION;
+      break;
+    case 0x40:
+      flags |= wxICON_INFORMATION;
+      break;
+    default:
+      flags |= wxICON_NONE;
+  }
+  wxMessageDialog box(this, ToWx(text), ToWx(caption), flags);
+  box.ShowModal();
+}
+
+void TavrionWindow::SetCaption(const char* caption) {
+  SetTitle(ToWx(caption));
+}
+
+int TavrionWindow::GetSliderPosition(int id) {
+  wxSlider* slider = dynamic_cast<wxSlider*>(FindWindow(id));
+  return slider != nullptr ? slider->GetValue() : 0;
+}
+
+void TavrionWindow::SetSliderPosition(int id, int position) {
+  wxSlider* slider = dynamic_cast<wxSlider*>(FindWindow(id));
+  if (slider != nullptr) {
+    slider->SetValue(position);
+  }
+}
+
+void TavrionWindow::EndDialog(int result) {
+  // Ends the modal run once control is back in its loop; called from inside a
+  // handler, the window must not be destroyed here.
+  if (IsModal()) {
+    EndModal(result);
+  } else {
+    SetReturnCode(result);
+    Hide();
+  }
+}
