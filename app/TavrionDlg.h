@@ -3,15 +3,32 @@
 // control handlers, the frame step with its camera and ViewSync datagram, and
 // the close-down. It reaches its controls only through DialogControls; the
 // window forwards every control notification to the public handler named for
-// it below and calls nothing else.
+// it below.
+//
+// Everything runs on the window's thread. After the first Connect the frame
+// loop's Run pumps the window's messages itself, so every later handler runs
+// nested inside OnConnect. Enter, Escape and the close box, arriving there,
+// stop the loop and return; when Run has returned, OnConnect shuts the
+// station down (segment, LAN interface, loop, in that order) and only then
+// calls DialogControls::EndDialog. No frame step runs once the close-down has
+// begun, and each owned object is deleted once.
 
+#include <cstdint>
+
+#include "AirportManager.h"
 #include "DialogControls.h"
 #include "Resource.h"
+#include "ViewSync.h"
+#include "VisualInterfaceShm.h"
 
 namespace Platform {
 class Clock;
 class MessagePump;
 }  // namespace Platform
+
+class CVisShm;
+class QMP0001_02_RtLan;
+class RealTimeLoop;
 
 // Where the station attaches and what it sends from and to. The defaults are
 // the station's own; tests give their own segment, ports and folder.
@@ -26,8 +43,19 @@ struct StationSettings {
 
 class CTavrionDlg {
  public:
+  static constexpr int kShmErrorSize = 1000;
+  static constexpr int kHostIpTextSize = 20;
+  static constexpr int kNameSize = 1024;
+  static constexpr int kLinkWatchdogRearm = 50;
+  static constexpr int kCloseDownWaitMs = 2000;
+  static constexpr int kInitialCounter = 1509;
+  static constexpr int kNoSimView = 8;
+  // Caption of the message box that tells why the segment is not usable.
+  static constexpr const char* kShmFailureCaption = "CTavrionDlg::InitialiseSharedMemory";
+
   // `pump` is the window's message pump, run by the frame loop between frames;
-  // `clock` paces the frames and times the close-down wait.
+  // `clock` paces the frames and times the close-down wait. All three must
+  // outlive the dialog.
   CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump, Platform::Clock& clock,
               const StationSettings& settings = StationSettings());
   ~CTavrionDlg();
@@ -39,12 +67,10 @@ class CTavrionDlg {
   bool OnInitDialog();
   // Button 1001. The first press brings up the LAN interface and runs the
   // frame loop, which does not return until the station closes: every later
-  // notification arrives nested inside this call.
+  // notification arrives nested inside this call. Later presses pause and
+  // resume the frame steps.
   void OnConnect();
-  // Enter, Escape and the close box (system close command) all end the
-  // station. Inside the running frame loop they stop it and return; once the
-  // loop has returned the station shuts down and then calls
-  // DialogControls::EndDialog. Outside it they shut down and end at once.
+  // Enter, Escape and the close box all end the station (see above).
   void OnOK();
   void OnCancel();
   void OnClose();
@@ -71,7 +97,130 @@ class CTavrionDlg {
   int OnDatumSpin(int positionChange);
   void OnSave();  // 1008 clicked
 
+  // --- Start-up, Connect and close-down --------------------------------------
+  bool Initialise();
+  bool InitialiseRtLan();
+  void DisplayInitialIp();
+  void ReadDestinationAddress();
+  void LockPort();
+  void StartLoop();
+  void StopLoop();
+  void ShutDown();
+
   // --- Frame loop ----------------------------------------------------------
-  // One cycle of the frame loop.
+  // One cycle of the frame loop: counts, refreshes the figures once in eleven
+  // steps, sends on every second step.
   void FrameStep();
+  // Copies the simulator's block, works out the camera and sends it.
+  void SendViewSync();
+  void UpdateLinkStatus();
+  // Once into 0 to 360: above 360 loses 360, then below 0 gains 360.
+  static double WrapHeading(double heading);
+
+  // --- State, for the window's tests and diagnostics -----------------------
+  const ViewSyncCamera& GetCamera() const { return m_camera; }
+  const DialogValues& GetValues() const { return m_values; }
+  const char* GetShmError() const { return m_shmError; }
+  const char* GetHostIpText() const { return m_hostIpText; }
+  std::uint32_t GetDestinationAddress() const;  // network order
+  VisualInterfaceRecord* GetRecord() const { return m_record; }
+  int GetViewMode() const { return m_viewMode; }
+  int GetFrameCount() const { return m_frameCount; }
+  int GetLinkStatus() const { return m_linkStatus; }
+  int GetLinkWatchdog() const { return m_linkWatchdog; }
+  int GetPort() const { return m_port; }
+  double GetHeadingOffset() const { return m_headingOffset; }
+  double GetBlendFactor() const { return m_blendFactor; }
+  double GetTiltReduction() const { return m_tiltReduction; }
+  double GetDatumOffset() const { return m_datumOffset; }
+  double GetMapAltitude() const { return m_mapAltitude; }
+  bool IsRunning() const { return m_running; }
+  bool IsRtLanOk() const { return m_rtLanOk; }
+  bool HasLoop() const { return m_loop != nullptr; }
+  bool HasSegment() const { return m_shm != nullptr; }
+  bool HasRtLan() const { return m_rtLan != nullptr; }
+  bool IsShuttingDown() const { return m_shuttingDown; }
+  bool IsLoopRunning() const { return m_loopDepth > 0; }
+
+ private:
+  // Start-up steps.
+  void InitialiseVariables();
+  bool InitialiseSharedMemory();
+  void InitialiseAirportDataBase();
+  void LoadStatusBitmaps();
+  void DeleteStatusBitmaps();
+  void SetCaption();
+  // Close-down of Enter, Escape and the close box.
+  void EndStation(int result);
+  // Frame step pieces.
+  void RefreshFigures();
+  void UpdateAirport();
+  void ComputeAltitude();
+  void FollowSimulatorView();
+  void ShowViewSelection();
+  void SmoothHeadingOffset(double target);
+  void SetCameraForView();
+  void ApplyDatumOffset(double offset);
+  void SendDatagram();
+  void Push();
+  bool Take();
+
+  // Collaborators and settings.
+  DialogControls& m_controls;
+  Platform::MessagePump& m_pump;
+  Platform::Clock& m_clock;
+  char m_segmentName[kNameSize];
+  char m_workingFolder[kNameSize];
+  int m_remotePort;
+  int m_frameRate;
+
+  // Owned objects and start-up state.
+  CVisShm* m_shm;
+  VisualInterfaceRecord* m_record;
+  char m_shmError[kShmErrorSize];
+  RealTimeLoop* m_loop;
+  QMP0001_02_RtLan* m_rtLan;
+  bool m_rtLanOk;
+  int m_port;
+  char m_hostIpText[kHostIpTextSize];
+  int m_statusBitmaps[3];
+  bool m_bitmapsLoaded;
+  AirportManager m_airports;
+
+  // Controls: bound values and the fields behind the boxes.
+  DialogValues m_values;
+  unsigned char m_destAddress[4];
+  bool m_aglChecked;
+
+  // Frame step and camera.
+  VisualBlock m_visual;
+  bool m_running;
+  int m_frameCount;
+  int m_displayDivider;
+  int m_viewMode;
+  int m_lastSimView;
+  int m_shownViewMode;
+  bool m_slew;
+  double m_headingOffset;
+  double m_tiltReduction;
+  bool m_aglBlend;
+  double m_blendFactor;
+  double m_altitude;
+  double m_datumOffset;
+  double m_datumOffsetEdit;
+  double m_mapAltitude;
+  int m_airportIndex;
+  char m_lastAirport[AirportRecord::kIdentSize];
+  ViewSyncCamera m_camera;
+  double m_altitudeShown;
+  int m_linkWatchdog;
+  int m_linkStatus;
+  int m_shownLinkStatus;
+
+  // Close-down: Run calls on the stack, and what waits for them to return.
+  int m_loopDepth;
+  bool m_shuttingDown;
+  bool m_shutDownPending;
+  bool m_endRequested;
+  int m_endResult;
 };

@@ -1,0 +1,67 @@
+// The main dialog's close-down. Enter, Escape and the close box arrive from
+// inside the frame loop's own message pump once Connect has started it, with
+// Run still on the stack: they stop the loop and leave the rest to StartLoop,
+// which finishes the close-down when Run has returned.
+
+#include "QMP0001_02_RtLan.h"
+#include "RealTimeLoop.h"
+#include "TavrionDlg.h"
+#include "VisualShm.h"
+
+namespace {
+
+const char kCloseDownRevision[] = "%Z% Tavrion QM2137 CloseDown.cpp $Revision: 1.2 $";
+
+}  // namespace
+
+void CTavrionDlg::OnOK() {
+  EndStation(IDOK_RESULT);
+}
+
+// Escape ends the station as the close box does; leaving the loop running
+// behind a closed window would keep the process polling for ever.
+void CTavrionDlg::OnCancel() {
+  EndStation(IDCANCEL_RESULT);
+}
+
+void CTavrionDlg::OnClose() {
+  EndStation(IDCANCEL_RESULT);
+}
+
+void CTavrionDlg::OnDestroy() {
+  ShutDown();
+}
+
+void CTavrionDlg::EndStation(int result) {
+  (void)kCloseDownRevision;
+  if (m_endRequested) {
+    return;
+  }
+  m_endRequested = true;
+  m_endResult = result;
+  ShutDown();
+  if (m_loopDepth == 0) {
+    m_controls.EndDialog(result);
+  }
+}
+
+void CTavrionDlg::ShutDown() {
+  m_shuttingDown = true;  // no frame step from here on
+  StopLoop();
+  if (m_loopDepth > 0) {
+    m_shutDownPending = true;  // StartLoop comes back here once Run returned
+    return;
+  }
+  m_shutDownPending = false;
+  delete m_shm;
+  m_shm = nullptr;
+  m_record = nullptr;
+  delete m_rtLan;
+  m_rtLan = nullptr;
+  if (m_loop != nullptr) {
+    m_clock.SleepMilliseconds(kCloseDownWaitMs);
+    delete m_loop;
+    m_loop = nullptr;
+  }
+  DeleteStatusBitmaps();
+}

@@ -1,0 +1,96 @@
+// The main dialog's use of the simulator LAN interface: bringing it up, the
+// host's own address, the ViewSync datagram and the link indication.
+
+#include <climits>
+#include <cstring>
+
+#include "QMP0001_02_RtLan.h"
+#include "TavrionDlg.h"
+#include "TextFunctions.h"
+
+namespace {
+
+const char kRtLanInterfaceRevision[] = "%Z% Tavrion QM2137 RtLanInterface.cpp $Revision: 1.2 $";
+const char kNoHostAddressText[] =
+    "Unable to acquire host IP address\nSorry\nPlease check using windows cmd ->ipconfig ";
+
+}  // namespace
+
+bool CTavrionDlg::InitialiseRtLan() {
+  (void)kRtLanInterfaceRevision;
+  m_rtLanOk = false;
+  m_rtLan = new QMP0001_02_RtLan(nullptr);
+  m_rtLan->SetLocalPort(m_port);
+  m_rtLan->SetRemotePort(m_remotePort);
+  m_rtLan->SetStandalone();
+  m_rtLan->Initialise();
+  if (!m_rtLan->IsInitialised()) {
+    m_controls.ShowMessageBox(m_rtLan->GetErrorText(), "CTavrionDlg::InitialiseRtLan",
+                              kMessageBoxOk);
+    m_rtLanOk = false;
+  } else {
+    m_rtLanOk = true;
+  }
+  // The object stays also when it failed: its sends then send nothing.
+  return m_rtLanOk;
+}
+
+void CTavrionDlg::DisplayInitialIp() {
+  if (m_rtLan == nullptr) {
+    return;
+  }
+  int octets[4] = {0, 0, 0, 0};
+  // An own address of 0 means the host's name did not resolve: no address.
+  if (m_rtLan->GetIpOctets(&octets[0], &octets[1], &octets[2], &octets[3]) &&
+      m_rtLan->GetOwnAddress() != 0) {
+    for (int i = 0; i < 4; ++i) {
+      m_values.ipOctets[i] = octets[i];
+    }
+    Push();
+    SafeCopy(m_hostIpText, m_rtLan->GetIpText(), kHostIpTextSize);
+    ReadDestinationAddress();  // datagrams go to the host itself until retyped
+  } else {
+    for (int& octet : m_values.ipOctets) {
+      octet = 0;
+    }
+    Push();
+    m_controls.ShowMessageBox(kNoHostAddressText, "CTavrionDlg::DisplayInitialIp", kMessageBoxOk);
+    m_controls.EnableControl(IDC_CONNECT, false);
+  }
+}
+
+void CTavrionDlg::SendDatagram() {
+  char text[kViewSyncTextSize];
+  FormatViewSync(m_camera, text, sizeof text);
+  int sent = 0;
+  if (m_rtLan != nullptr) {
+    sent = m_rtLan->SendString(m_camera.counter, text, GetDestinationAddress());
+  }
+  if (sent > 1) {
+    m_linkWatchdog = kLinkWatchdogRearm;
+  }
+  if (m_linkWatchdog > INT_MIN) {
+    --m_linkWatchdog;  // every send counts down, whatever it did
+  }
+}
+
+void CTavrionDlg::UpdateLinkStatus() {
+  m_linkStatus = m_linkWatchdog <= 1 ? LinkDown : LinkUp;
+  if (m_record != nullptr && m_record->stateWord == kStateWordLinkHeld) {
+    m_linkStatus = LinkHeld;
+  }
+  if (m_linkStatus != m_shownLinkStatus) {
+    switch (m_linkStatus) {
+      case LinkIdle:
+        m_controls.ShowStatusBitmap(m_statusBitmaps[0]);  // grey
+        break;
+      case LinkUp:
+        m_controls.ShowStatusBitmap(m_statusBitmaps[2]);  // green
+        break;
+      default:
+        m_controls.ShowStatusBitmap(m_statusBitmaps[1]);  // orange
+        break;
+    }
+    m_shownLinkStatus = m_linkStatus;
+  }
+}

@@ -1,0 +1,335 @@
+// The camera of each view as SendViewSync works it out from the simulator's
+// record, with the operator's controls. No LAN interface: nothing is sent.
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "StationFixture.h"
+
+namespace {
+
+class Camera : public StationTest {
+ protected:
+  void SetUp() override {
+    StartDialog();
+    Sim().heightAgl = 100.0;
+    Sim().altitude = 180.0;
+    Sim().pitch = 0.0;
+    Sim().bank = 0.0;
+    Sim().heading = 90.0;
+    Sim().latitude = 51.4775;
+    Sim().longitude = -0.461389;
+    Sim().viewSelect = kSimViewForward;
+  }
+
+  const ViewSyncCamera& Send() {
+    dialog->SendViewSync();
+    return dialog->GetCamera();
+  }
+
+  void SetAirport(const char* ident) {
+    std::memset(Sim().airportIdent, 0, sizeof Sim().airportIdent);
+    std::memcpy(Sim().airportIdent, ident, std::strlen(ident));
+  }
+};
+
+TEST(WrapHeading, TakesOneStepIntoZeroToThreeSixty) {
+  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(375.0), 15.0);
+  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(360.0), 360.0);
+  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(-10.0), 350.0);
+  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(0.0), 0.0);
+  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(800.0), 440.0);
+  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(-400.0), -40.0);
+}
+
+TEST_F(Camera, FirstSendCountsFromFifteenTenAndCopiesPositionAndTime) {
+  Sim().timeValue = -1;
+  EXPECT_EQ(Send().counter, 1510);
+  EXPECT_DOUBLE_EQ(dialog->GetCamera().latitude, 51.4775);
+  EXPECT_DOUBLE_EQ(dialog->GetCamera().longitude, -0.461389);
+  EXPECT_EQ(dialog->GetCamera().timeStart, 0);
+  EXPECT_EQ(dialog->GetCamera().timeEnd, -1);
+  EXPECT_EQ(Send().counter, 1511);
+}
+
+TEST_F(Camera, EyePointViewsTurnTwentyDegreesAndWrapTheHeading) {
+  dialog->OnFwdR();
+  Sim().heading = 355.0;
+  EXPECT_DOUBLE_EQ(Send().heading, 15.0);
+  Sim().heading = 340.0;
+  EXPECT_DOUBLE_EQ(Send().heading, 360.0);
+  dialog->OnFwdL();
+  Sim().heading = 10.0;
+  EXPECT_DOUBLE_EQ(Send().heading, 350.0);
+}
+
+TEST_F(Camera, EachViewSetsAltitudeTiltAndRollFromTheAircraft) {
+  Sim().heightAgl = 250.0;  // tilt reduction 5 degrees
+  Sim().pitch = 3.0;
+  Sim().bank = 4.0;
+  Sim().heading = 100.0;
+  const double altitude = 12.0 + 250.0;  // EGLL's datum offset + blended height
+
+  struct Expected {
+    void (CTavrionDlg::*select)();
+    double heading, tilt, roll;
+  };
+  const Expected views[] = {
+      {&CTavrionDlg::OnForwardView, 100.0, 93.0, -4.0},  // no tilt reduction
+      {&CTavrionDlg::OnFwdL, 80.0, 88.0, -4.0},
+      {&CTavrionDlg::OnFwdR, 120.0, 88.0, -4.0},
+      {&CTavrionDlg::OnLeftWindowView, 10.0, 89.0, 0.0},
+      {&CTavrionDlg::OnRightWindowView, 190.0, 81.0, 0.0},
+  };
+  for (const Expected& view : views) {
+    (dialog.get()->*view.select)();
+    const ViewSyncCamera& camera = Send();
+    EXPECT_DOUBLE_EQ(camera.altitude, altitude);
+    EXPECT_DOUBLE_EQ(camera.heading, view.heading);
+    EXPECT_DOUBLE_EQ(camera.tilt, view.tilt);
+    EXPECT_DOUBLE_EQ(camera.roll, view.roll);
+  }
+  EXPECT_DOUBLE_EQ(dialog->GetTiltReduction(), 5.0);
+
+  // The simulator's own window views give the same cameras.
+  Sim().viewSelect = kSimViewLeftWindow;
+  EXPECT_DOUBLE_EQ(Send().tilt, 89.0);
+  EXPECT_DOUBLE_EQ(dialog->GetCamera().heading, 10.0);
+  Sim().viewSelect = kSimViewRightWindow;
+  EXPECT_DOUBLE_EQ(Send().tilt, 81.0);
+  EXPECT_DOUBLE_EQ(dialog->GetCamera().heading, 190.0);
+}
+
+TEST_F(Camera, LevelAircraftRollsPlainZero) {
+  Sim().bank = 0.0;
+  char text[kViewSyncTextSize];
+  FormatViewSync(Send(), text, sizeof text);
+  EXPECT_EQ(std::string(text).find("-0.000000"), std::string::npos) << text;
+}
+
+TEST_F(Camera, TiltReductionGrowsWithHeightUpToTenDegrees) {
+  dialog->OnFwdL();
+  Sim().heightAgl = 2000.0;
+  EXPECT_DOUBLE_EQ(Send().tilt, 80.0);
+  Sim().heightAgl = -30.0;
+  EXPECT_DOUBLE_EQ(Send().tilt, 90.0);
+}
+
+TEST_F(Camera, MapViewLooksStraightDownFromTheSliderHeightAlone) {
+  dialog->OnFwdR();
+  Send();  // heading offset +20
+  dialog->OnMapView();
+  Sim().heading = 370.0;
+  Sim().bank = 10.0;
+  const ViewSyncCamera& camera = Send();
+  EXPECT_DOUBLE_EQ(camera.altitude, 0.0);  // slider never moved
+  EXPECT_DOUBLE_EQ(camera.heading, 370.0);
+  EXPECT_DOUBLE_EQ(camera.tilt, 0.0);
+  EXPECT_DOUBLE_EQ(camera.roll, 0.0);
+  EXPECT_DOUBLE_EQ(dialog->GetHeadingOffset(), 20.0);  // kept while the map shows
+
+  const int positions[] = {5, 20, 50, 100, 0};
+  const double heights[] = {25.0, 800.0, 12500.0, 100000.0, 0.0};
+  for (int i = 0; i < 5; ++i) {
+    controls.sliders[IDC_MAP_SLIDER] = positions[i];
+    EXPECT_EQ(dialog->OnMapSliderReleased(), 0);
+    EXPECT_DOUBLE_EQ(dialog->GetMapAltitude(), heights[i]);
+    EXPECT_DOUBLE_EQ(Send().altitude, heights[i]);
+  }
+  // The figure adds the aircraft's blended altitude at the release.
+  controls.sliders[IDC_MAP_SLIDER] = 20;
+  dialog->OnMapSliderReleased();
+  EXPECT_STREQ(controls.shown.mapAltitudeText, "  900");
+}
+
+TEST_F(Camera, SlewMovesATenthOfTheWayEachSend) {
+  dialog->OnSlew();
+  EXPECT_TRUE(controls.IsChecked(IDC_SLEW));
+  Send();
+  dialog->OnLeftWindowView();
+  const double expected[] = {-9.0, -17.1, -24.39};
+  for (double offset : expected) {
+    Send();
+    EXPECT_NEAR(dialog->GetHeadingOffset(), offset, 1e-9);
+  }
+  dialog->OnSlew();
+  EXPECT_FALSE(controls.IsChecked(IDC_SLEW));
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetHeadingOffset(), -90.0);
+}
+
+TEST_F(Camera, AltitudeBlendsFromHeightAboveGroundToPlainAltitude) {
+  Sim().altitude = 9000.0;
+  const double heights[] = {4999.0, 5500.0, 7000.0};
+  const double factors[] = {0.0, 0.5, 1.0};
+  const double altitudes[] = {4999.0, 7250.0, 9000.0};
+  for (int i = 0; i < 3; ++i) {
+    Sim().heightAgl = heights[i];
+    Send();
+    EXPECT_DOUBLE_EQ(dialog->GetBlendFactor(), factors[i]);
+    EXPECT_DOUBLE_EQ(dialog->GetCamera().altitude, 12.0 + altitudes[i]);
+  }
+  dialog->OnAgl();  // blend off
+  EXPECT_FALSE(controls.IsChecked(IDC_AGL));
+  Sim().heightAgl = 100.0;
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetBlendFactor(), 1.0);
+  EXPECT_DOUBLE_EQ(dialog->GetCamera().altitude, 12.0 + 9000.0);
+  dialog->OnAgl();
+  EXPECT_TRUE(controls.IsChecked(IDC_AGL));
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetCamera().altitude, 12.0 + 100.0);
+}
+
+TEST_F(Camera, SimulatorSelectionIsFollowedOnlyWhenItChanges) {
+  Sim().viewSelect = kSimViewLeftWindow;
+  Send();
+  EXPECT_EQ(dialog->GetViewMode(), ViewLeftWindowSim);
+  for (int id : {IDC_FORWARD_VIEW, IDC_MAP_VIEW, IDC_LEFT_WINDOW_VIEW, IDC_RIGHT_WINDOW_VIEW,
+                 IDC_FWD_L, IDC_FWD_R}) {
+    EXPECT_FALSE(controls.IsChecked(id)) << id;
+  }
+  controls.Click(IDC_FWD_L);
+  dialog->OnFwdL();
+  Send();
+  Send();
+  EXPECT_EQ(dialog->GetViewMode(), ViewFwdL);
+  EXPECT_TRUE(controls.IsChecked(IDC_FWD_L));
+  Sim().viewSelect = kSimViewRightEyePoint;
+  Send();
+  EXPECT_EQ(dialog->GetViewMode(), ViewFwdR);
+  EXPECT_TRUE(controls.IsChecked(IDC_FWD_R));
+  EXPECT_FALSE(controls.IsChecked(IDC_FWD_L));
+  Sim().viewSelect = 9;  // not a selection: the view stays
+  Send();
+  EXPECT_EQ(dialog->GetViewMode(), ViewFwdR);
+  Sim().viewSelect = kSimViewLeftEyePoint;
+  Send();
+  EXPECT_EQ(dialog->GetViewMode(), ViewFwdL);
+  Sim().viewSelect = kSimViewForward;
+  Send();
+  EXPECT_EQ(dialog->GetViewMode(), ViewForward);
+}
+
+TEST_F(Camera, ViewBoxesFollowTheModeOnTheNextSendOnly) {
+  Send();
+  controls.Click(IDC_MAP_VIEW);
+  dialog->OnMapView();
+  EXPECT_TRUE(controls.IsChecked(IDC_FORWARD_VIEW));
+  EXPECT_TRUE(controls.IsChecked(IDC_MAP_VIEW));
+  Send();
+  EXPECT_FALSE(controls.IsChecked(IDC_FORWARD_VIEW));
+  EXPECT_TRUE(controls.IsChecked(IDC_MAP_VIEW));
+
+  // Clicking the selected view's box clears it; the view stays, and so does the blank box.
+  controls.Click(IDC_MAP_VIEW);
+  dialog->OnMapView();
+  Send();
+  Send();
+  EXPECT_EQ(dialog->GetViewMode(), ViewMap);
+  EXPECT_FALSE(controls.IsChecked(IDC_MAP_VIEW));
+}
+
+TEST_F(Camera, AirportChangesApplyTheirOffsetAndUnknownOnesKeepTheLast) {
+  Send();  // "EGLL" from start-up
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 12.0);
+  EXPECT_STREQ(controls.shown.datumText, "12.0");
+
+  SetAirport("EGKK");
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.5);
+  EXPECT_DOUBLE_EQ(dialog->GetCamera().altitude, -3.5 + 100.0);
+
+  // Blanks do not make another airport: the operator's trim stays.
+  dialog->OnDatumSpin(-1);
+  SetAirport(" EG KK ");
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.0);
+
+  // Letter case does: "egll" is looked up, not found, and changes nothing.
+  SetAirport("egll");
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.0);
+  SetAirport("XXXX");
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.0);
+  SetAirport("LFPG");
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 5.0);
+  SetAirport("EGKK");
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.0);  // the trim was kept in the table
+}
+
+TEST_F(Camera, EightLetterIdentWithoutTerminatorIsReadWithinItsField) {
+  std::memcpy(Sim().airportIdent, "EGKKABCD", 8);  // all eight bytes, no terminator
+  Sim().timeValue = 0x41414141;                    // "AAAA" right behind the field
+  Send();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 12.0);  // no such airport: EGLL's offset stays
+}
+
+TEST_F(Camera, SpinButtonsStepHalfAMetreAndSaveWritesTheTrim) {
+  Send();  // EGLL, 12.0
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(dialog->OnDatumSpin(-1), 0);
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 14.5);
+  EXPECT_STREQ(controls.shown.datumText, "14.5");
+  EXPECT_DOUBLE_EQ(Send().altitude, 14.5 + 100.0);
+  dialog->OnDatumSpin(3);  // an accelerated press
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 13.0);
+
+  dialog->OnSave();
+  const std::string saved = folder.Read("Offsets.Dat");
+  EXPECT_NE(saved.find("EGLL|   13.0| London Heathrow\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("EGKK|   -3.5| London Gatwick\n"), std::string::npos) << saved;
+  EXPECT_EQ(folder.Read("Offsets_old.Dat"), kOffsetsFile);
+  EXPECT_TRUE(controls.messageBoxes.empty());
+}
+
+TEST_F(Camera, HiddenSliderSetsTheCubeOfItsDistanceFromFifty) {
+  Send();  // EGLL
+  controls.sliders[IDC_DATUM_SLIDER] = 80;
+  dialog->OnDatumSliderReleased();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 90.0);
+  EXPECT_STREQ(controls.shown.datumText, "90.0");
+  controls.sliders[IDC_DATUM_SLIDER] = 20;
+  dialog->OnDatumSliderReleased();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -90.0);
+  controls.sliders[IDC_DATUM_SLIDER] = 50;
+  dialog->OnDatumSliderReleased();
+  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 0.0);
+}
+
+TEST_F(Camera, AddressBoxesGiveTheLowByteOfEachValue) {
+  controls.TypeAddress(192, 168, 300, 20);
+  dialog->OnAddressChanged();
+  const std::uint32_t address = dialog->GetDestinationAddress();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
+  EXPECT_EQ(bytes[0], 192);
+  EXPECT_EQ(bytes[1], 168);
+  EXPECT_EQ(bytes[2], 44);
+  EXPECT_EQ(bytes[3], 20);
+
+  // A box being retyped stops the reading there: the boxes before it count.
+  controls.TypeAddress(10, 11, 12, 13);
+  controls.notInteger = IDC_IP3;
+  dialog->OnAddressChanged();
+  const std::uint32_t partly = dialog->GetDestinationAddress();
+  const auto* partBytes = reinterpret_cast<const unsigned char*>(&partly);
+  EXPECT_EQ(partBytes[0], 10);
+  EXPECT_EQ(partBytes[1], 11);
+  EXPECT_EQ(partBytes[2], 44);
+  EXPECT_EQ(partBytes[3], 20);
+}
+
+TEST_F(Camera, PortBoxSetsThePortBeforeConnect) {
+  controls.shown.portValue = 7010;
+  dialog->OnPortChanged();
+  EXPECT_EQ(dialog->GetPort(), 7010);
+  controls.notInteger = IDC_PORT;
+  controls.shown.portValue = 7020;
+  dialog->OnPortChanged();
+  EXPECT_EQ(dialog->GetPort(), 7010);
+}
+
+}  // namespace

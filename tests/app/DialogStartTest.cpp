@@ -1,0 +1,86 @@
+// Start-up of the main dialog: what Initialise leaves in the controls and the
+// record, and what the operator sees when the segment or the offsets file is
+// not there.
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "StationFixture.h"
+
+namespace {
+
+using DialogStart = StationTest;
+
+TEST_F(DialogStart, InitialiseSetsCaptionControlsAndStartAirport) {
+  StartDialog();
+  EXPECT_TRUE(controls.messageBoxes.empty());
+  char expected[128];
+  std::snprintf(expected, sizeof expected, "TVR v3 $Revision: 1.2.0 %lX 15944",
+                static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(dialog->GetRecord())));
+  EXPECT_EQ(controls.caption, expected);
+  EXPECT_TRUE(controls.IsChecked(IDC_FORWARD_VIEW));
+  EXPECT_FALSE(controls.IsChecked(IDC_MAP_VIEW));
+  EXPECT_FALSE(controls.IsChecked(IDC_LEFT_WINDOW_VIEW));
+  EXPECT_FALSE(controls.IsChecked(IDC_RIGHT_WINDOW_VIEW));
+  EXPECT_EQ(controls.sliders[IDC_DATUM_SLIDER], 50);
+  EXPECT_EQ(controls.shown.portValue, LocalPort());
+  EXPECT_TRUE(controls.IsEnabled(IDC_CONNECT));
+  EXPECT_TRUE(dialog->HasLoop());
+  EXPECT_FALSE(dialog->HasRtLan());
+  // The simulator sees the start airport in its own mapping of the segment.
+  EXPECT_STREQ(Sim().airportIdent, "EGLL");
+  EXPECT_EQ(Record().userCount, 2);
+}
+
+TEST_F(DialogStart, MissingOffsetsFileShowsOneBoxAndTheDialogGoesOn) {
+  StartDialog(nullptr);
+  ASSERT_EQ(controls.messageBoxes.size(), 1u);
+  EXPECT_EQ(controls.messageBoxes[0].caption, "InitialiseAirportDataBase");
+  EXPECT_EQ(controls.messageBoxes[0].style, kMessageBoxExclamation);
+  EXPECT_EQ(controls.messageBoxes[0].text.rfind("InputFileClass::OpenInputFile\n", 0), 0u)
+      << controls.messageBoxes[0].text;
+  EXPECT_TRUE(dialog->HasLoop());
+  EXPECT_TRUE(controls.IsEnabled(IDC_CONNECT));
+}
+
+TEST_F(DialogStart, UnusableSegmentIsToldAndConnectStartsNothing) {
+  std::strcpy(Record().version, "QMXXXY");  // another layout
+  StartDialog();
+  ASSERT_EQ(controls.messageBoxes.size(), 1u);
+  EXPECT_EQ(controls.messageBoxes[0].caption, "CTavrionDlg::InitialiseSharedMemory");
+  EXPECT_EQ(controls.messageBoxes[0].text,
+            "CVisShm::CVisShm\nShared Memory Version Mismatch\nPlease rebuild software");
+  EXPECT_STREQ(dialog->GetShmError(), controls.messageBoxes[0].text.c_str());
+  EXPECT_FALSE(controls.IsEnabled(IDC_CONNECT));
+  EXPECT_TRUE(controls.caption.empty());
+  EXPECT_FALSE(dialog->HasLoop());
+  EXPECT_EQ(dialog->GetRecord(), nullptr);
+
+  // Connect (were it reached) tells again and runs nothing; the window still closes.
+  dialog->OnConnect();
+  EXPECT_EQ(controls.messageBoxes.size(), 2u);
+  EXPECT_FALSE(dialog->HasRtLan());
+  EXPECT_FALSE(dialog->IsRunning());
+  dialog->OnClose();
+  EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
+  EXPECT_FALSE(dialog->HasSegment());
+  EXPECT_TRUE(clock.Sleeps().empty());             // no loop, no wait
+  EXPECT_EQ(std::string(Sim().airportIdent), "");  // nothing written into a foreign layout
+}
+
+TEST_F(DialogStart, CloseBeforeConnectShutsDownAndEndsAtOnce) {
+  StartDialog();
+  dialog->OnClose();
+  EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
+  EXPECT_FALSE(dialog->HasSegment());
+  EXPECT_FALSE(dialog->HasLoop());
+  EXPECT_EQ(clock.Sleeps(), (std::vector<int>{2000}));
+  EXPECT_EQ(Record().userCount, 1);  // detached
+  dialog->OnDestroy();               // the window's destruction follows: nothing twice
+  dialog.reset();
+  EXPECT_EQ(clock.Sleeps().size(), 1u);
+  EXPECT_EQ(Record().userCount, 1);
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdint>
+#include <string>
+
+#include "ViewSync.h"
+
+namespace {
+
+ViewSyncCamera HeathrowCamera() {
+  ViewSyncCamera camera{};
+  camera.counter = 1510;
+  camera.latitude = 51.4775;
+  camera.longitude = -0.461389;
+  camera.altitude = 120.5;
+  camera.heading = 270.0;
+  camera.tilt = 90.0;
+  camera.roll = -2.5;
+  camera.timeStart = 0;
+  camera.timeEnd = 0;
+  return camera;
+}
+
+std::string Format(const ViewSyncCamera& camera) {
+  char text[kViewSyncTextSize];
+  const int length = FormatViewSync(camera, text, sizeof text);
+  EXPECT_EQ(length, static_cast<int>(std::string(text).size()));
+  return text;
+}
+
+TEST(ViewSyncDatagram, IsNineCommaTerminatedFieldsWithoutLineEnd) {
+  const std::string text = Format(HeathrowCamera());
+  EXPECT_EQ(text, "1510,51.477500,-0.461389,120.500000,270.000000,90.000000,-2.500000,0,0,");
+  EXPECT_EQ(text.size(), 71u);
+}
+
+TEST(ViewSyncDatagram, TimesAreSixtyFourBitSignedDecimals) {
+  ViewSyncCamera camera = HeathrowCamera();
+  camera.timeEnd = -1;
+  EXPECT_EQ(Format(camera).substr(Format(camera).size() - 5), ",0,-1,");
+  camera.timeEnd = INT64_MAX;
+  camera.timeStart = INT64_MIN;
+  const std::string text = Format(camera);
+  EXPECT_NE(text.find(",-9223372036854775808,9223372036854775807,"), std::string::npos) << text;
+}
+
+TEST(ViewSyncDatagram, NegativeCounterAndHugeValuesStayInOneTerminatedText) {
+  ViewSyncCamera camera = HeathrowCamera();
+  camera.counter = -7;
+  camera.altitude = 1e300;  // 301 digits: the text is cut, never overrun
+  char text[kViewSyncTextSize];
+  EXPECT_EQ(FormatViewSync(camera, text, sizeof text), -1);
+  EXPECT_EQ(std::string(text).size(), 255u);
+  EXPECT_EQ(std::string(text).substr(0, 3), "-7,");
+}
+
+TEST(ViewSyncDatagram, CommaDecimalLocaleDoesNotChangeTheText) {
+  const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
+  if (german == nullptr) german = std::setlocale(LC_ALL, "de_DE");
+  if (german == nullptr) {
+    GTEST_SKIP() << "no comma-decimal locale on this machine (de_DE.UTF-8 not generated)";
+  }
+  const std::string text = Format(HeathrowCamera());
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(text, "1510,51.477500,-0.461389,120.500000,270.000000,90.000000,-2.500000,0,0,");
+}
+
+}  // namespace
