@@ -1,0 +1,54 @@
+#include "AirportManager.h"
+
+#include "AirportTable.h"
+#include "ConfigControl.h"
+
+// Revisions of the component's units, registered once per process.
+extern const char kReadAirportDataRevision[];
+
+namespace {
+
+const char kAirportManagerRevision[] =
+    "%Z% AirportManager QM2137 AirportManager.cpp $Revision: 1.5 $";
+bool s_registered = false;
+
+}  // namespace
+
+static_assert(AirportManager::kTableSize == AirportTable::kSlots, "one table size");
+static_assert(AirportManager::kCountLimit == AirportTable::kCountLimit, "one count limit");
+
+AirportManager::AirportManager() : m_currentIndex(0), m_lineBuffer{} {
+  RegisterClassOnce(
+      s_registered, "AirportManager",
+      {kAirportManagerRevision, kAirportManagerHeaderRevision, kReadAirportDataRevision});
+}
+
+AirportManager::~AirportManager() = default;
+
+bool AirportManager::FindAirport(const char* ident, AirportRecord& airport) {
+  int slot = AirportTable::Instance().FindLast(ident);
+  if (slot < 0) return false;
+  m_currentIndex = slot;
+  return GetAirport(slot, airport);
+}
+
+bool AirportManager::GetAirport(int index, AirportRecord& airport) const {
+  const AirportRecord* slot = AirportTable::Instance().Slot(index);
+  if (slot == nullptr) return false;
+  airport = *slot;
+  return true;
+}
+
+int AirportManager::GetNumberOfAirports() const {
+  return AirportTable::Instance().Count();
+}
+
+void AirportManager::SetDatumOffset(int index, double offset) {
+  // Slot 0, the file's first airport, keeps the offset it was loaded with.
+  if (index < 1 || index >= kTableSize) return;
+  AirportTable::Instance().SetDatumOffset(index, offset);
+}
+
+void AirportManager::ClearTable() {
+  AirportTable::Instance().Clear();
+}

@@ -1,0 +1,74 @@
+#include <cstring>
+#include <string>
+
+#include "AirportManager.h"
+#include "FileNames.h"
+#include "OffsetsLine.h"
+#include "SettingsFile.h"
+#include "TextFunctions.h"
+
+namespace {
+
+const char kOperation[] = "AirportManager::WriteOffsetsFile";
+const char kHeader[] = ";\n;Airport ground level datum offsets for Google Earth \n\n";
+// The new contents are written beside the offsets file under this suffix and
+// renamed over it once complete.
+const char kNewSuffix[] = ".new";
+
+// `name` in `folder` (empty: the working folder), resolved ignoring case.
+void NameInFolder(const char* folder, const char* name, char (&resolved)[Platform::kFileNameSize]) {
+  std::string path = folder != nullptr ? folder : "";
+  if (!path.empty() && path.back() != '/') path += '/';
+  path += name;
+  Platform::ResolveFileName(path.c_str(), resolved, sizeof resolved);
+}
+
+}  // namespace
+
+bool AirportManager::WriteOffsetsFile(const char* folder) {
+  // The file is looked up by the reader's spelling, so that the file written
+  // is always the one the next start-up reads, and a new file is named as
+  // the reader expects it.
+  char target[Platform::kFileNameSize];
+  char backup[Platform::kFileNameSize];
+  NameInFolder(folder, kReadFileName, target);
+  NameInFolder(folder, kBackupFileName, backup);
+  Platform::CopyFileReplacing(target, backup);  // a missing file has no backup
+
+  char temporary[Platform::kFileNameSize];
+  if (std::strlen(target) + sizeof kNewSuffix > sizeof temporary) {
+    SetError(kOperation, "File name too long", target);
+    return false;
+  }
+  SafeFormat(temporary, sizeof temporary, "%s%s", target, kNewSuffix);
+
+  SettingsFileClass file(temporary, Write);
+  if (!file.IsOpen()) {
+    SetError(file.GetErrorText());
+    return false;
+  }
+  bool written = file.WriteToSettingsFile(kHeader);
+  AirportRecord record;
+  for (int index = 0; written && index < GetNumberOfAirports(); ++index) {
+    if (!GetAirport(index, record)) continue;
+    char line[kOffsetsLineSize];
+    FormatOffsetsLine(record, line);
+    written = file.WriteToSettingsFile(line);
+  }
+  if (!written || !file.Flush()) {
+    SetError(file.GetErrorText());
+    file.CloseFile();
+    Platform::RemoveFile(temporary);
+    return false;
+  }
+  file.CloseFile();
+
+  int failure = Platform::SyncFileToDisk(temporary);
+  if (failure == 0) failure = Platform::ReplaceFile(temporary, target);
+  if (failure != 0) {
+    SetError(kOperation, std::strerror(failure), target);
+    Platform::RemoveFile(temporary);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,117 @@
+#include "FileNames.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace Platform {
+namespace {
+
+// ASCII letters only: a desktop locale must not change which file is meant.
+char FoldCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameIgnoringCase(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (FoldCase(*a) != FoldCase(*b)) return false;
+  }
+  return *a == *b;
+}
+
+void CopyOut(const std::string& text, char* out, int size) {
+  std::size_t length = text.size();
+  if (length > static_cast<std::size_t>(size) - 1) length = static_cast<std::size_t>(size) - 1;
+  std::memcpy(out, text.data(), length);
+  out[length] = '\0';
+}
+
+// The folder part of a name, with its final "/", or "" for the working folder.
+std::string FolderOf(const std::string& name) {
+  std::size_t slash = name.rfind('/');
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+// First entry of the folder (byte order) equal to `leaf` ignoring case; "" if none.
+std::string FindOtherCasing(const std::string& folder, const std::string& leaf) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return std::string();
+  std::string best;
+  while (const dirent* entry = readdir(dir)) {
+    if (!SameIgnoringCase(entry->d_name, leaf.c_str())) continue;
+    if (best.empty() || std::strcmp(entry->d_name, best.c_str()) < 0) best = entry->d_name;
+  }
+  closedir(dir);
+  return best;
+}
+
+void SyncFolderOf(const char* name) {
+  std::string folder = FolderOf(name);
+  int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+bool ResolveFileName(const char* name, char* resolved, int size) {
+  if (resolved == nullptr || size <= 0) return false;
+  std::string given = name != nullptr ? name : "";
+  std::string folder = FolderOf(given);
+  std::string leaf = given.substr(folder.size());
+  struct stat status;
+  bool exists = !leaf.empty() && lstat(given.c_str(), &status) == 0;
+  if (leaf.empty() || exists) {
+    CopyOut(given, resolved, size);
+    return exists;
+  }
+  std::string other = FindOtherCasing(folder, leaf);
+  if (other.empty()) {
+    CopyOut(given, resolved, size);
+    return false;
+  }
+  CopyOut(folder + other, resolved, size);
+  return true;
+}
+
+bool CopyFileReplacing(const char* from, const char* to) {
+  if (from == nullptr || to == nullptr) return false;
+  std::error_code error;
+  return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
+                                    error) &&
+         !error;
+}
+
+int SyncFileToDisk(const char* name) {
+  if (name == nullptr) return EINVAL;
+  int fd = open(name, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int result = fsync(fd) == 0 ? 0 : errno;
+  close(fd);
+  return result;
+}
+
+int ReplaceFile(const char* from, const char* to) {
+  if (from == nullptr || to == nullptr) return EINVAL;
+  struct stat status;
+  if (stat(to, &status) == 0 && S_ISREG(status.st_mode)) chmod(from, status.st_mode & 07777);
+  if (std::rename(from, to) != 0) return errno;
+  SyncFolderOf(to);
+  return 0;
+}
+
+void RemoveFile(const char* name) {
+  if (name == nullptr) return;
+  struct stat status;
+  if (lstat(name, &status) == 0 && !S_ISDIR(status.st_mode)) unlink(name);
+}
+
+}  // namespace Platform

@@ -1,0 +1,35 @@
+#pragma once
+// File names and file replacement in the station's folders. The station names
+// its offsets file in two spellings ("Offsets.dat" read, "Offsets.Dat"
+// written) as on a file system that ignores letter case; here a name is
+// resolved against what is on disk so that both reach the one file.
+
+namespace Platform {
+
+constexpr int kFileNameSize = 1024;
+
+// The name of the file that `name` means when letter case is ignored: `name`
+// itself when it exists (or has no file part); otherwise the entry of its
+// folder whose name differs from it only in letter case (the first in byte
+// order when there are several); otherwise `name` as given, which is then the
+// spelling of a new file. Only the last part of the path is matched this way.
+// The result is cut to size - 1 characters. True when an existing entry was
+// found.
+bool ResolveFileName(const char* name, char* resolved, int size);
+
+// Copies `from` to `to`, replacing an earlier `to`. False when it failed.
+bool CopyFileReplacing(const char* from, const char* to);
+
+// Forces the written contents of a closed file to the disk. 0 or the errno.
+int SyncFileToDisk(const char* name);
+
+// Puts `from` in the place of `to` in one step (rename): a reader sees either
+// the old or the new file, never a part. `from` first takes the permission
+// bits of an existing `to`; the folder is synced afterwards. 0 or the errno
+// of the rename.
+int ReplaceFile(const char* from, const char* to);
+
+// Removes a file (not a folder); failure ignored.
+void RemoveFile(const char* name);
+
+}  // namespace Platform
