@@ -48,6 +48,19 @@ double UnixSeconds() {
   return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
+// A failure text on one line of standard error, its parts joined by ": ".
+void PrintFailure(const char* text) {
+  std::fputs("viewsync-monitor: ", stderr);
+  for (; *text != '\0'; ++text) {
+    if (*text == '\n') {
+      std::fputs(": ", stderr);
+    } else {
+      std::fputc(*text, stderr);
+    }
+  }
+  std::fputc('\n', stderr);
+}
+
 void PrintLine(const char* line) {
   std::fputs(line, stdout);
   std::fputc('\n', stdout);
@@ -105,7 +118,7 @@ bool MonitorRun::Run() {
     if (ready < 0) healthy = false;
     if (ready > 0) healthy = Drain();
   }
-  if (!healthy) std::fprintf(stderr, "viewsync-monitor: %s\n", m_socket.GetErrorText());
+  if (!healthy) PrintFailure(m_socket.GetErrorText());
   PrintProgress(MonotonicNs());
   return healthy;
 }
@@ -134,7 +147,7 @@ void MonitorRun::Take(const char* data, std::size_t length) {
   }
   if (m_csv.IsOpen() && !m_csv.Write(static_cast<double>(arrival - m_startNs) / 1e9, UnixSeconds(),
                                      data, length, wellFormed ? &camera : nullptr, reason)) {
-    std::fprintf(stderr, "viewsync-monitor: %s\n", m_csv.GetErrorText());
+    PrintFailure(m_csv.GetErrorText());
     m_csv.Close();
   }
 }
@@ -178,12 +191,12 @@ int RunViewSyncMonitor(int argc, const char* const* argv) {
 
   MonitorSocket socket;
   if (!socket.Open(options.bindAddress, options.port)) {
-    std::fprintf(stderr, "viewsync-monitor: %s\n", socket.GetErrorText());
+    PrintFailure(socket.GetErrorText());
     return 1;
   }
   CsvRecorder csv;
   if (options.csvPath[0] != '\0' && !csv.Open(options.csvPath)) {
-    std::fprintf(stderr, "viewsync-monitor: %s\n", csv.GetErrorText());
+    PrintFailure(csv.GetErrorText());
     return 1;
   }
   InstallSignalHandlers();
@@ -194,7 +207,7 @@ int RunViewSyncMonitor(int argc, const char* const* argv) {
   bool healthy = run->Run();
   bool recorded = options.csvPath[0] == '\0' || (csv.IsOpen() && csv.Close());
   if (options.csvPath[0] != '\0' && !recorded) {
-    std::fprintf(stderr, "viewsync-monitor: %s\n", csv.GetErrorText());
+    PrintFailure(csv.GetErrorText());
   }
   char summary[kReportLineSize];
   FormatSummary(run->Statistics(), summary, sizeof summary);

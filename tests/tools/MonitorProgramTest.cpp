@@ -1,0 +1,299 @@
+// The monitor's command line, and real runs of the viewsync-monitor program
+// receiving datagrams sent from here to 127.0.0.1.
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "MonitorOptions.h"
+#include "TempDir.h"
+
+namespace {
+
+// --- command line ------------------------------------------------------------
+
+bool Options(std::vector<const char*> args, MonitorOptions& options, std::string& error) {
+  args.insert(args.begin(), "viewsync-monitor");
+  char text[256];
+  bool ok =
+      ParseMonitorOptions(static_cast<int>(args.size()), args.data(), options, text, sizeof text);
+  error = text;
+  return ok;
+}
+
+TEST(MonitorOptions, DefaultsListenWhereGoogleEarthWould) {
+  MonitorOptions options;
+  std::string error;
+  ASSERT_TRUE(Options({}, options, error));
+  EXPECT_STREQ(options.bindAddress, "127.0.0.1");
+  EXPECT_EQ(options.port, 7001);
+  EXPECT_EQ(options.durationSeconds, 0.0);
+  EXPECT_EQ(options.count, 0);
+  EXPECT_STREQ(options.csvPath, "");
+  EXPECT_FALSE(options.help);
+}
+
+TEST(MonitorOptions, ReadsEveryOption) {
+  MonitorOptions options;
+  std::string error;
+  ASSERT_TRUE(Options({"--bind", "10.0.0.5", "--port", "0", "--duration", "2.5", "--count", "300",
+                       "--csv", "run.csv", "--help"},
+                      options, error))
+      << error;
+  EXPECT_STREQ(options.bindAddress, "10.0.0.5");
+  EXPECT_EQ(options.port, 0);
+  EXPECT_DOUBLE_EQ(options.durationSeconds, 2.5);
+  EXPECT_EQ(options.count, 300);
+  EXPECT_STREQ(options.csvPath, "run.csv");
+  EXPECT_TRUE(options.help);
+}
+
+TEST(MonitorOptions, RefusesWhatItCannotUse) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"--port", "65536"}, {"--port", "-1"},     {"--port", "7001x"},   {"--count", "0"},
+      {"--duration", "0"}, {"--duration", "-1"}, {"--duration", "1e3"}, {"--duration", "1,5"},
+      {"--count"},         {"--bind", ""},       {"--frobnicate", "1"}, {"7001"},
+  };
+  for (const auto& args : bad) {
+    MonitorOptions options;
+    std::string error;
+    EXPECT_FALSE(Options(args, options, error)) << args[0];
+    EXPECT_NE(error, "") << args[0];
+  }
+}
+
+// --- real runs ---------------------------------------------------------------
+
+// The monitor program with its standard output and error read through a pipe.
+class MonitorProcess {
+ public:
+  explicit MonitorProcess(const std::vector<std::string>& args) {
+    int out[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return;
+    m_pid = fork();
+    if (m_pid == 0) {
+      dup2(out[1], 1);
+      dup2(out[1], 2);
+      close(out[0]);
+      close(out[1]);
+      std::vector<char*> argv;
+      argv.push_back(const_cast<char*>(VIEWSYNC_MONITOR_PATH));
+      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    m_out = out[0];
+  }
+  ~MonitorProcess() {
+    if (m_pid > 0) Wait();
+    if (m_out >= 0) close(m_out);
+  }
+
+  // The next whole line; false at the end of the output or after 10 s.
+  bool ReadLine(std::string& line) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+      std::size_t end = m_pending.find('\n');
+      if (end != std::string::npos) {
+        line = m_pending.substr(0, end);
+        m_pending.erase(0, end + 1);
+        m_lines.push_back(line);
+        return true;
+      }
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      pollfd waiting{m_out, POLLIN, 0};
+      if (left.count() <= 0 || poll(&waiting, 1, static_cast<int>(left.count())) <= 0) return false;
+      char chunk[4096];
+      ssize_t got = read(m_out, chunk, sizeof chunk);
+      if (got <= 0) {
+        m_ended = got == 0;
+        return false;
+      }
+      m_pending.append(chunk, static_cast<std::size_t>(got));
+    }
+  }
+  // Reads to the end of the output; returns the last line.
+  std::string ReadToEnd() {
+    std::string line;
+    while (ReadLine(line)) {
+    }
+    return m_lines.empty() ? "" : m_lines.back();
+  }
+  const std::vector<std::string>& Lines() const { return m_lines; }
+
+  // The port from the first line, "listening on ADDR:PORT"; 0 when missing.
+  int ListeningPort() {
+    std::string line;
+    std::smatch match;
+    if (!ReadLine(line) ||
+        !std::regex_match(line, match, std::regex("listening on [0-9.]+:([0-9]+)"))) {
+      return 0;
+    }
+    return std::stoi(match[1]);
+  }
+  void Signal(int number) { kill(m_pid, number); }
+  // The exit status. A program whose output has not ended is killed (-1).
+  int Wait() {
+    if (m_pid <= 0) return -1;
+    if (!m_ended) kill(m_pid, SIGKILL);
+    int status = 0;
+    waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t m_pid = -1;
+  int m_out = -1;
+  bool m_ended = false;
+  std::string m_pending;
+  std::vector<std::string> m_lines;
+};
+
+// A UDP socket on 127.0.0.1, optionally bound as the station's receive
+// channel is: every address, the given port, with or without SO_REUSEADDR.
+class LoopbackSocket {
+ public:
+  LoopbackSocket() : m_socket(socket(AF_INET, SOCK_DGRAM, 0)) {}
+  ~LoopbackSocket() { close(m_socket); }
+  int BindEveryAddress(bool reuse) {
+    int on = 1;
+    if (reuse) setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (bind(m_socket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) return 0;
+    socklen_t length = sizeof local;
+    getsockname(m_socket, reinterpret_cast<sockaddr*>(&local), &length);
+    return ntohs(local.sin_port);
+  }
+  void SendTo(int port, const std::string& text) {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<std::uint16_t>(port));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(
+        sendto(m_socket, text.data(), text.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+        static_cast<ssize_t>(text.size()));
+  }
+  bool HasWaiting() {
+    char byte;
+    return recv(m_socket, &byte, 1, MSG_DONTWAIT) >= 0;
+  }
+
+ private:
+  int m_socket;
+};
+
+std::string Datagram(int counter, const char* tail = "") {
+  return std::to_string(counter) +
+         ",51.477500,-0.461389,120.500000,270.000000,90.000000,-2.500000,0,0," + tail;
+}
+
+const char* const kSummaryShape =
+    "received [0-9]+ malformed [0-9]+ gaps [0-9]+ rate [0-9]+\\.[0-9]{2} Hz p50 [0-9]+\\.[0-9]{3} "
+    "ms p99 [0-9]+\\.[0-9]{3} ms max [0-9]+\\.[0-9]{3} ms first -?[0-9]+ last -?[0-9]+";
+
+TEST(MonitorProgram, CountsWhatArrivesAndEndsWithTheSummary) {
+  TempDir dir;
+  std::string csv = dir.File("run.csv");
+  MonitorProcess monitor({"--port", "0", "--count", "6", "--duration", "20", "--csv", csv});
+  int port = monitor.ListeningPort();
+  ASSERT_GT(port, 0);
+  LoopbackSocket sender;
+  for (const std::string& text :
+       {Datagram(1510), Datagram(1511), Datagram(1513), Datagram(1513),
+        std::string("1514,91.0,0,0,0,0,0,0,0,"), Datagram(1514, "earth")}) {
+    sender.SendTo(port, text);
+  }
+  std::string summary = monitor.ReadToEnd();
+  EXPECT_EQ(monitor.Wait(), 0);
+
+  EXPECT_TRUE(std::regex_match(summary, std::regex(kSummaryShape))) << summary;
+  EXPECT_EQ(summary.rfind("received 6 malformed 1 gaps 1 rate ", 0), 0u) << summary;
+  EXPECT_NE(summary.find(" first 1510 last 1514"), std::string::npos) << summary;
+  std::string output;
+  for (const std::string& line : monitor.Lines()) output += line + "\n";
+  EXPECT_NE(output.find("repeats 1"), std::string::npos) << output;
+  EXPECT_NE(output.find("malformed: field 2 (latitude) outside -90..90: \"1514,91.0,"),
+            std::string::npos)
+      << output;
+
+  std::string recorded = dir.Read("run.csv");
+  EXPECT_EQ(std::count(recorded.begin(), recorded.end(), '\n'), 7) << recorded;
+  EXPECT_NE(recorded.find(",71,ok,1510,51.477500,-0.461389,120.500000,270.000000,90.000000,"
+                          "-2.500000,0,0,,,\"1510,"),
+            std::string::npos)
+      << recorded;
+  EXPECT_NE(
+      recorded.find(",malformed,,,,,,,,,,,\"field 2 (latitude) outside -90..90\",\"1514,91.0,"),
+      std::string::npos)
+      << recorded;
+  EXPECT_NE(recorded.find(",ok,1514,51.477500,-0.461389,120.500000,270.000000,90.000000,-2.500000,"
+                          "0,0,earth,,"),
+            std::string::npos)
+      << recorded;
+}
+
+TEST(MonitorProgram, TerminationStillGivesTheSummary) {
+  MonitorProcess monitor({"--port", "0"});
+  ASSERT_GT(monitor.ListeningPort(), 0);
+  monitor.Signal(SIGTERM);
+  EXPECT_EQ(monitor.ReadToEnd(),
+            "received 0 malformed 0 gaps 0 rate - Hz p50 - ms p99 - ms max - ms first - last -");
+  EXPECT_EQ(monitor.Wait(), 0);
+}
+
+TEST(MonitorProgram, StopsByItselfAfterItsDuration) {
+  MonitorProcess monitor({"--port", "0", "--duration", "0.2"});
+  ASSERT_GT(monitor.ListeningPort(), 0);
+  EXPECT_EQ(monitor.ReadToEnd().rfind("received 0 malformed 0 gaps 0 ", 0), 0u);
+  EXPECT_EQ(monitor.Wait(), 0);
+}
+
+TEST(MonitorProgram, TakesTheDatagramsFromAStationSharingThePort) {
+  // The station's receive channel holds every address at the port; the
+  // monitor, bound to 127.0.0.1 only, is the one that gets the datagrams.
+  LoopbackSocket station;
+  int port = station.BindEveryAddress(true);
+  ASSERT_GT(port, 0);
+  MonitorProcess monitor({"--port", std::to_string(port), "--count", "1", "--duration", "20"});
+  ASSERT_EQ(monitor.ListeningPort(), port);
+  LoopbackSocket sender;
+  sender.SendTo(port, Datagram(1510));
+  EXPECT_EQ(monitor.ReadToEnd().rfind("received 1 malformed 0 gaps 0 rate - Hz", 0), 0u);
+  EXPECT_EQ(monitor.Wait(), 0);
+  EXPECT_FALSE(station.HasWaiting());
+}
+
+TEST(MonitorProgram, SaysWhyItCannotListen) {
+  LoopbackSocket station;
+  int port = station.BindEveryAddress(false);
+  ASSERT_GT(port, 0);
+  MonitorProcess monitor({"--port", std::to_string(port)});
+  std::string last = monitor.ReadToEnd();
+  EXPECT_EQ(monitor.Wait(), 1);
+  EXPECT_NE(last.find("Address already in use"), std::string::npos) << last;
+
+  MonitorProcess confused({"--port", "seven"});
+  confused.ReadToEnd();
+  EXPECT_EQ(confused.Wait(), 2);
+  EXPECT_NE(confused.Lines().at(0).find("--port: unusable value \"seven\""), std::string::npos);
+}
+
+}  // namespace
