@@ -1,0 +1,313 @@
+// Initialisation of the LAN station: configuration from the ini file, the
+// station's identity, the package table and the transmit schedule.
+
+#include <cstring>
+
+#include "Ini_File_Reader.h"
+#include "Limit.h"
+#include "QMP0001_02_InitMessage.h"
+#include "QMP0001_02_RtLan.h"
+#include "RtLanUdp.h"
+#include "TextFunctions.h"
+
+namespace {
+
+struct ComputerName {
+  const char* key;
+  const char* displayName;
+};
+
+const ComputerName kComputers[RtLan::kComputerCount] = {
+    {"QM_P_0001_02_MAIN", "Main Computer"},
+    {"QM_P_0001_02_VISUAL", "Visual I/F   "},
+    {"QM_P_0001_02_CNTRLS", "Controls     "},
+    {"QM_P_0001_02_PFD_L_DISPLAY", "PFD Left     "},
+    {"QM_P_0001_02_PFD_R_DISPLAY", "PFD Right    "},
+    {"QM_P_0001_02_HSI_L_DISPLAY", "ND Left      "},
+    {"QM_P_0001_02_HSI_R_DISPLAY", "ND Right     "},
+    {"QM_P_0001_02_EICAS_DISPLAY", "EWD          "},
+    {"QM_P_0001_02_SYS_DISPLAY", "SD           "},
+    {"QM_P_0001_02_IOS_COMPUTER", "Sim Control  "},
+    {"QM_P_0001_02_FMC_L", "MCDU/FMC L   "},
+    {"QM_P_0001_02_FMC_R", "MCDU/FMC R   "},
+    {"QM_P_0001_02_OVERHEAD", "OverHead I/O "},
+    {"QM_P_0001_02_PEDISTAL_IO", "Pedestal I/O "},
+    {"QM_P_0001_02_FRONT_IO", "Front I/O    "},
+    {"QM_P_0001_02_AURAL_Q", "Aural Queue  "},
+};
+
+const char* const kPackageKeys[RtLan::kPackageCount] = {
+    nullptr,
+    "RT_LAN_PACKAGE_PFD_L",
+    "RT_LAN_PACKAGE_HSI_L",
+    "RT_LAN_PACKAGE_PFD_R",
+    "RT_LAN_PACKAGE_HSI_R",
+    "RT_LAN_PACKAGE_EWD",
+    "RT_LAN_PACKAGE_SD",
+    "RT_LAN_PACKAGE_FMA_L",
+    "RT_LAN_PACKAGE_FMA_R",
+    "RT_LAN_PACKAGE_AIRCRAFT",
+    "RT_LAN_PACKAGE_ECAM_LEFT",
+    nullptr,
+    "RT_LAN_PACKAGE_FMC_OUT",
+    "RT_LAN_PACKAGE_FMC_IN",
+    "RT_LAN_PACKAGE_FLT_PLAN",
+    "RT_LAN_PACKAGE_OVHD_IN",
+    "RT_LAN_PACKAGE_OVHD_OUT",
+    "RT_LAN_PACKAGE_FRONT_IN",
+    "RT_LAN_PACKAGE_FRONT_OUT",
+    "RT_LAN_PACKAGE_PEDESTAL_IN",
+    "RT_LAN_PACKAGE_PEDESTAL_OUT",
+    "RT_LAN_PACKAGE_AURAL_Q",
+    "RT_LAN_PACKAGE_VISUAL",
+    "RT_LAN_PACKAGE_DU_CONFIG",
+    "RT_LAN_PACKAGE_MCDU_L",
+    "RT_LAN_PACKAGE_MCDU_R",
+};
+
+const char kPostName[] = "RT_LAN";
+constexpr int kHostNameSize = 255;
+
+// A computer's address from its ini text. A text that is no dotted address
+// (an empty one among them) is 0, "no computer": inet_addr's answer for it
+// would be the broadcast address.
+std::uint32_t ComputerAddress(const char* text) {
+  std::uint32_t address = Platform::InetAddr(text);
+  return address == Platform::kAddressNone ? 0 : address;
+}
+
+}  // namespace
+
+const char* RtLan::ComputerKey(int index) {
+  return index >= 0 && index < kComputerCount ? kComputers[index].key : nullptr;
+}
+
+const char* RtLan::ComputerDisplayName(int index) {
+  return index >= 0 && index < kComputerCount ? kComputers[index].displayName : nullptr;
+}
+
+const char* RtLan::PackageKey(int index) {
+  return index >= 0 && index < kPackageCount ? kPackageKeys[index] : nullptr;
+}
+
+void QMP0001_02_RtLan::ResetForInitialise() {
+  // A repeated Initialise releases what the previous one opened.
+  Teardown();
+  m_initialised = false;
+  m_deviceName = "Unknown";
+  m_deviceIndex = RtLan::kDeviceUnknown;
+  m_logEnabled = false;
+  m_transmitEnabled = false;
+  m_receiveEnabled = false;
+  m_logFileName[0] = '\0';
+  m_isA320 = m_isA330 = m_isA340 = false;
+  std::memset(m_packageStats, 0, sizeof m_packageStats);
+  std::memset(m_rxUdpResult, 0, sizeof m_rxUdpResult);
+  m_initMessages = new QMP0001_02_InitMessage(m_simData, kBoardSlot);
+  for (int i = 0; i < RtLan::kComputerCount; ++i) {
+    SafeCopy(m_computerKeys[i], RtLan::ComputerKey(i), RtLan::kKeySize);
+  }
+}
+
+bool QMP0001_02_RtLan::Initialise(bool readPackageLists) {
+  ResetForInitialise();
+  if (!ReadIniFile(readPackageLists)) return false;
+  if (!SetUpLogFile(m_logFileName, m_logEnabled)) {
+    m_initMessages->Post(kPostName, "No Log File Set Up");
+    m_logEnabled = false;
+  }
+  for (int i = 0; i < RtLan::kComputerCount; ++i) {
+    m_computers[i].address = ComputerAddress(m_computerAddressText[i]);
+  }
+  m_ownAddress = FindOwnAddress();
+  if (m_standalone) {
+    m_stationAddress = m_ownAddress;
+  } else if (!IdentifyStation()) {
+    return false;
+  }
+  if (!m_standalone && StationValid()) m_computers[m_deviceIndex].port = m_localPort;
+  for (int i = 0; i < RtLan::kComputerCount; ++i) {
+    SafeCopy(m_computers[i].key, m_computerKeys[i], RtLan::kKeySize);
+    m_computers[i].index = i;
+  }
+  BuildPackageTable();
+  if (!m_standalone) ComputeTransmitSchedule();
+
+  if (!TranmitSetup()) return false;
+  if (!ReceiveSetup()) {
+    // Stand-alone, nothing is ever read from the receive channel, and another
+    // program on this host (a ViewSync receiver) may hold its port: the
+    // station still sends.
+    if (!m_standalone) return false;
+    LogText("Rx Datagram not opened; sending only");
+  }
+  if (!m_standalone) PresetIdentifiers();
+
+  char line[RtLan::kTextSize];
+  const char* deviceName = GetDeviceName();
+  SafeFormat(line, sizeof line, "Device : %s IP  : %s", deviceName, GetIpText());
+  if (!m_standalone) m_initMessages->Post(kPostName, line);
+  m_initialised = true;
+  return true;
+}
+
+bool QMP0001_02_RtLan::ReadIniFile(bool readPackageLists) {
+  if (m_standalone) return true;
+  Ini_File_Reader reader;
+  if (!reader.OpenFile(m_iniFileName)) {
+    char text[RtLan::kTextSize];
+    SafeCopy(text, reader.GetErrorText(), sizeof text);
+    SetError("QMP0001_02_RtLan::ReadIniFile", text);
+    return false;
+  }
+  ReadDebugLog(reader);
+  ReadAircraft(reader);
+  if (!ReadIniFileForIpAddresses(reader)) return false;
+  ReadRates(reader);
+  if (readPackageLists) ReadPackageLists(reader);
+  return true;
+}
+
+void QMP0001_02_RtLan::ReadDebugLog(Ini_File_Reader& reader) {
+  bool useLogFile = false;
+  reader.LookForValue("DEBUG_LOG", "UseLogFile", &useLogFile);
+  m_logEnabled = useLogFile;
+  if (!reader.LookForValue("DEBUG_LOG", "LogFile", m_logFileName, sizeof m_logFileName, true)) {
+    if (m_logEnabled) SetError("No Log File name given");
+    m_logFileName[0] = '\0';
+  }
+}
+
+void QMP0001_02_RtLan::ReadAircraft(Ini_File_Reader& reader) {
+  m_isA320 = m_isA330 = m_isA340 = false;
+  if (!reader.LookForValue("SIM_CONFIG", "AIRCRAFT", m_aircraftText, sizeof m_aircraftText, true)) {
+    SetError("No aircraft type given");
+    m_aircraftText[0] = '\0';
+    m_isA330 = true;
+    return;
+  }
+  if (SameIgnoringSpaces(m_aircraftText, "A320")) {
+    m_isA320 = true;
+  } else if (SameIgnoringSpaces(m_aircraftText, "A340")) {
+    m_isA340 = true;
+  } else {
+    m_isA330 = true;  // also for any type the station does not know
+  }
+}
+
+bool QMP0001_02_RtLan::ReadIniFileForIpAddresses(Ini_File_Reader& reader) {
+  bool allFound = true;
+  for (int i = 0; i < RtLan::kComputerCount; ++i) {
+    if (!reader.LookForValue("COMPUTERS", m_computerKeys[i], m_computerAddressText[i],
+                             RtLan::kAddressTextSize, true)) {
+      SetError("QMP0001_02_RtLan::ReadIniFileForIpAddresses", reader.GetErrorText());
+      allFound = false;
+    }
+  }
+  return allFound;
+}
+
+// The station's frame rate, and each package's requested rate under its own
+// key (10 Hz when it has none).
+void QMP0001_02_RtLan::ReadRates(Ini_File_Reader& reader) {
+  int frequency = RtLan::kDefaultFrequency;
+  if (!reader.LookForValue("RATES", "Frequency", &frequency)) {
+    SetError("No Frequency Given\nDefault to 20 Hz");
+    frequency = RtLan::kDefaultFrequency;
+  }
+  m_frequency = frequency;
+  for (int i = 0; i < RtLan::kPackageCount; ++i) {
+    int rate = RtLan::kDefaultPackageRate;
+    const char* key = RtLan::PackageKey(i);
+    if (key != nullptr) reader.LookForValue("RATES", key, &rate);
+    m_packageRates[i] = rate;
+  }
+}
+
+void QMP0001_02_RtLan::ReadPackageLists(Ini_File_Reader& reader) {
+  for (int i = 0; i < RtLan::kPackageCount; ++i) {
+    const char* key = RtLan::PackageKey(i);
+    m_transmits[i] = key != nullptr && reader.LookForEntry("TRANSMITS", key);
+  }
+  for (int i = 0; i < RtLan::kPackageCount; ++i) {
+    const char* key = RtLan::PackageKey(i);
+    m_receives[i] = key != nullptr && reader.LookForEntry("RECEIVES", key);
+  }
+}
+
+// What this host's name resolves to; 0 when the name or its address cannot be found.
+std::uint32_t QMP0001_02_RtLan::FindOwnAddress() {
+  CUDP environment;  // the socket environment must be up for the look-up
+  char hostName[kHostNameSize] = {};
+  if (Platform::Sockets().HostName(hostName, sizeof hostName) != 0) return 0;
+  std::uint32_t address = 0;
+  if (!Platform::Sockets().ResolveHost(hostName, &address)) return 0;
+  return address;
+}
+
+bool QMP0001_02_RtLan::IdentifyStation() {
+  m_stationAddress = m_ownAddress;
+  m_deviceIndex = RtLan::kDeviceNotAssigned;
+  for (int i = 0; i < RtLan::kComputerCount; ++i) {
+    // An address that could not be found matches no computer, not even one
+    // whose ini text was no address.
+    if (m_ownAddress != 0 && m_computers[i].address == m_ownAddress) {
+      m_deviceIndex = i;
+      break;
+    }
+  }
+  if (!StationValid()) {
+    SetError("QMP0001_02_RtLan::Initialise", "Not an assigned computer", GetIpText());
+    return false;
+  }
+  m_deviceName = std::string(m_computerKeys[m_deviceIndex]) + " " + AddressToText(m_ownAddress);
+  return true;
+}
+
+void QMP0001_02_RtLan::BuildPackageTable() {
+  std::memset(m_packages, 0, sizeof m_packages);
+  if (m_isA340) {
+    FillPackageTable(RtLan::A340Packages());
+  } else if (m_isA330) {
+    FillPackageTable(RtLan::A330Packages());
+  } else if (m_isA320) {
+    FillPackageTable(RtLan::A320Packages());
+  }
+}
+
+void QMP0001_02_RtLan::FillPackageTable(const RtLan::PackageDefinition* table) {
+  for (int i = 0; i < RtLan::kPackageCount; ++i) {
+    const RtLan::PackageDefinition& definition = table[i];
+    RtLan::PackageRow& row = m_packages[i];
+    SafeCopy(row.name, definition.name, RtLan::kPackageNameSize);
+    row.size = definition.size;
+    row.source = definition.source;
+    row.destination = definition.destination;
+    row.identifier = i;
+    row.rate = Limit(RtLan::kMinimumPackageRate, m_packageRates[i], RtLan::kMaximumPackageRate);
+    if (m_simData != nullptr && definition.block >= 0 && definition.size > 0) {
+      RtLan::PackageBlock& block = m_simData->blocks[definition.block];
+      row.data = reinterpret_cast<char*>(&block);
+      row.identifierWord = &block.header.identifier;
+      row.counterWord = &block.header.counter;
+    }
+  }
+}
+
+// The station's packages go out first at frames 302, 303, ... in table order,
+// then every frequency / rate frames.
+void QMP0001_02_RtLan::ComputeTransmitSchedule() {
+  int k = 0;
+  for (RtLan::PackageRow& row : m_packages) {
+    if (row.source != m_deviceIndex) continue;
+    row.nextDueFrame = RtLan::kFirstDueFrame + k++;
+    int rate = row.rate > 0 ? row.rate : RtLan::kDefaultPackageRate;
+    row.period = m_frequency / rate;
+  }
+}
+
+void QMP0001_02_RtLan::PresetIdentifiers() {
+  for (RtLan::PackageRow& row : m_packages) {
+    if (row.identifierWord != nullptr) *row.identifierWord = row.identifier;
+  }
+}

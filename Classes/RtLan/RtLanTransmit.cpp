@@ -1,0 +1,147 @@
+// The transmit side: the transmit datagram channel, the text senders, the
+// package senders and the frame-driven transmit schedule.
+
+#include <cstring>
+
+#include "QMP0001_02_RtLan.h"
+#include "RtLanUdp.h"
+#include "TextFunctions.h"
+
+namespace {
+
+bool ValidPackage(int package) {
+  return package >= 0 && package < RtLan::kPackageCount;
+}
+
+std::uint32_t DottedToAddress(const char* text) {
+  std::uint32_t address = Platform::InetAddr(text);
+  return address == Platform::kAddressNone ? 0 : address;
+}
+
+}  // namespace
+
+void QMP0001_02_RtLan::LogSocketInfo(const char* function, CUDP* channel) {
+  char line[128];
+  SafeFormat(line, sizeof line, "%s -- Socket Info : %d :", function, channel->GetSocket());
+  LogText(line);
+}
+
+bool QMP0001_02_RtLan::TranmitSetup() {
+  if (m_txDatagram != nullptr) return true;
+  m_txDatagram = new CUDP();
+  LogText("Creating Tx Datagram");
+  if (!m_txDatagram->CreateSocket(static_cast<std::uint16_t>(m_localPort),
+                                  static_cast<std::uint16_t>(m_remotePort), m_bindAddress)) {
+    SetError("QMP0001_02_RtLan::TranmitSetup", m_txDatagram->GetErrorText());
+    // A channel that did not open is not kept, so a later set-up tries again.
+    delete m_txDatagram;
+    m_txDatagram = nullptr;
+    return false;
+  }
+  LogSocketInfo("QMP0001_02_RtLan::TranmitSetup", m_txDatagram);
+  return true;
+}
+
+int QMP0001_02_RtLan::SendString(int /*reserved*/, const char* text, std::uint32_t address) {
+  if (!m_initialised || m_txDatagram == nullptr || text == nullptr) return 0;
+  int length = static_cast<int>(std::strlen(text));
+  if (length == 0 || address == 0) return 0;
+  int sent = m_txDatagram->Send(text, address, length);
+  if (sent == -1) LogSendError(address, m_txDatagram->GetErrorText());
+  return sent;
+}
+
+int QMP0001_02_RtLan::SendStringToComputer(int reserved, const char* text, int computer) {
+  return SendString(reserved, text, GetComputerAddress(computer));
+}
+
+int QMP0001_02_RtLan::SendStringToIp(int reserved, const char* text, const char* dottedAddress) {
+  return SendString(reserved, text, DottedToAddress(dottedAddress));
+}
+
+bool QMP0001_02_RtLan::HasBlock(int package) const {
+  const RtLan::PackageRow& row = m_packages[package];
+  return row.data != nullptr && row.size >= RtLan::kHeaderSize;
+}
+
+// Fills in the header and sends one row to its destination computer; 0 when
+// nothing was sent.
+int QMP0001_02_RtLan::TransmitRow(int frame, int package, bool enabled, CUDP* channel) {
+  RtLan::PackageRow& row = m_packages[package];
+  if (!enabled || channel == nullptr || !HasBlock(package)) return 0;
+  ++*row.counterWord;
+  *row.identifierWord = row.identifier;
+  std::uint32_t destination = GetComputerAddress(row.destination);
+  if (destination == 0) return 0;
+  int sent = channel->Send(row.data, destination, row.size);
+  if (sent == -1) {
+    LogSendError(destination, channel->GetErrorText());
+  } else {
+    ++row.sentCount;
+    LogSentPackage(sent, package, *row.counterWord, frame, destination);
+  }
+  return sent;
+}
+
+int QMP0001_02_RtLan::SendPackage(int frame, int package, bool enable) {
+  if (!m_initialised) return 0;
+  if (!ValidPackage(package)) return -1;
+  int sent = TransmitRow(frame, package, enable, m_txDatagram);
+  m_packages[package].nextDueFrame += m_packages[package].period;
+  return sent;
+}
+
+int QMP0001_02_RtLan::SendPackageToIp(int package, const char* dottedAddress) {
+  if (!m_initialised || m_txDatagram == nullptr) return 0;
+  if (!ValidPackage(package)) return -1;
+  std::uint32_t address = DottedToAddress(dottedAddress);
+  if (address == 0 || !HasBlock(package)) return 0;
+  RtLan::PackageRow& row = m_packages[package];
+  int sent = m_txDatagram->Send(row.data, address, row.size);
+  if (sent == -1) {
+    LogSendError(address, m_txDatagram->GetErrorText());
+  } else {
+    ++row.sentCount;
+  }
+  return sent;
+}
+
+int QMP0001_02_RtLan::SendPackageToAddress(int package, std::uint32_t address) {
+  if (!m_initialised || m_txDatagram == nullptr) return 0;
+  if (!ValidPackage(package)) return -1;
+  if (address == 0 || !HasBlock(package)) return 0;
+  RtLan::PackageRow& row = m_packages[package];
+  int sent = m_txDatagram->Send(row.data, address, row.size);
+  if (sent == -1) {
+    LogSendError(m_ownAddress, m_txDatagram->GetErrorText());
+  } else {
+    ++*row.counterWord;
+    row.sentCount = *row.counterWord;
+  }
+  return sent;
+}
+
+// Every row of this station whose next due frame has come; a row not sent
+// (disabled, no block, no destination) stays on its cadence all the same.
+int QMP0001_02_RtLan::TransmitSchedule(int frame, bool multi) {
+  if (!m_initialised) return 0;
+  int result = 0;
+  for (int i = 0; i < RtLan::kPackageCount; ++i) {
+    RtLan::PackageRow& row = m_packages[i];
+    if (row.source != m_deviceIndex || row.nextDueFrame > frame) continue;
+    CUDP* channel = multi ? m_txUdp[i] : m_txDatagram;
+    int sent = TransmitRow(frame, i, m_transmitEnabled, channel);
+    if (sent != 0) result = sent;
+    row.nextDueFrame += row.period;
+  }
+  return result;
+}
+
+int QMP0001_02_RtLan::TransmitDue(int frame) {
+  return TransmitSchedule(frame, false);
+}
+
+int QMP0001_02_RtLan::TransmitDue(int frame, bool enable) {
+  m_transmitEnabled = enable;
+  return TransmitDue(frame);
+}

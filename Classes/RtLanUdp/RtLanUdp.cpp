@@ -1,0 +1,255 @@
+#include "RtLanUdp.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "ConfigControl.h"
+#include "TextFunctions.h"
+
+namespace {
+
+const char kHeaderRevision[] = "%Z% RtLanUdp QM2122 RtLanUdpInclude_id $Revision: 1.1 $";
+const char kSourceRevision[] = "%Z% RtLanUdp QM2122 RtLanUdp $Revision: 1.1 $";
+bool s_registered = false;
+
+// The texts a failed send leaves, by Winsock error number.
+struct SendErrorText {
+  int error;
+  const char* text;
+};
+
+const SendErrorText kSendErrors[] = {
+    {10013, "WSAEACCES::Permission denied"},
+    {10014, "WSAEFAULT::Bad IP Address (over flow of a pointer ?)"},
+    {10036, "WSAEINPROGRESS::A blocking operation is currently executing"},
+    {10037, "WSAEALREADY::Operation already in progress"},
+    {10047, "WSAEAFNOSUPPORT::Address family not supported by protocol family"},
+    {10048, "WSAEADDRINUSE::Address already in use"},
+    {10049, "WSAEADDRNOTAVAIL::Cannot assign requested address"},
+    {10050, "WSAENETDOWN::Network is down"},
+    {10053, "WSAECONNABORTED::Software caused connection abort"},
+    {10054, "WSAECONNRESET::Connection reset by peer"},
+    {10061, "WSAECONNREFUSED::Connection refused"},
+    {10064, "WSAEHOSTDOWN::Host is down"},
+    {10065, "WSAEHOSTUNREACH::No route to the host"},
+};
+
+// Console diagnostics go out at once, so they keep their order with other output.
+void Console(const char* text) {
+  std::fputs(text, stdout);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int CSocketEnvironment::s_environmentCount = 0;
+
+CSocketEnvironment::CSocketEnvironment() {
+  if (s_environmentCount == 0) {
+    Console("Environment Set\n");
+    int result = Platform::Sockets().StartEnvironment(kVersion);
+    if (result != 0) {
+      char line[64];
+      SafeFormat(line, sizeof line, "Error Creating the Environment! (%d)\n", result);
+      Console(line);
+    }
+  }
+  ++s_environmentCount;
+}
+
+CSocketEnvironment::~CSocketEnvironment() {
+  --s_environmentCount;
+  if (s_environmentCount == 0) Platform::Sockets().StopEnvironment();
+}
+
+CUDP::CUDP()
+    : m_errorText{},
+      m_timeout(1000),
+      m_data(nullptr),
+      m_remotePort(0),
+      m_localPort(0),
+      m_socket(0),
+      m_address{} {
+  RegisterClassOnce(s_registered, "RtLanUdp Class ", {kHeaderRevision, kSourceRevision});
+}
+
+CUDP::~CUDP() {
+  CloseSocket();
+  std::free(m_data);
+  m_data = nullptr;
+}
+
+void CUDP::CloseSocket() {
+  if (m_socket != 0) Platform::Sockets().Close(m_socket);
+  m_socket = 0;
+}
+
+int CUDP::GetLocalPort() const {
+  return Platform::NetworkToHost16(m_localPort);
+}
+int CUDP::GetRemotePort() const {
+  return Platform::NetworkToHost16(m_remotePort);
+}
+
+void CUDP::RecordCreateFailure(const char* function) {
+  char message[300];
+  int error = Platform::Sockets().LastError();
+  SafeFormat(message, sizeof message, "Error Creating Socket! %s",
+             Platform::SocketErrorText(error));
+  SetError(function, message);
+}
+
+bool CUDP::SetSocketOption(Platform::SocketOption option, int value, const char* function) {
+  if (Platform::Sockets().SetOption(m_socket, option, value) != 0) {
+    RecordCreateFailure(function);
+    return false;
+  }
+  return true;
+}
+
+bool CUDP::OpenSocket() {
+  // A second CreateSocket on one object replaces its socket instead of leaking it.
+  CloseSocket();
+  Platform::SocketHandle handle = Platform::Sockets().OpenDatagramSocket();
+  if (handle < 0) {
+    RecordCreateFailure("CUDP::CreateSocket");
+    return false;
+  }
+  m_socket = handle;
+  return true;
+}
+
+bool CUDP::CreateSocket(std::uint16_t localPort, std::uint16_t remotePort,
+                        std::uint32_t bindAddress) {
+  m_localPort = Platform::HostToNetwork16(localPort);
+  m_remotePort = Platform::HostToNetwork16(remotePort);
+  m_address = Platform::SocketAddress{};
+  m_address.family = Platform::kFamilyIPv4;
+  m_address.port = m_localPort;
+  m_address.address = bindAddress;
+
+  if (!OpenSocket()) return false;
+  if (!SetSocketOption(Platform::SocketOption::ReuseAddress, 1, "CUDP::CreateSocket Options")) {
+    return false;
+  }
+  if (Platform::Sockets().Bind(m_socket, m_address) != 0) {
+    RecordCreateFailure("CUDP::CreateSocket Binding Socket");
+    return false;
+  }
+  return SetSocketOption(Platform::SocketOption::ReceiveBuffer, kBufferSize,
+                         "CUDP::CreateSocket Options") &&
+         SetSocketOption(Platform::SocketOption::SendBuffer, kBufferSize,
+                         "CUDP::CreateSocket Options");
+}
+
+bool CUDP::CreateSocket(std::uint16_t port, std::uint32_t bindAddress) {
+  m_remotePort = Platform::HostToNetwork16(port);
+  m_address = Platform::SocketAddress{};
+  m_address.family = Platform::kFamilyIPv4;
+  m_address.port = m_remotePort;
+  m_address.address = bindAddress;
+
+  if (!OpenSocket()) return false;
+  if (!SetSocketOption(Platform::SocketOption::ReuseAddress, 1, "CUDP::CreateSocket Options")) {
+    return false;
+  }
+  if (Platform::Sockets().Bind(m_socket, m_address) != 0) {
+    RecordCreateFailure("CUDP::CreateSocket Binding Socket");
+    return false;
+  }
+  return SetSocketOption(Platform::SocketOption::SendBuffer, kBufferSize,
+                         "CUDP::CreateSocket Options");
+}
+
+bool CUDP::SetTimeout(int milliseconds) {
+  m_timeout = milliseconds;
+  if (Platform::Sockets().SetOption(m_socket, Platform::SocketOption::SendTimeout, milliseconds) !=
+      0) {
+    Console("Error Setting Send Timeout");
+    return true;
+  }
+  if (Platform::Sockets().SetOption(m_socket, Platform::SocketOption::ReceiveTimeout,
+                                    milliseconds) != 0) {
+    Console("Error Setting Receive Timeout");
+    return true;
+  }
+  return false;
+}
+
+unsigned long CUDP::BytesAvailable() {
+  Platform::SocketApi& sockets = Platform::Sockets();
+  // An empty datagram reports 0 bytes yet stays at the head of the queue, where
+  // it would hide every datagram behind it; it carries nothing, so drop it.
+  for (int dropped = 0; dropped < 64; ++dropped) {
+    unsigned long count = 0;
+    if (sockets.BytesWaiting(m_socket, &count) != 0) return 0;
+    if (count > 0 || !sockets.Readable(m_socket)) return count;
+    char none = 0;
+    if (sockets.ReceiveFrom(m_socket, &none, 0, nullptr, false) != 0) return 0;
+  }
+  return 0;
+}
+
+void CUDP::SetLastSendError(int winsockError) {
+  for (const SendErrorText& entry : kSendErrors) {
+    if (entry.error == winsockError) {
+      m_lastError = entry.text;
+      return;
+    }
+  }
+  char number[16];
+  SafeFormat(number, sizeof number, "%d", winsockError);
+  m_lastError = number;
+}
+
+int CUDP::Send(const char* data, std::uint32_t address, int length) {
+  if (data == nullptr) return 0;
+  if (address != 0) {
+    m_address.port = m_remotePort;
+    m_address.address = address;
+  }
+  if (length == 0) length = static_cast<int>(std::strlen(data));
+  int sent = Platform::Sockets().SendTo(m_socket, data, length, m_address);
+  if (sent == -1) SetLastSendError(Platform::Sockets().LastError());
+  return sent;
+}
+
+int CUDP::SendToHost(const char* data, const char* host, int length) {
+  if (data == nullptr || host == nullptr) return -1;
+  m_address.port = m_remotePort;
+  if (host[0] >= '0' && host[0] <= '9') {
+    m_address.address = Platform::InetAddr(host);
+  } else {
+    std::uint32_t resolved = 0;
+    if (!Platform::Sockets().ResolveHost(host, &resolved)) return -1;
+    m_address.address = resolved;
+  }
+  if (length == 0) length = static_cast<int>(std::strlen(data));
+  return Platform::Sockets().SendTo(m_socket, data, length, m_address);
+}
+
+int CUDP::Receive(std::uint32_t* address, char* buffer, bool clearAddress, int size) {
+  if (address == nullptr || buffer == nullptr) return -1;
+  m_address.port = m_localPort;
+  if (clearAddress) *address = 0;
+  m_address.address = *address;
+  int received = Platform::Sockets().ReceiveFrom(m_socket, buffer, size, &m_address, false);
+  *address = m_address.address;
+  if (received >= 0 && m_remotePort == 0) m_remotePort = m_address.port;
+  return received;
+}
+
+int CUDP::Peek(std::uint32_t* address, char* buffer, bool clearAddress, int size) {
+  if (address == nullptr || buffer == nullptr) return -1;
+  m_address.port = m_localPort;
+  if (clearAddress) *address = 0;
+  m_address.address = *address;
+  return Platform::Sockets().ReceiveFrom(m_socket, buffer, size, nullptr, true);
+}
+
+const char* CUDP::GetErrorText() {
+  const char* text = m_lastError.empty() ? QM_ErrorReport::GetErrorText() : m_lastError.c_str();
+  SafeCopy(m_errorText, text, kErrorTextSize);
+  return m_errorText;
+}

@@ -1,0 +1,98 @@
+#pragma once
+// One IPv4 UDP socket of the simulator LAN, bound to a local port, with the
+// address record the next datagram goes to and the text of the last failure.
+// Addresses are 32-bit values in network order; ports are given in host order
+// and kept in network order. Sends and receives block: callers ask
+// BytesAvailable before they receive.
+
+#include <cstdint>
+#include <string>
+
+#include "QM_ErrorReport.h"
+#include "SocketApi.h"
+
+// Starts the process's socket environment with the first instance and
+// releases it with the last one.
+class CSocketEnvironment : public QM_ErrorReport {
+ public:
+  CSocketEnvironment();
+  virtual ~CSocketEnvironment();
+  CSocketEnvironment(const CSocketEnvironment&) = delete;
+  CSocketEnvironment& operator=(const CSocketEnvironment&) = delete;
+
+  // Live environments in the process.
+  static int EnvironmentCount() { return s_environmentCount; }
+
+  static constexpr std::uint16_t kVersion = 0x0202;
+
+ private:
+  static int s_environmentCount;
+};
+
+class CUDP : public CSocketEnvironment {
+ public:
+  CUDP();
+  ~CUDP() override;
+
+  // Opens, binds (SO_REUSEADDR, so several sockets may share a port) and
+  // sizes the socket; false with the failing step's text in the error base.
+  virtual bool CreateSocket(std::uint16_t localPort, std::uint16_t remotePort,
+                            std::uint32_t bindAddress);
+  // Stores the time-out and gives it to the socket. True means FAILURE here.
+  virtual bool SetTimeout(int milliseconds);
+  // The size of the next waiting datagram; 0 when nothing waits or the query failed.
+  virtual unsigned long BytesAvailable();
+  // Address 0 reuses the address record (bind address and local port after
+  // CreateSocket, the last sender after a Receive). Length 0 sends the text
+  // without its terminator. Bytes sent or -1 (m_lastError then names the error).
+  virtual int Send(const char* data, std::uint32_t address, int length);
+  // To a dotted address or a host name at the remote port; -1 when the name
+  // does not resolve.
+  virtual int SendToHost(const char* data, const char* host, int length);
+  // Sends a message larger than the send buffer in fragments that end with a
+  // 0xFF marker; length 0 counts the text's terminator.
+  virtual int SendLarge(const char* data, std::uint32_t address, int length);
+  // One datagram into the buffer (at most size bytes); `address` receives the
+  // sender. A socket made with remote port 0 adopts the first sender's port.
+  virtual int Receive(std::uint32_t* address, char* buffer, bool clearAddress, int size);
+  // As Receive, but the datagram stays queued and nothing is adopted.
+  virtual int Peek(std::uint32_t* address, char* buffer, bool clearAddress, int size);
+  // Reassembles a message sent by SendLarge into LargeMessage(); waits at
+  // most the time-out for each fragment (0 when it passes).
+  virtual int ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, int size);
+  // The last send failure, or else the failure of CreateSocket; at most 249 characters.
+  virtual const char* GetErrorText();
+
+  // One-port form: the port is both the remote port and the bound port; only
+  // the send buffer is sized.
+  bool CreateSocket(std::uint16_t port, std::uint32_t bindAddress);
+  Platform::SocketHandle GetSocket() const { return m_socket; }
+  // The message of the last ReceiveLarge, null before the first.
+  const char* LargeMessage() const { return m_data; }
+  int GetTimeout() const { return m_timeout; }
+  // Host-order ports as they stand.
+  int GetLocalPort() const;
+  int GetRemotePort() const;
+
+  static constexpr int kBufferSize = 40960;
+  static constexpr int kErrorTextSize = 250;
+  static constexpr unsigned char kFragmentMarker = 0xFF;
+
+ private:
+  bool OpenSocket();
+  bool SetSocketOption(Platform::SocketOption option, int value, const char* function);
+  void RecordCreateFailure(const char* function);
+  void CloseSocket();
+  void SetLastSendError(int winsockError);
+  int ReadBufferSize(Platform::SocketOption option);
+  bool WaitForFragment(unsigned long* available);
+
+  char m_errorText[kErrorTextSize];
+  int m_timeout;
+  char* m_data;
+  std::uint16_t m_remotePort;
+  std::uint16_t m_localPort;
+  Platform::SocketHandle m_socket;
+  Platform::SocketAddress m_address;
+  std::string m_lastError;
+};

@@ -1,0 +1,144 @@
+// The station as the visual interface uses it: stand-alone, no ini file, one
+// text datagram per send from the local port to the remote port.
+
+#include <gtest/gtest.h>
+#include <netdb.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "QMP0001_02_RtLan.h"
+#include "UdpTestSupport.h"
+
+using UdpTest::Loopback;
+using UdpTest::Peer;
+
+namespace {
+
+// What this host's name resolves to, as the station finds it.
+std::string HostAddressText() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return "0.0.0.0";
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(name, nullptr, &hints, &found) != 0) return "0.0.0.0";
+  char text[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
+  freeaddrinfo(found);
+  return text;
+}
+
+class StandaloneStation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_local = UdpTest::FreePorts(2);
+    ASSERT_NE(m_local, 0);
+    m_remote = m_local + 1;
+    m_lan.SetLocalPort(m_local);
+    m_lan.SetRemotePort(m_remote);
+    m_lan.SetStandalone();
+  }
+
+  int m_local = 0;
+  int m_remote = 0;
+  QMP0001_02_RtLan m_lan{nullptr};
+};
+
+TEST_F(StandaloneStation, InitialisesWithoutAnIniFileAndKnowsItsOwnAddress) {
+  ASSERT_TRUE(m_lan.Initialise());
+  EXPECT_TRUE(m_lan.IsInitialised());
+  EXPECT_STREQ(m_lan.GetDeviceName(), "Unknown Device");
+  EXPECT_EQ(m_lan.GetDeviceIndex(), -128);
+  EXPECT_EQ(m_lan.GetIpText(), HostAddressText());
+  EXPECT_STREQ(m_lan.AddressToText(m_lan.GetOwnAddress()), HostAddressText().c_str());
+
+  int octets[4] = {-1, -1, -1, -1};
+  ASSERT_TRUE(m_lan.GetIpOctets(&octets[0], &octets[1], &octets[2], &octets[3]));
+  std::string joined = std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." +
+                       std::to_string(octets[2]) + "." + std::to_string(octets[3]);
+  EXPECT_EQ(joined, HostAddressText());
+  EXPECT_FALSE(m_lan.IsA320() || m_lan.IsA330() || m_lan.IsA340());
+  EXPECT_FALSE(m_lan.IsLogEnabled());
+}
+
+TEST_F(StandaloneStation, SendStringGoesFromTheLocalPortToTheRemotePort) {
+  Peer viewSync(m_remote, Loopback(), true);
+  ASSERT_TRUE(m_lan.Initialise());
+  EXPECT_EQ(m_lan.SendString(1510, "1510,51.477500,-0.461389", Loopback()), 24);
+  std::string bytes;
+  int sourcePort = 0;
+  ASSERT_TRUE(viewSync.Receive(&bytes, &sourcePort));
+  EXPECT_EQ(bytes, "1510,51.477500,-0.461389");
+  EXPECT_EQ(sourcePort, m_local);
+}
+
+TEST_F(StandaloneStation, SendStringSendsNothingForAnEmptyTextOrAddressZero) {
+  Peer viewSync(m_remote, Loopback(), true);
+  ASSERT_TRUE(m_lan.Initialise());
+  EXPECT_EQ(m_lan.SendString(0, "", Loopback()), 0);
+  EXPECT_EQ(m_lan.SendString(0, "text", 0), 0);
+  EXPECT_EQ(m_lan.SendString(0, nullptr, Loopback()), 0);
+  // The next datagram to arrive is the marker: nothing went before it.
+  ASSERT_EQ(m_lan.SendString(0, "marker", Loopback()), 6);
+  std::string bytes;
+  ASSERT_TRUE(viewSync.Receive(&bytes));
+  EXPECT_EQ(bytes, "marker");
+}
+
+TEST_F(StandaloneStation, NothingIsSentOrReceivedBeforeInitialise) {
+  Peer viewSync(m_remote, Loopback(), true);
+  EXPECT_FALSE(m_lan.IsInitialised());
+  EXPECT_EQ(m_lan.SendString(0, "early", Loopback()), 0);
+  EXPECT_EQ(m_lan.SendStringToIp(0, "early", "127.0.0.1"), 0);
+  EXPECT_EQ(m_lan.SendPackage(300, 1, true), 0);
+  EXPECT_EQ(m_lan.TransmitDue(300, true), 0);
+  EXPECT_EQ(m_lan.ReceivePackage(300, 1, true), 0);
+  char buffer[RtLan::kBufferSize];
+  EXPECT_EQ(m_lan.ReceiveRaw(buffer), 0);
+  ASSERT_TRUE(m_lan.Initialise());
+  ASSERT_EQ(m_lan.SendString(0, "marker", Loopback()), 6);
+  std::string bytes;
+  ASSERT_TRUE(viewSync.Receive(&bytes));
+  EXPECT_EQ(bytes, "marker");
+}
+
+TEST_F(StandaloneStation, SendsEvenWhenAReceiverOnThisHostHoldsTheRemotePort) {
+  // A ViewSync receiver that does not share its port blocks the receive
+  // channel's bind; stand-alone, the station only sends.
+  Peer viewSync(m_remote);
+  ASSERT_TRUE(viewSync.Bound());
+  ASSERT_TRUE(m_lan.Initialise());
+  EXPECT_EQ(m_lan.SendString(0, "still sent", Loopback()), 10);
+  std::string bytes;
+  ASSERT_TRUE(viewSync.Receive(&bytes));
+  EXPECT_EQ(bytes, "still sent");
+  char buffer[RtLan::kBufferSize];
+  EXPECT_EQ(m_lan.ReceiveRaw(buffer), 0);
+}
+
+TEST_F(StandaloneStation, ATransmitPortThatCannotBeBoundFailsInitialise) {
+  Peer holder(m_local);
+  ASSERT_TRUE(holder.Bound());
+  EXPECT_FALSE(m_lan.Initialise());
+  EXPECT_FALSE(m_lan.IsInitialised());
+  EXPECT_STREQ(m_lan.GetErrorText(),
+               "QMP0001_02_RtLan::TranmitSetup\nCUDP::CreateSocket Binding Socket\n"
+               "Error Creating Socket! Address already in use");
+  EXPECT_EQ(m_lan.SendString(0, "x", Loopback()), 0);
+}
+
+TEST_F(StandaloneStation, TextSendersAddressComputersAndDottedTexts) {
+  Peer viewSync(m_remote, Loopback(), true);
+  ASSERT_TRUE(m_lan.Initialise());
+  EXPECT_EQ(m_lan.SendStringToIp(0, "dotted", "127.0.0.1"), 6);
+  EXPECT_EQ(m_lan.SendStringToIp(0, "bad", "not an address"), 0);
+  // Stand-alone, no computer has an address.
+  EXPECT_EQ(m_lan.SendStringToComputer(0, "computer", 0), 0);
+  EXPECT_EQ(m_lan.SendStringToComputer(0, "computer", 99), 0);
+  std::string bytes;
+  ASSERT_TRUE(viewSync.Receive(&bytes));
+  EXPECT_EQ(bytes, "dotted");
+}
+
+}  // namespace

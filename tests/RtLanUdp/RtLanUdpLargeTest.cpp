@@ -1,0 +1,129 @@
+// Fragmenting sends and reassembling receives, through the fake socket calls
+// so that fragments cannot be lost to a full receive buffer.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "RtLanUdp.h"
+#include "SocketFake.h"
+
+using Platform::FakeSockets;
+using Platform::SocketOption;
+
+namespace {
+
+class CudpLarge : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_sender.CreateSocket(7100, 7101, 0));
+    ASSERT_TRUE(m_receiver.CreateSocket(7101, 7100, 0));
+  }
+
+  static std::string Message(std::size_t size) {
+    std::string message(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) message[i] = static_cast<char>('a' + i % 23);
+    return message;
+  }
+
+  // Hands every recorded send to the receiving socket.
+  void DeliverSent() {
+    for (const FakeSockets::Datagram& sent : m_fake.Sent()) m_fake.Deliver(7101, sent.bytes);
+    m_fake.ClearSent();
+  }
+
+  FakeSockets m_fake;
+  Platform::ScopedSockets m_installed{m_fake};
+  CUDP m_sender;
+  CUDP m_receiver;
+  char m_buffer[CUDP::kBufferSize] = {};
+  std::uint32_t m_address = 0;
+};
+
+TEST_F(CudpLarge, ASmallMessageGoesInOneDatagramWithItsTerminator) {
+  EXPECT_EQ(m_sender.SendLarge("short", 0x0100007F, 0), 6);
+  ASSERT_EQ(m_fake.Sent().size(), 1u);
+  EXPECT_EQ(m_fake.Sent()[0].bytes, std::string("short", 6));
+}
+
+TEST_F(CudpLarge, ALargeMessageIsCutIntoMarkedFragments) {
+  std::string message = Message(100000);
+  EXPECT_EQ(m_sender.SendLarge(message.data(), 0x0100007F, 100000), 40960 + 40960 + 18082);
+  const auto& sent = m_fake.Sent();
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0].bytes.size(), 40960u);
+  EXPECT_EQ(sent[1].bytes.size(), 40960u);
+  EXPECT_EQ(sent[2].bytes.size(), 18082u);
+  EXPECT_EQ(static_cast<unsigned char>(sent[0].bytes.back()), 0xFF);
+  EXPECT_EQ(static_cast<unsigned char>(sent[1].bytes.back()), 0xFF);
+  std::string joined =
+      sent[0].bytes.substr(0, 40959) + sent[1].bytes.substr(0, 40959) + sent[2].bytes;
+  EXPECT_EQ(joined, message);
+}
+
+TEST_F(CudpLarge, ReceiveLargeReassemblesTheMessage) {
+  std::string message = Message(100000);
+  ASSERT_GT(m_sender.SendLarge(message.data(), 0x0100007F, 100000), 0);
+  DeliverSent();
+  EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, m_buffer, true, sizeof m_buffer), 99999);
+  ASSERT_NE(m_receiver.LargeMessage(), nullptr);
+  EXPECT_EQ(std::string(m_receiver.LargeMessage(), 100000), message);
+}
+
+TEST_F(CudpLarge, EachReceiveLargeReleasesThePreviousMessage) {
+  std::string first = Message(50000);
+  std::string second(60000, 'z');
+  ASSERT_GT(m_sender.SendLarge(first.data(), 0x0100007F, 50000), 0);
+  ASSERT_GT(m_sender.SendLarge(second.data(), 0x0100007F, 60000), 0);
+  DeliverSent();
+  EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, m_buffer, true, sizeof m_buffer), 49999);
+  EXPECT_EQ(std::string(m_receiver.LargeMessage(), 50000), first);
+  EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, m_buffer, true, sizeof m_buffer), 59999);
+  EXPECT_EQ(std::string(m_receiver.LargeMessage(), 60000), second);
+  // The sanitizer build reports the first message if it was abandoned.
+}
+
+TEST_F(CudpLarge, ReceiveLargeGivesUpAfterTheTimeout) {
+  std::uint32_t start = m_fake.Now();
+  EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, m_buffer, true, sizeof m_buffer), 0);
+  EXPECT_GT(m_fake.Now() - start, 1000u);
+  EXPECT_LT(m_fake.Now() - start, 1100u);
+}
+
+TEST_F(CudpLarge, ASmallBufferMakesReceiveLargeAPlainReceive) {
+  m_fake.Deliver(7101, "plain", 0x0200007F);
+  char small[100] = {};
+  m_address = 99;
+  EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, small, false, sizeof small), 5);
+  EXPECT_EQ(std::string(small), "plain");
+  EXPECT_EQ(m_address, 0x0200007Fu);
+}
+
+TEST_F(CudpLarge, AFailedFragmentEndsTheSend) {
+  std::string message = Message(100000);
+  m_fake.FailNext(FakeSockets::Call::SendTo, 10054);
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(m_sender.SendLarge(message.data(), 0x0100007F, 100000), -1);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Error Sending Message");
+  EXPECT_TRUE(m_fake.Sent().empty());
+}
+
+TEST_F(CudpLarge, AnUnreadableBufferSizeStopsBothDirections) {
+  m_fake.FailOption(SocketOption::SendBuffer, 10013);
+  m_fake.FailOption(SocketOption::ReceiveBuffer, 10013);
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(m_sender.SendLarge("x", 0x0100007F, 0), -1);
+  EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, m_buffer, true, sizeof m_buffer), -1);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "Error Maximum Buffer SizeError Maximum Buffer Size");
+}
+
+TEST_F(CudpLarge, AFailedFragmentReceiveEmptiesTheCallersBuffer) {
+  m_buffer[0] = 'q';
+  m_fake.Deliver(7101, "fragment");
+  m_fake.FailNext(FakeSockets::Call::ReceiveFrom, 10054);
+  EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, m_buffer, true, sizeof m_buffer), -1);
+  EXPECT_EQ(m_buffer[0], '\0');
+}
+
+}  // namespace

@@ -1,0 +1,216 @@
+// The socket wrapper on real loopback sockets and free test ports.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "RtLanUdp.h"
+#include "UdpTestSupport.h"
+
+using UdpTest::Loopback;
+using UdpTest::Peer;
+
+namespace {
+
+class CudpOnLoopback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_local = UdpTest::FreePorts(3);
+    ASSERT_NE(m_local, 0);
+    m_remote = m_local + 1;
+    m_spare = m_local + 2;
+  }
+
+  // Waits for the wrapper's socket to hold a datagram.
+  static bool Arrived(CUDP& udp) { return UdpTest::WaitReadable(udp.GetSocket()); }
+
+  int m_local = 0;
+  int m_remote = 0;
+  int m_spare = 0;
+};
+
+TEST_F(CudpOnLoopback, SendGoesFromTheLocalPortToTheRemotePort) {
+  Peer peer(m_remote);
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
+
+  EXPECT_EQ(udp.Send("hello", Loopback(), 0), 5);  // length 0: the text without terminator
+  std::string bytes;
+  int sourcePort = 0;
+  ASSERT_TRUE(peer.Receive(&bytes, &sourcePort));
+  EXPECT_EQ(bytes, "hello");
+  EXPECT_EQ(sourcePort, m_local);
+
+  EXPECT_EQ(udp.Send("hello", Loopback(), 6), 6);  // an explicit length is sent as given
+  ASSERT_TRUE(peer.Receive(&bytes));
+  EXPECT_EQ(bytes, std::string("hello", 6));
+}
+
+TEST_F(CudpOnLoopback, SendToAddressZeroAfterCreateGoesToTheBindAddressAndLocalPort) {
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, Loopback()));
+  EXPECT_EQ(udp.Send("self", 0, 0), 4);
+  ASSERT_TRUE(Arrived(udp));
+  EXPECT_EQ(udp.BytesAvailable(), 4u);
+  char buffer[64] = {};
+  std::uint32_t sender = 0;
+  EXPECT_EQ(udp.Receive(&sender, buffer, true, sizeof buffer), 4);
+  EXPECT_EQ(std::string(buffer, 4), "self");
+  EXPECT_EQ(sender, Loopback());
+}
+
+TEST_F(CudpOnLoopback, SendToAddressZeroAfterReceiveAnswersTheSenderAtItsPort) {
+  Peer peer(m_spare);
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
+  ASSERT_TRUE(peer.SendTo(m_local, "question"));
+  ASSERT_TRUE(Arrived(udp));
+  char buffer[64];
+  std::uint32_t sender = 0;
+  ASSERT_EQ(udp.Receive(&sender, buffer, true, sizeof buffer), 8);
+
+  EXPECT_EQ(udp.Send("answer", 0, 0), 6);
+  std::string bytes;
+  ASSERT_TRUE(peer.Receive(&bytes));
+  EXPECT_EQ(bytes, "answer");
+}
+
+TEST_F(CudpOnLoopback, RemotePortZeroIsTakenFromTheFirstSenderOnly) {
+  Peer first(m_remote);
+  Peer second(m_spare);
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, 0, 0));
+  EXPECT_EQ(udp.GetRemotePort(), 0);
+  char buffer[64];
+  std::uint32_t sender = 0;
+
+  ASSERT_TRUE(first.SendTo(m_local, "one"));
+  ASSERT_TRUE(Arrived(udp));
+  ASSERT_EQ(udp.Receive(&sender, buffer, true, sizeof buffer), 3);
+  EXPECT_EQ(udp.GetRemotePort(), m_remote);
+
+  ASSERT_TRUE(second.SendTo(m_local, "two"));
+  ASSERT_TRUE(Arrived(udp));
+  ASSERT_EQ(udp.Receive(&sender, buffer, true, sizeof buffer), 3);
+  EXPECT_EQ(udp.GetRemotePort(), m_remote);
+}
+
+TEST_F(CudpOnLoopback, ANonZeroRemotePortNeverChanges) {
+  Peer peer(m_spare);
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
+  ASSERT_TRUE(peer.SendTo(m_local, "hi"));
+  ASSERT_TRUE(Arrived(udp));
+  char buffer[16];
+  std::uint32_t sender = 0;
+  ASSERT_EQ(udp.Receive(&sender, buffer, true, sizeof buffer), 2);
+  EXPECT_EQ(udp.GetRemotePort(), m_remote);
+}
+
+TEST_F(CudpOnLoopback, PeekLeavesTheDatagramForTheNextReceive) {
+  Peer peer(m_spare);
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, 0, 0));
+  ASSERT_TRUE(peer.SendTo(m_local, "peeked"));
+  ASSERT_TRUE(Arrived(udp));
+  char buffer[16] = {};
+  std::uint32_t sender = 12345;
+  EXPECT_EQ(udp.Peek(&sender, buffer, false, sizeof buffer), 6);
+  EXPECT_EQ(std::string(buffer, 6), "peeked");
+  EXPECT_EQ(sender, 12345u);          // Peek reports no sender
+  EXPECT_EQ(udp.GetRemotePort(), 0);  // and adopts no port
+  EXPECT_EQ(udp.BytesAvailable(), 6u);
+  EXPECT_EQ(udp.Receive(&sender, buffer, true, sizeof buffer), 6);
+  EXPECT_EQ(udp.BytesAvailable(), 0u);
+}
+
+TEST_F(CudpOnLoopback, BytesAvailableGivesTheNextDatagramAndSkipsEmptyOnes) {
+  Peer peer(m_spare);
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, 0, 0));
+  EXPECT_EQ(udp.BytesAvailable(), 0u);
+
+  // An empty datagram would report 0 bytes and hide the one behind it.
+  ASSERT_TRUE(peer.SendTo(m_local, ""));
+  ASSERT_TRUE(peer.SendTo(m_local, "abc"));
+  ASSERT_TRUE(Arrived(udp));
+  unsigned long waiting = 0;
+  for (int i = 0; i < 1000 && waiting == 0; ++i) {
+    waiting = udp.BytesAvailable();
+    if (waiting == 0) UdpTest::WaitReadable(udp.GetSocket(), 10);
+  }
+  EXPECT_EQ(waiting, 3u);
+}
+
+TEST_F(CudpOnLoopback, ALongDatagramIsCutToTheBuffer) {
+  Peer peer(m_spare);
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, 0, 0));
+  ASSERT_TRUE(peer.SendTo(m_local, std::string(100, 'x')));
+  ASSERT_TRUE(Arrived(udp));
+  char buffer[10];
+  std::uint32_t sender = 0;
+  EXPECT_EQ(udp.Receive(&sender, buffer, true, sizeof buffer), 10);
+}
+
+TEST_F(CudpOnLoopback, TwoSocketsCanBindOnePort) {
+  CUDP first;
+  CUDP second;
+  EXPECT_TRUE(first.CreateSocket(m_local, m_remote, 0));
+  EXPECT_TRUE(second.CreateSocket(m_local, m_remote, 0));
+  EXPECT_NE(first.GetSocket(), second.GetSocket());
+}
+
+TEST_F(CudpOnLoopback, BindingAPortHeldWithoutSharingFailsAtTheBindStep) {
+  Peer holder(m_local);  // no SO_REUSEADDR, as a ViewSync receiver may hold its port
+  ASSERT_TRUE(holder.Bound());
+  CUDP udp;
+  EXPECT_FALSE(udp.CreateSocket(m_local, m_remote, 0));
+  EXPECT_STREQ(udp.GetErrorText(),
+               "CUDP::CreateSocket Binding Socket\nError Creating Socket! Address already in use");
+}
+
+TEST_F(CudpOnLoopback, OnePortFormBindsAndAddressesThatPort) {
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, Loopback()));
+  EXPECT_EQ(udp.GetRemotePort(), m_local);
+  EXPECT_EQ(udp.Send("loop", Loopback(), 0), 4);
+  ASSERT_TRUE(Arrived(udp));
+  EXPECT_EQ(udp.BytesAvailable(), 4u);
+}
+
+TEST_F(CudpOnLoopback, SetTimeoutReportsSuccessAsFalse) {
+  CUDP udp;
+  EXPECT_EQ(udp.GetTimeout(), 1000);
+  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
+  EXPECT_FALSE(udp.SetTimeout(250));
+  EXPECT_EQ(udp.GetTimeout(), 250);
+}
+
+TEST_F(CudpOnLoopback, SendToHostWithADottedAddressUsesTheRemotePort) {
+  Peer peer(m_remote);
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
+  EXPECT_EQ(udp.SendToHost("dotted", "127.0.0.1", 0), 6);
+  std::string bytes;
+  ASSERT_TRUE(peer.Receive(&bytes));
+  EXPECT_EQ(bytes, "dotted");
+}
+
+TEST_F(CudpOnLoopback, DestructionClosesTheSocket) {
+  {
+    CUDP udp;
+    ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
+    EXPECT_FALSE(UdpTest::PortFree(m_local));
+  }
+  EXPECT_TRUE(UdpTest::PortFree(m_local));
+}
+
+TEST_F(CudpOnLoopback, ASecondCreateSocketReplacesTheFirst) {
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
+  ASSERT_TRUE(udp.CreateSocket(m_spare, m_remote, 0));
+  EXPECT_TRUE(UdpTest::PortFree(m_local));
+}
+
+}  // namespace
