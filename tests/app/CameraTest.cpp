@@ -21,6 +21,8 @@ class Camera : public StationTest {
     Sim().latitude = 51.4775;
     Sim().longitude = -0.461389;
     Sim().viewSelect = kSimViewForward;
+    // The first send takes the simulator's selection and the start airport.
+    Send();
   }
 
   const ViewSyncCamera& Send() {
@@ -43,14 +45,14 @@ TEST(WrapHeading, TakesOneStepIntoZeroToThreeSixty) {
   EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(-400.0), -40.0);
 }
 
-TEST_F(Camera, FirstSendCountsFromFifteenTenAndCopiesPositionAndTime) {
+TEST_F(Camera, CounterRisesEachSendAndPositionAndTimeAreCopied) {
   Sim().timeValue = -1;
-  EXPECT_EQ(Send().counter, 1510);
+  EXPECT_EQ(Send().counter, 1511);
   EXPECT_DOUBLE_EQ(dialog->GetCamera().latitude, 51.4775);
   EXPECT_DOUBLE_EQ(dialog->GetCamera().longitude, -0.461389);
   EXPECT_EQ(dialog->GetCamera().timeStart, 0);
   EXPECT_EQ(dialog->GetCamera().timeEnd, -1);
-  EXPECT_EQ(Send().counter, 1511);
+  EXPECT_EQ(Send().counter, 1512);
 }
 
 TEST_F(Camera, EyePointViewsTurnTwentyDegreesAndWrapTheHeading) {
@@ -279,7 +281,7 @@ TEST_F(Camera, SpinButtonsStepHalfAMetreAndSaveWritesTheTrim) {
   EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 13.0);
 
   dialog->OnSave();
-  const std::string saved = folder.Read("Offsets.Dat");
+  const std::string saved = folder.Read("Offsets.dat");
   EXPECT_NE(saved.find("EGLL|   13.0| London Heathrow\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("EGKK|   -3.5| London Gatwick\n"), std::string::npos) << saved;
   EXPECT_EQ(folder.Read("Offsets_old.Dat"), kOffsetsFile);

@@ -38,7 +38,7 @@ TEST(ViewSyncDatagram, IsNineCommaTerminatedFieldsWithoutLineEnd) {
 TEST(ViewSyncDatagram, TimesAreSixtyFourBitSignedDecimals) {
   ViewSyncCamera camera = HeathrowCamera();
   camera.timeEnd = -1;
-  EXPECT_EQ(Format(camera).substr(Format(camera).size() - 5), ",0,-1,");
+  EXPECT_EQ(Format(camera).substr(Format(camera).size() - 6), ",0,-1,");
   camera.timeEnd = INT64_MAX;
   camera.timeStart = INT64_MIN;
   const std::string text = Format(camera);
