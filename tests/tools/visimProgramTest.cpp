@@ -1,0 +1,115 @@
+// The built visim program, run as a user would, on segments of the test's own.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "SharedTestSegment.h"
+#include "TempDir.h"
+#include "VisualShm.h"
+
+namespace {
+
+struct Result {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// Runs visim with the arguments (already quoted for the shell as needed).
+Result RunVisim(const TempDir& dir, const std::string& arguments) {
+  std::string command = std::string(VISIM_PROGRAM) + " " + arguments + " >" + dir.File("out") +
+                        " 2>" + dir.File("err");
+  int raw = std::system(command.c_str());
+  Result result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = dir.Read("out");
+  result.err = dir.Read("err");
+  return result;
+}
+
+TEST(VisimProgram, ReplaysATrackThatTheStationThenReads) {
+  SharedTestSegment name;
+  TempDir dir;
+  CVisShm station(name.Name());
+  ASSERT_TRUE(station.IsUsable());
+  dir.Write("track.csv",
+            "time_s,lat,lon,altitude_m,height_agl_m,pitch,bank,heading,airport,view,time_value,"
+            "state_word\n"
+            "0,51.4775,-0.4614,30,5,0,0,270,EGLL,0,0,0\n"
+            "0.01,51.5,-0.5,1025,1000,2.5,-10,200,ABCDEFGH,3,-1,0xFFFFFF\n");
+  Result result = RunVisim(dir, "--segment " + std::string(name.Name()) + " --rate 1000 --replay " +
+                                    dir.File("track.csv"));
+  ASSERT_EQ(result.status, 0) << result.err;
+  const VisualInterfaceRecord& record = *station.GetRecord();
+  const VisualBlock& block = record.visualBlock;
+  EXPECT_EQ(block.latitude, 51.5);
+  EXPECT_EQ(block.longitude, -0.5);
+  EXPECT_EQ(block.altitude, 1025.0);
+  EXPECT_EQ(block.heightAgl, 1000.0);
+  EXPECT_EQ(block.pitch, 2.5);
+  EXPECT_EQ(block.bank, -10.0);
+  EXPECT_EQ(block.heading, 200.0);
+  EXPECT_EQ(block.viewSelect, kSimViewLeftEyePoint);
+  EXPECT_EQ(block.timeValue, -1);
+  EXPECT_EQ(record.stateWord, kStateWordLinkHeld);
+  char ident[kAirportIdentTextSize];
+  CopyFieldText(ident, sizeof ident, block.airportIdent);
+  EXPECT_STREQ(ident, "ABCDEFGH") << "eight characters fill the field unterminated";
+  EXPECT_EQ(record.userCount, 1) << "visim let go of its attachment";
+}
+
+TEST(VisimProgram, BadArgumentsAndFilesExitNonZeroWithTheReason) {
+  SharedTestSegment name;
+  TempDir dir;
+  std::string segment = " --segment " + std::string(name.Name());
+  Result unknown = RunVisim(dir, "--demo --speed 3" + segment);
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err, "visim: unknown option \"--speed\"\nTry \"visim --help\".\n");
+
+  dir.Write("bad.csv", "time_s,lat\n0,51\n1,52,3\n");
+  Result csv = RunVisim(dir, "--replay " + dir.File("bad.csv") + segment);
+  EXPECT_EQ(csv.status, 2);
+  EXPECT_EQ(csv.err, "visim: " + dir.File("bad.csv") + ":3: more than the header's 2 cells\n");
+  EXPECT_EQ(name.Size(), -1) << "nothing was attached or created";
+
+  Result help = RunVisim(dir, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: visim"), std::string::npos);
+}
+
+TEST(VisimProgram, TheDemoRunsUntilSigtermAndThenDetaches) {
+  SharedTestSegment name;
+  CVisShm station(name.Name());
+  ASSERT_TRUE(station.IsUsable());
+  VisualInterfaceRecord* record = station.GetRecord();
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    execl(VISIM_PROGRAM, VISIM_PROGRAM, "--demo", "--segment", name.Name(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Wait (at most 10 s) until the demo is attached and has moved the eye.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while ((record->userCount < 2 || record->visualBlock.longitude == 0.0) &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(record->userCount, 2);
+  EXPECT_NEAR(record->visualBlock.latitude, 51.4775, 0.01);
+  kill(child, SIGTERM);
+  int raw = 0;
+  ASSERT_EQ(waitpid(child, &raw, 0), child);
+  ASSERT_TRUE(WIFEXITED(raw)) << "ended by the signal instead of cleanly";
+  EXPECT_EQ(WEXITSTATUS(raw), 0);
+  EXPECT_EQ(record->userCount, 1);
+}
+
+}  // namespace

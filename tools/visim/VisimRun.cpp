@@ -1,0 +1,146 @@
+#include "VisimRun.h"
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "BaseSharedMemory.h"
+#include "SharedSegment.h"
+#include "VisimDemo.h"
+#include "VisimOptions.h"
+#include "VisualShm.h"
+
+double SteadyVisimClock::Seconds() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void SteadyVisimClock::SleepUntil(double seconds) {
+  double wait = seconds - Seconds();
+  if (wait > 0.0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+}
+
+bool VisimDemoSource::FieldsAt(double seconds, VisimFields* fields) {
+  *fields = VisimDemo::At(seconds);
+  return true;
+}
+
+bool VisimReplaySource::FieldsAt(double seconds, VisimFields* fields) {
+  *fields = VisimFields();
+  const auto& rows = m_track.Rows();
+  while (m_next < rows.size() && rows[m_next].time <= seconds) {
+    fields->Merge(rows[m_next].fields);
+    ++m_next;
+  }
+  return m_next < rows.size();
+}
+
+long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double rate,
+                    double duration, VisimClock& clock, const volatile std::sig_atomic_t* stop) {
+  if (!(rate > 0.0)) return 0;
+  auto stopped = [stop] { return stop != nullptr && *stop != 0; };
+  double start = clock.Seconds();
+  long frames = 0;
+  for (long n = 0;; ++n) {
+    double due = static_cast<double>(n) / rate;
+    double late = clock.Seconds() - start - due;
+    if (late > 1.0) {
+      n = static_cast<long>(std::floor((due + late) * rate));
+      due = static_cast<double>(n) / rate;
+    }
+    if (duration > 0.0 && due > duration) break;
+    clock.SleepUntil(start + due);
+    if (stopped()) break;
+    VisimFields fields;
+    bool more = source.FieldsAt(due, &fields);
+    WriteVisimFields(fields, record);
+    ++frames;
+    if (!more) break;
+  }
+  return frames;
+}
+
+namespace {
+
+// A look at the segment that neither creates it nor counts as a user.
+class SegmentPeek : public BaseSharedMemory {
+ public:
+  explicit SegmentPeek(const char* name) { SetName(name); }
+  ~SegmentPeek() { Release(); }
+};
+
+int Dump(const char* segment, std::FILE* out, std::FILE* err) {
+  SegmentPeek peek(segment);
+  if (!peek.Open()) {
+    std::fprintf(err, "visim: cannot open segment \"%s\": %s (Code: %d)\n", segment,
+                 Platform::SharedSegmentErrorText(peek.GetLastErrorCode()),
+                 peek.GetLastErrorCode());
+    return 1;
+  }
+  std::fprintf(out, "segment=%s\nsize=%zu\n", segment, peek.GetViewSize());
+  if (peek.GetViewSize() < sizeof(VisualInterfaceRecord)) {
+    std::fprintf(err, "visim: segment \"%s\" holds %zu bytes, the record needs %d\n", segment,
+                 peek.GetViewSize(), kVisualInterfaceSize);
+    return 1;
+  }
+  PrintVisimRecord(*static_cast<const VisualInterfaceRecord*>(peek.GetData()), out);
+  return 0;
+}
+
+int Remove(const char* segment, std::FILE* out, std::FILE* err) {
+  int code = Platform::RemoveSharedSegment(segment);
+  if (code != 0) {
+    std::fprintf(err, "visim: cannot remove segment \"%s\": %s (Code: %d)\n", segment,
+                 Platform::SharedSegmentErrorText(code), code);
+    return 1;
+  }
+  std::fprintf(out, "visim: removed segment \"%s\"\n", segment);
+  return 0;
+}
+
+// --set, then --demo or --replay, through one counted attachment.
+int Write(const VisimOptions& options, const VisimTrack& track, std::FILE* err, VisimClock& clock,
+          const volatile std::sig_atomic_t* stop) {
+  CVisShm shm(options.segment);
+  if (!shm.IsUsable()) {
+    std::fprintf(err, "visim: cannot use segment \"%s\":\n%s\n", options.segment,
+                 shm.GetErrorText());
+    return 1;
+  }
+  WriteVisimFields(options.sets, shm.GetRecord());
+  if (options.demo) {
+    VisimDemoSource demo;
+    RunVisimFrames(demo, shm.GetRecord(), options.rate, options.duration, clock, stop);
+  } else if (options.Replays()) {
+    VisimReplaySource replay(track);
+    RunVisimFrames(replay, shm.GetRecord(), options.rate, options.duration, clock, stop);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err, VisimClock& clock,
+              const volatile std::sig_atomic_t* stop) {
+  VisimOptions options;
+  char error[512];
+  if (!ParseVisimOptions(argc, argv, &options, error, sizeof error)) {
+    std::fprintf(err, "visim: %s\nTry \"visim --help\".\n", error);
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(VisimUsage(), out);
+    return 0;
+  }
+  if (options.remove) return Remove(options.segment, out, err);
+
+  VisimTrack track;
+  if (options.Replays() && !track.Load(options.replayFile)) {
+    std::fprintf(err, "visim: %s\n", track.GetErrorText());
+    return 2;
+  }
+  if (options.Writes()) {
+    int status = Write(options, track, err, clock, stop);
+    if (status != 0) return status;
+  }
+  return options.dump ? Dump(options.segment, out, err) : 0;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// visim's frame loop and the program itself, apart from main(): the clock is
+// passed in, so tests run the loop on a clock of their own at full speed.
+
+#include <csignal>
+#include <cstddef>
+#include <cstdio>
+
+#include "VisimFields.h"
+#include "VisimTrack.h"
+
+class VisimClock {
+ public:
+  virtual ~VisimClock() = default;
+  // Seconds on a clock that never goes back.
+  virtual double Seconds() = 0;
+  // Returns once Seconds() has reached the time (at once if it has).
+  virtual void SleepUntil(double seconds) = 0;
+};
+
+// The machine's monotonic clock.
+class SteadyVisimClock : public VisimClock {
+ public:
+  double Seconds() override;
+  void SleepUntil(double seconds) override;
+};
+
+// What the frames write: the fields due at a time since the start.
+class VisimSource {
+ public:
+  virtual ~VisimSource() = default;
+  // Fills fields (mask 0: nothing due now); false once nothing more will come.
+  virtual bool FieldsAt(double seconds, VisimFields* fields) = 0;
+};
+
+// The built-in flight; never ends.
+class VisimDemoSource : public VisimSource {
+ public:
+  bool FieldsAt(double seconds, VisimFields* fields) override;
+};
+
+// A loaded track: each row once its time has come, all due rows of a frame
+// together; ends after the last row.
+class VisimReplaySource : public VisimSource {
+ public:
+  explicit VisimReplaySource(const VisimTrack& track) : m_track(track) {}
+  bool FieldsAt(double seconds, VisimFields* fields) override;
+
+ private:
+  const VisimTrack& m_track;
+  std::size_t m_next = 0;
+};
+
+// Writes the source into the record, rate frames a second, until the source
+// ends, duration seconds have passed (0: no limit) or *stop is non-zero.
+// Frame n is due at n / rate seconds; a loop held up for more than a second
+// skips the frames it missed rather than rushing through them. Returns the
+// number of frames run.
+long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double rate,
+                    double duration, VisimClock& clock, const volatile std::sig_atomic_t* stop);
+
+// The whole program: options, then --remove, or --set / --demo / --replay
+// through an attachment that counts as a user, then --dump. Messages go to
+// err, the dump and --help to out. Returns the exit status: 0 done, 1 the
+// segment could not be used, 2 bad arguments or replay file.
+int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err, VisimClock& clock,
+              const volatile std::sig_atomic_t* stop);
