@@ -26,14 +26,15 @@ inline constexpr char kAirportManagerHeaderRevision[] =
 
 class AirportManager : public QM_ErrorReport {
  public:
-  static constexpr int kTableSize = 20000;     // slots 0 to 19,999
-  static constexpr int kCountLimit = 19999;    // the count never passes this
-  static constexpr int kLineSize = 1024;       // lines are read 1023 characters at a time
-  static constexpr int kExaminedLength = 255;  // characters of a line that are parsed
+  static constexpr int kTableSize = 20000;   // slots 0 to 19,999
+  static constexpr int kCountLimit = 19999;  // the count never passes this
+  static constexpr int kLineSize = 1024;     // lines are read 1023 characters at a time
 
   // The reader's and the writer's spelling of the offsets file and the
   // backup's name. On Linux each is resolved ignoring letter case, so an
-  // existing "offsets.DAT" is the file read and rewritten.
+  // existing "offsets.DAT" is the file read and rewritten; Save looks the
+  // file up by the reader's spelling, so it always rewrites the file that the
+  // next start-up reads, and a new file is named "Offsets.dat".
   static constexpr const char* kReadFileName = "Offsets.dat";
   static constexpr const char* kWriteFileName = "Offsets.Dat";
   static constexpr const char* kBackupFileName = "Offsets_old.Dat";

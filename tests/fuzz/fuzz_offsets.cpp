@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,15 +20,22 @@
 
 namespace {
 
-// A folder of this process, on tmpfs when there is one (Save syncs to disk).
-const std::string& Folder() {
-  static const std::string folder = [] {
-    std::string base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string path = base + "/tavrion-fuzz-offsets-" + std::to_string(getpid());
-    std::filesystem::create_directories(path);
-    return path;
-  }();
-  return folder;
+// A folder of this process, on tmpfs when there is one (Save syncs to disk),
+// removed at exit.
+char s_folder[256];
+
+const char* Folder() {
+  if (s_folder[0] == '\0') {
+    std::snprintf(s_folder, sizeof s_folder, "%s/tavrion-fuzz-offsets-%d",
+                  std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp",
+                  static_cast<int>(getpid()));
+    std::filesystem::create_directories(s_folder);
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(s_folder, ignored);
+    });
+  }
+  return s_folder;
 }
 
 void Fail(int line) {
@@ -36,19 +44,30 @@ void Fail(int line) {
 }
 #define Check(condition) ((condition) ? (void)0 : Fail(__LINE__))
 
-int ScanFind(const AirportManager& airports, const char* ident) {
-  int found = -1;
+// The last slot of each distinct ident, from one pass over every slot, so
+// that a lookup can be checked against the plain comparison cheaply.
+std::map<std::string, int> LastSlotOfEachIdent(const AirportManager& airports) {
+  std::map<std::string, int> last;
+  std::map<std::string, int>::iterator previous = last.end();
   AirportRecord record;
   for (int slot = 0; slot < AirportManager::kTableSize; ++slot) {
     airports.GetAirport(slot, record);
-    if (SameIgnoringSpaces(record.ident, ident)) found = slot;
+    // Free slots come in one long run of the empty ident.
+    if (previous == last.end() || previous->first != record.ident) {
+      previous = last.emplace(record.ident, slot).first;
+    }
+    previous->second = slot;
   }
-  return found;
+  return last;
 }
 
-void CheckLookup(AirportManager& airports, const char* ident) {
+void CheckLookup(AirportManager& airports, const std::map<std::string, int>& last,
+                 const char* ident) {
+  int expected = -1;
+  for (const auto& [stored, slot] : last) {
+    if (slot > expected && SameIgnoringSpaces(stored.c_str(), ident)) expected = slot;
+  }
   AirportRecord record{};
-  int expected = ScanFind(airports, ident);
   bool found = airports.FindAirport(ident, record);
   Check(found == (expected >= 0));
   if (found) Check(airports.GetCurrentIndex() == expected);
@@ -69,7 +88,7 @@ std::string NameAfterSaving(const AirportRecord& record) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string file = Folder() + "/Offsets.dat";
+  const std::string file = std::string(Folder()) + "/Offsets.dat";
   if (std::FILE* out = std::fopen(file.c_str(), "wb")) {
     std::fwrite(data, 1, size, out);
     std::fclose(out);
@@ -89,11 +108,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(std::strlen(record.name) < sizeof record.name);
     loaded.push_back(record);
   }
-  for (std::size_t i = 0; i < loaded.size() && i < 3; ++i) CheckLookup(airports, loaded[i].ident);
+  std::map<std::string, int> last = LastSlotOfEachIdent(airports);
+  for (std::size_t i = 0; i < loaded.size() && i < 8; ++i) {
+    CheckLookup(airports, last, loaded[i].ident);
+  }
   std::string prefix(reinterpret_cast<const char*>(data), size < 6 ? size : 6);
-  CheckLookup(airports, prefix.c_str());
+  CheckLookup(airports, last, prefix.c_str());
+  CheckLookup(airports, last, "");
 
-  Check(airports.WriteOffsetsFile(Folder().c_str()));
+  Check(airports.WriteOffsetsFile(Folder()));
   AirportManager::ClearTable();
   Check(airports.ReadOffsetsFile(file.c_str()));
   int kept = 0;
