@@ -174,5 +174,10 @@ void CTavrionDlg::ApplyDatumOffset(double offset) {
 }
 
 void CTavrionDlg::OnSave() {
-  m_airports.WriteOffsetsFile(m_workingFolder);
+  // The operator is told when the trims did not reach the file; the file as
+  // it was stays in place.
+  if (!m_airports.WriteOffsetsFile(m_workingFolder)) {
+    m_controls.ShowMessageBox(m_airports.GetErrorText(), kSaveFailureCaption,
+                              kMessageBoxExclamation);
+  }
 }

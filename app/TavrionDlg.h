@@ -52,6 +52,8 @@ class CTavrionDlg {
   static constexpr int kNoSimView = 8;
   // Caption of the message box that tells why the segment is not usable.
   static constexpr const char* kShmFailureCaption = "CTavrionDlg::InitialiseSharedMemory";
+  // Caption of the message box that tells that Save could not write the file.
+  static constexpr const char* kSaveFailureCaption = "CTavrionDlg::OnSave";
 
   // `pump` is the window's message pump, run by the frame loop between frames;
   // `clock` paces the frames and times the close-down wait. All three must

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "StationFixture.h"
@@ -81,6 +82,21 @@ TEST_F(DialogStart, CloseBeforeConnectShutsDownAndEndsAtOnce) {
   dialog.reset();
   EXPECT_EQ(clock.Sleeps().size(), 1u);
   EXPECT_EQ(Record().userCount, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StationTest, SaveThatCannotWriteTellsTheOperator) {
+  StartDialog();
+  std::filesystem::remove_all(folder.Path());  // the folder went away
+  controls.messageBoxes.clear();
+  dialog->OnSave();
+  ASSERT_EQ(controls.messageBoxes.size(), 1u);
+  EXPECT_EQ(controls.messageBoxes[0].caption, "CTavrionDlg::OnSave");
+  EXPECT_EQ(controls.messageBoxes[0].style, kMessageBoxExclamation);
+  EXPECT_FALSE(controls.messageBoxes[0].text.empty());
 }
 
 }  // namespace
