@@ -11,7 +11,7 @@
 #include <wx/textctrl.h>
 
 #include "AboutDlg.h"
-#include "CompactSlider.h"
+#include "CompactControls.h"
 #include "DialogTemplate.h"
 #include "Resource.h"
 #include "SpinArrows.h"
@@ -89,7 +89,7 @@ void TavrionWindow::CreateControls() {
         made = new CompactSlider(this, id, place, size);
         break;
       case ControlKind::CheckBox:
-        made = new wxCheckBox(this, id, text, place, size);
+        made = new CompactCheckBox(this, id, text, place, size);
         break;
       case ControlKind::GroupBox:
         made = new wxStaticBox(this, id, text, place, size);
@@ -146,7 +146,23 @@ int TavrionWindow::RunModal() {
   if (m_logic != nullptr) {
     m_logic->OnInitDialog();
   }
+  // The platform's dialog puts the focus on the first control of the
+  // template that takes it (Connect); the toolkit would leave it to the
+  // window manager.
+  Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
+    event.Skip();
+    FocusFirstControl();
+  });
   return ShowModal();
+}
+
+void TavrionWindow::FocusFirstControl() {
+  for (wxWindow* child : GetChildren()) {
+    if (child->IsShown() && child->IsEnabled() && child->CanAcceptFocusFromKeyboard()) {
+      child->SetFocus();
+      return;
+    }
+  }
 }
 
 void TavrionWindow::ShowAbout() {

@@ -46,6 +46,7 @@ class TavrionWindow : public wxDialog, public DialogControls {
 
  private:
   void CreateControls();
+  void FocusFirstControl();
   void BindNotifications();
 
   void SetLabelText(int id, const char* text);

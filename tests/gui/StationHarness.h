@@ -1,0 +1,94 @@
+#pragma once
+// What the station's window tests run it against: the simulator's side of the
+// shared segment, a ViewSync receiver, and the `tavrion` program itself.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+
+#include "VisualInterfaceShm.h"
+
+// Creates the segment as the simulator does (zeroed, stamped with the
+// layout's version, one user) and removes it again.
+class SimulatorSegment {
+ public:
+  explicit SimulatorSegment(const std::string& name);
+  ~SimulatorSegment();
+  SimulatorSegment(const SimulatorSegment&) = delete;
+  SimulatorSegment& operator=(const SimulatorSegment&) = delete;
+
+  bool IsOpen() const { return m_record != nullptr; }
+  VisualInterfaceRecord& Record() { return *m_record; }
+  // Read afresh each time: the station changes it from its own process.
+  int UserCount() const;
+
+ private:
+  std::string m_name;
+  VisualInterfaceRecord* m_record = nullptr;
+};
+
+// One ViewSync datagram, field by field.
+struct ViewSyncDatagram {
+  std::string text;
+  int counter = 0;
+  double latitude = 0, longitude = 0, altitude = 0, heading = 0, tilt = 0, roll = 0;
+  long long timeStart = 0, timeEnd = 0;
+};
+
+// Receives on 127.0.0.1 at a port the station sends to. The address is bound
+// exactly, so it wins the datagrams over the station's own receive socket on
+// all interfaces.
+class ViewSyncReceiver {
+ public:
+  explicit ViewSyncReceiver(int port);
+  ~ViewSyncReceiver();
+  ViewSyncReceiver(const ViewSyncReceiver&) = delete;
+  ViewSyncReceiver& operator=(const ViewSyncReceiver&) = delete;
+
+  bool IsOpen() const { return m_socket >= 0; }
+  // The next datagram within the timeout, parsed; false when none came or it
+  // did not parse.
+  bool Receive(ViewSyncDatagram& datagram, std::chrono::milliseconds timeout);
+  // Drops what is queued, then receives the next datagram sent afterwards.
+  bool ReceiveFresh(ViewSyncDatagram& datagram, std::chrono::milliseconds timeout);
+  // Receives until `accept` holds for a datagram, within the timeout.
+  template <typename Accept>
+  bool ReceiveUntil(ViewSyncDatagram& datagram, std::chrono::milliseconds timeout, Accept accept);
+
+ private:
+  int m_socket = -1;
+};
+
+// The `tavrion` program, run in a working folder on a display. A program
+// still running when the object goes is killed.
+class StationProcess {
+ public:
+  StationProcess() = default;
+  ~StationProcess();
+  StationProcess(const StationProcess&) = delete;
+  StationProcess& operator=(const StationProcess&) = delete;
+
+  bool Start(const std::string& program, const std::string& workingFolder,
+             const std::string& displayName);
+  // True when it ended within the timeout; `status` gets its exit status, or
+  // -1 when a signal ended it.
+  bool WaitForExit(std::chrono::milliseconds timeout, int& status);
+
+ private:
+  pid_t m_pid = -1;
+};
+
+template <typename Accept>
+bool ViewSyncReceiver::ReceiveUntil(ViewSyncDatagram& datagram, std::chrono::milliseconds timeout,
+                                    Accept accept) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (Receive(datagram, left) && accept(datagram)) {
+      return true;
+    }
+  }
+  return false;
+}

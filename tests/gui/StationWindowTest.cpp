@@ -1,0 +1,351 @@
+// The station program on a private display, driven with real X input against
+// a real segment and a ViewSync receiver. These tests run in private network,
+// mount and IPC views (netns-run.sh): the station binds ports 7000 and 7001
+// and attaches to "VisualInterface", and here both are the test's own.
+
+#include <gtest/gtest.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "StationHarness.h"
+#include "TempDir.h"
+#include "XSession.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr char kOffsets[] =
+    ";\n"
+    ";Airport ground level datum offsets for Google Earth \n"
+    "\n"
+    "KJFK|    5.0| New York Kennedy\n"
+    "EGLL|   12.0| London Heathrow\n";
+
+// The simulator's eye point for every test.
+constexpr double kHeightAgl = 250.0;
+constexpr double kAltitude = 300.0;
+constexpr double kPitch = 2.0;
+constexpr double kBank = 5.0;
+constexpr double kHeading = 100.0;
+constexpr double kLatitude = 51.4775;
+constexpr double kLongitude = -0.461389;
+constexpr double kEgllOffset = 12.0;
+
+constexpr int kViewSyncPort = 7001;
+constexpr int kTemplateWidth = 238;
+constexpr int kTemplateHeight = 208;
+
+// The first IPv4 address that the host's own name resolves to, in network
+// order; 0 when it does not resolve.
+std::uint32_t HostAddress() {
+  char name[256] = {};
+  if (gethostname(name, sizeof name - 1) != 0) {
+    return 0;
+  }
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_DGRAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(name, nullptr, &hints, &found) != 0 || found == nullptr) {
+    return 0;
+  }
+  const std::uint32_t address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+  freeaddrinfo(found);
+  return address;
+}
+
+// The one file in the folder whose name matches, whatever its letter case.
+std::string ReadFileAnyCase(const std::filesystem::path& folder, const std::string& lowerName) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    for (char& c : name) {
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (name == lowerName) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+  }
+  return std::string();
+}
+
+bool Near(double a, double b) {
+  return std::fabs(a - b) < 1e-6;
+}
+
+class StationWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::uint32_t host = HostAddress();
+    if (host != htonl(INADDR_LOOPBACK)) {
+      GTEST_SKIP() << "the host name does not resolve to 127.0.0.1, where the station's "
+                      "datagrams could be received";
+    }
+    ASSERT_TRUE(m_x.IsUp()) << m_x.Error();
+    ASSERT_TRUE(m_segment.IsOpen());
+    ASSERT_TRUE(m_receiver.IsOpen());
+    VisualBlock& block = m_segment.Record().visualBlock;
+    std::strcpy(block.airportIdent, "EGLL");
+    block.timeValue = 7;
+    block.heightAgl = kHeightAgl;
+    block.altitude = kAltitude;
+    block.pitch = kPitch;
+    block.bank = kBank;
+    block.heading = kHeading;
+    block.latitude = kLatitude;
+    block.longitude = kLongitude;
+    block.viewSelect = kSimViewForward;
+    m_folder.Write("Offsets.dat", kOffsets);
+    ASSERT_TRUE(m_station.Start(TAVRION_PROGRAM, m_folder.Path().string(), m_x.DisplayName()));
+    m_window = m_x.WaitForWindow("TVR v3 ", 20s);
+    ASSERT_NE(m_window, 0u) << "the station window did not come up";
+    m_client = m_x.Geometry(m_window);
+    ASSERT_GT(m_client.width, 0);
+    m_x.Focus(m_window);
+  }
+
+  // Root coordinates of a point of the template, in dialog units. The scale
+  // is the window's own: its client area is the template's 238 x 208 units.
+  int X(double units) const {
+    return m_client.x + static_cast<int>(units * m_client.width / kTemplateWidth);
+  }
+  int Y(double units) const {
+    return m_client.y + static_cast<int>(units * m_client.height / kTemplateHeight);
+  }
+  // Clicks the middle of a control given by its template rectangle.
+  void ClickControl(double x, double y, double width, double height) {
+    ASSERT_TRUE(m_x.Click(X(x + width / 2), Y(y + height / 2)));
+  }
+  void ClickConnect() { ClickControl(4, 20, 63, 18); }
+
+  ViewSyncDatagram ConnectAndReceive() {
+    ClickConnect();
+    ViewSyncDatagram datagram;
+    EXPECT_TRUE(m_receiver.Receive(datagram, 10s)) << "no datagram after Connect";
+    return datagram;
+  }
+
+  // The colour in the middle of the link indication (control 1006).
+  Rgb LinkColour() {
+    return m_x.Pixel(m_client.x + static_cast<int>(70.0 * m_client.width / kTemplateWidth) + 9,
+                     m_client.y + static_cast<int>(23.0 * m_client.height / kTemplateHeight) + 8);
+  }
+
+  void ExpectEndsWithinThreeSeconds() {
+    int status = -1;
+    ASSERT_TRUE(m_station.WaitForExit(3s, status)) << "the station did not end within 3 s";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(m_segment.UserCount(), 1) << "the station left its attachment counted";
+  }
+
+  XSession m_x;
+  SimulatorSegment m_segment{"VisualInterface"};
+  ViewSyncReceiver m_receiver{kViewSyncPort};
+  TempDir m_folder;
+  StationProcess m_station;
+  XWindowId m_window = 0;
+  ScreenRect m_client;
+};
+
+TEST_F(StationWindowTest, ComesUpWithItsCaptionGreyLinkAndAttachedSegment) {
+  const std::string title = m_x.Title(m_window);
+  char pattern[64];
+  unsigned long long address = 0;
+  int size = 0;
+  ASSERT_EQ(
+      std::sscanf(title.c_str(), "TVR v3 $Revision: 1.2.0 %llX %d%63s", &address, &size, pattern),
+      2)
+      << title;
+  EXPECT_NE(address, 0u);
+  EXPECT_EQ(size, 15944);
+  const Rgb grey = LinkColour();
+  EXPECT_EQ(grey.red, 0xA0);
+  EXPECT_EQ(grey.green, 0xA0);
+  EXPECT_EQ(grey.blue, 0xA0);
+  EXPECT_EQ(m_segment.UserCount(), 2);
+  EXPECT_STREQ(m_segment.Record().visualBlock.airportIdent, "EGLL");
+}
+
+TEST_F(StationWindowTest, ConnectHasTheFirstFocus) {
+  ASSERT_TRUE(m_x.Key("space"));
+  ViewSyncDatagram datagram;
+  EXPECT_TRUE(m_receiver.Receive(datagram, 10s)) << "space did not press Connect";
+}
+
+TEST_F(StationWindowTest, ConnectSendsTheForwardViewToTheHostAndTurnsTheLinkGreen) {
+  const ViewSyncDatagram first = ConnectAndReceive();
+  EXPECT_EQ(first.counter, 1510);
+  EXPECT_TRUE(Near(first.latitude, kLatitude));
+  EXPECT_TRUE(Near(first.longitude, kLongitude));
+  EXPECT_TRUE(Near(first.altitude, kEgllOffset + kHeightAgl)) << first.text;
+  EXPECT_TRUE(Near(first.heading, kHeading));
+  EXPECT_TRUE(Near(first.tilt, 90.0 + kPitch));
+  EXPECT_TRUE(Near(first.roll, -kBank));
+  EXPECT_EQ(first.timeStart, 0);
+  EXPECT_EQ(first.timeEnd, 7);
+  ViewSyncDatagram next;
+  ASSERT_TRUE(m_receiver.Receive(next, 2s));
+  EXPECT_EQ(next.counter, 1511);
+
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  Rgb colour = LinkColour();
+  while (colour.green != 0xC0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(50ms);
+    colour = LinkColour();
+  }
+  EXPECT_EQ(colour.red, 0);
+  EXPECT_EQ(colour.green, 0xC0) << "the link indication did not turn green";
+  EXPECT_EQ(colour.blue, 0);
+}
+
+TEST_F(StationWindowTest, ViewBoxesChangeTheHeadingAndTiltOfTheNextDatagrams) {
+  ConnectAndReceive();
+  ClickControl(70, 131, 72, 10);  // "Left Window View"
+  ViewSyncDatagram left;
+  ASSERT_TRUE(m_receiver.ReceiveUntil(left, 5s, [](const ViewSyncDatagram& d) {
+    return Near(d.heading, kHeading - 90.0);
+  })) << "no datagram looked out of the left window";
+  // Left window: the bank raises the view, the height above ground lowers it
+  // by 0.02 degrees a metre.
+  EXPECT_TRUE(Near(left.tilt, 90.0 + kBank - 0.02 * kHeightAgl)) << left.text;
+  EXPECT_TRUE(Near(left.roll, 0.0));
+
+  ClickControl(147, 116, 39, 10);  // "Fwd R"
+  ViewSyncDatagram right;
+  ASSERT_TRUE(m_receiver.ReceiveUntil(
+      right, 5s, [](const ViewSyncDatagram& d) { return Near(d.heading, kHeading + 20.0); }));
+  EXPECT_TRUE(Near(right.tilt, 90.0 + kPitch - 0.02 * kHeightAgl)) << right.text;
+  EXPECT_TRUE(Near(right.roll, -kBank));
+}
+
+TEST_F(StationWindowTest, SpinArrowsMoveTheAltitudeHalfAMetrePerClick) {
+  const ViewSyncDatagram before = ConnectAndReceive();
+  ASSERT_TRUE(Near(before.altitude, kEgllOffset + kHeightAgl));
+  for (int click = 0; click < 3; ++click) {
+    ClickControl(95, 65, 9, 16);  // upper arrow
+  }
+  ViewSyncDatagram raised;
+  EXPECT_TRUE(m_receiver.ReceiveUntil(raised, 5s, [](const ViewSyncDatagram& d) {
+    return Near(d.altitude, kEgllOffset + 1.5 + kHeightAgl);
+  })) << "three clicks on the upper arrow did not raise the altitude by 1.5 m";
+  ClickControl(95, 81, 9, 16);  // lower arrow
+  ViewSyncDatagram lowered;
+  EXPECT_TRUE(m_receiver.ReceiveUntil(lowered, 5s, [](const ViewSyncDatagram& d) {
+    return Near(d.altitude, kEgllOffset + 1.0 + kHeightAgl);
+  })) << "one click on the lower arrow did not lower the altitude by 0.5 m";
+}
+
+TEST_F(StationWindowTest, SaveWritesTheTrimmedOffsetAndKeepsTheOldFile) {
+  ConnectAndReceive();
+  ClickControl(95, 65, 9, 16);
+  ClickControl(95, 65, 9, 16);
+  ViewSyncDatagram raised;
+  ASSERT_TRUE(m_receiver.ReceiveUntil(raised, 5s, [](const ViewSyncDatagram& d) {
+    return Near(d.altitude, kEgllOffset + 1.0 + kHeightAgl);
+  }));
+  ClickControl(157, 74, 63, 18);  // "Save"
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  std::string saved = ReadFileAnyCase(m_folder.Path(), "offsets.dat");
+  while (saved.find("EGLL|   13.0| London Heathrow\n") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+    saved = ReadFileAnyCase(m_folder.Path(), "offsets.dat");
+  }
+  EXPECT_EQ(saved,
+            ";\n"
+            ";Airport ground level datum offsets for Google Earth \n"
+            "\n"
+            "KJFK|    5.0| New York Kennedy\n"
+            "EGLL|   13.0| London Heathrow\n");
+  EXPECT_EQ(ReadFileAnyCase(m_folder.Path(), "offsets_old.dat"), kOffsets);
+}
+
+TEST_F(StationWindowTest, MapSliderReleasedAtTheRightEndViewsFromOneHundredKilometres) {
+  ConnectAndReceive();
+  ClickControl(3, 131, 61, 10);  // "Map View"
+  // Drags the thumb from its start at the left end well past the right end.
+  const int y = Y(183 + 6.5);
+  ASSERT_TRUE(m_x.Drag(X(2) + 9, y, X(2 + 218) + 40, y));
+  ViewSyncDatagram map;
+  EXPECT_TRUE(m_receiver.ReceiveUntil(map, 5s, [](const ViewSyncDatagram& d) {
+    return Near(d.altitude, 100000.0);
+  })) << "the map view did not go to 100,000 m";
+  EXPECT_TRUE(Near(map.tilt, 0.0));
+  EXPECT_TRUE(Near(map.roll, 0.0));
+  EXPECT_TRUE(Near(map.heading, kHeading));
+}
+
+TEST_F(StationWindowTest, EscapeWhileSendingEndsTheProgram) {
+  ConnectAndReceive();
+  ASSERT_TRUE(m_x.Key("Escape"));
+  ExpectEndsWithinThreeSeconds();
+}
+
+TEST_F(StationWindowTest, CloseBoxWhileSendingEndsTheProgram) {
+  ConnectAndReceive();
+  m_x.SendCloseRequest(m_window);
+  ExpectEndsWithinThreeSeconds();
+}
+
+TEST_F(StationWindowTest, EnterOnACheckBoxWhileSendingEndsTheProgram) {
+  ConnectAndReceive();
+  ClickControl(3, 146, 76, 10);  // "Slew eye positions" takes the focus
+  ASSERT_TRUE(m_x.Key("Return"));
+  ExpectEndsWithinThreeSeconds();
+}
+
+TEST_F(StationWindowTest, CloseBoxBeforeConnectEndsTheProgram) {
+  m_x.SendCloseRequest(m_window);
+  ExpectEndsWithinThreeSeconds();
+}
+
+TEST_F(StationWindowTest, F1ShowsTheAboutBoxWhileTheDatagramsGoOn) {
+  ConnectAndReceive();
+  ASSERT_TRUE(m_x.Key("F1"));
+  const XWindowId about = m_x.WaitForWindow("About Tavrion", 5s);
+  ASSERT_NE(about, 0u);
+  m_x.Focus(about);
+  ASSERT_TRUE(m_x.Key("Return"));
+  EXPECT_TRUE(m_x.WaitForNoWindow("About Tavrion", 5s));
+  ViewSyncDatagram after;
+  EXPECT_TRUE(m_receiver.ReceiveFresh(after, 5s));
+}
+
+TEST_F(StationWindowTest, RightClickOffersTheAboutBox) {
+  ASSERT_TRUE(m_x.Click(X(230), Y(206), 3));
+  // The menu opens at the pointer; its one item lies just below it.
+  ASSERT_TRUE(m_x.Click(X(230) + 20, Y(206) + 12));
+  const XWindowId about = m_x.WaitForWindow("About Tavrion", 5s);
+  ASSERT_NE(about, 0u);
+  m_x.Focus(about);
+  ASSERT_TRUE(m_x.Key("Escape"));
+  EXPECT_TRUE(m_x.WaitForNoWindow("About Tavrion", 5s));
+}
+
+TEST_F(StationWindowTest, AnEmptiedAddressBoxPromptsForAnInteger) {
+  ClickControl(86, 22, 17, 13);  // first address box
+  ASSERT_TRUE(m_x.Key("End"));
+  ASSERT_TRUE(m_x.Key("BackSpace"));
+  const XWindowId prompt = m_x.WaitForWindow("Tavrion", 5s);
+  ASSERT_NE(prompt, 0u);
+  EXPECT_EQ(m_x.Title(prompt), "Tavrion");
+  m_x.Focus(prompt);
+  ASSERT_TRUE(m_x.Key("Return"));
+  ASSERT_TRUE(m_x.WaitForNoWindow("Tavrion", 5s));
+  m_x.Focus(m_window);
+  // The box is filled again and the station goes on: Connect still works.
+  ASSERT_TRUE(m_x.Type("127"));
+  ClickConnect();
+  ViewSyncDatagram datagram;
+  EXPECT_TRUE(m_receiver.Receive(datagram, 10s));
+}
+
+}  // namespace
