@@ -28,3 +28,79 @@ install_test_locale() {
     localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || echo "note: could not generate de_DE.UTF-8"
   fi
 }
+
+# The station sends to the address its host name resolves to (IPv4, first).
+station_host_address() {
+  getent ahostsv4 "$(hostname)" 2>/dev/null | awk 'NR == 1 { print $1 }' | grep . || echo 127.0.0.1
+}
+
+# wait_for SECONDS COMMAND...: runs the command every 0.1 s until it succeeds.
+wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# wait_with_timeout SECONDS PID: waits for a child; its status, or 124 after
+# the time (the child is then killed).
+wait_with_timeout() {
+  local deadline=$((SECONDS + $1)) pid=$2
+  while kill -0 "$pid" 2>/dev/null; do
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      kill -KILL "$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+      return 124
+    fi
+    sleep 0.05
+  done
+  wait "$pid"
+}
+
+# start_xvfb FIRST_NUMBER: starts Xvfb on the first free display from that
+# number; sets DISPLAY and xvfb_pid.
+start_xvfb() {
+  local number=$1
+  while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
+  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$number"
+  wait_for 10 xdpyinfo >/dev/null 2>&1
+}
+
+# find_station_window SECONDS: prints the id of the station's window (its
+# caption starts "TVR v3 " once it is initialised).
+find_station_window() {
+  local deadline=$((SECONDS + $1)) window
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    window=$(xdotool search --name '^TVR v3 ' 2>/dev/null | head -n 1)
+    if [ -n "$window" ]; then
+      echo "$window"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# click_template WINDOW X Y: a real mouse click at a point of the dialog
+# template given in dialog units (the client area is 238 x 208 units).
+click_template() {
+  local window=$1 ux=$2 uy=$3
+  local X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  xdotool mousemove --sync "$((X + ux * WIDTH / 238))" "$((Y + uy * HEIGHT / 208))" click 1
+}
+
+# press_connect WINDOW: clicks the middle of Connect (4, 20, 63 x 18 units).
+press_connect() {
+  click_template "$1" 35 29
+}
+
+# close_station WINDOW: Escape, which ends the station as the close box does.
+close_station() {
+  xdotool windowfocus --sync "$1" 2>/dev/null || true
+  xdotool key Escape
+}
