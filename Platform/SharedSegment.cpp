@@ -87,17 +87,15 @@ int RemoveSharedSegment(const char* name) {
 }
 
 int SharedSegmentSize(const char* name, std::size_t* size) {
-  SharedSegmentHandle handle = kNoSharedSegment;
   char object[kObjectNameSize];
   int code = ObjectName(name, object);
   if (code != 0) return code;
   int fd = shm_open(object, O_RDONLY, 0);
   if (fd < 0) return errno;
-  handle = fd;
   struct stat status {};
-  code = fstat(handle, &status) == 0 ? 0 : errno;
+  code = fstat(fd, &status) == 0 ? 0 : errno;
   if (code == 0 && size != nullptr) *size = static_cast<std::size_t>(status.st_size);
-  close(handle);
+  close(fd);
   return code;
 }
 

@@ -36,6 +36,7 @@
 
 class CVisShm : public BaseSharedMemory {
  public:
+  // segmentName: at most 42 characters (a longer one is cut), no "/".
   explicit CVisShm(const char* segmentName = kVisualInterfaceSegmentName);
   // Detaches: with a matching version, userCount goes down by one (to 0 for
   // the last user); a mismatched segment's count is left alone. Either way

@@ -8,6 +8,8 @@
 
 namespace {
 
+// At least one frame a second, so that Ctrl-C is never kept waiting long.
+constexpr double kMinRate = 1.0;
 constexpr double kMaxRate = 1000.0;
 constexpr double kMaxDuration = 1.0e7;
 
@@ -130,9 +132,10 @@ bool ParseVisimOptions(int argc, const char* const* argv, VisimOptions* options,
     } else if (std::strcmp(name, "--set") == 0) {
       if (!SetField(value, &options->sets, error, errorSize)) return false;
     } else if (std::strcmp(name, "--rate") == 0) {
-      if (!PositiveNumber(value, &options->rate) || options->rate > kMaxRate) {
-        SafeFormat(error, errorSize, "--rate: \"%.40s\" is not a rate above 0 and up to %g Hz",
-                   value, kMaxRate);
+      if (!PositiveNumber(value, &options->rate) || options->rate < kMinRate ||
+          options->rate > kMaxRate) {
+        SafeFormat(error, errorSize, "--rate: \"%.40s\" is not a rate from %g to %g Hz", value,
+                   kMinRate, kMaxRate);
         return false;
       }
       rateGiven = true;
@@ -161,8 +164,9 @@ const char* VisimUsage() {
          "It attaches to the segment, or creates and stamps it as the station would.\n"
          "\n"
          "Actions (--set runs first, then --demo or --replay, then --dump):\n"
-         "  --demo               fly the built-in circuit from Heathrow runway 27 and\n"
-         "                       start over (about 5 minutes a lap)\n"
+         "  --demo               fly the built-in departure westward from Heathrow\n"
+         "                       (51.4775 N, 0.4614 W), climbing to 2,000 m with a\n"
+         "                       turn, and start over (about 5 minutes a lap)\n"
          "  --replay FILE.csv    write a recorded track at its own times; the header\n"
          "                       line names the columns: time_s and any of the fields\n"
          "                       below; an empty cell or a missing column keeps the\n"
@@ -172,7 +176,7 @@ const char* VisimUsage() {
          "  --remove             remove the segment\n"
          "\n"
          "Options:\n"
-         "  --rate HZ            frames written a second (default 60, up to 1000)\n"
+         "  --rate HZ            frames written a second (default 60, 1 to 1000)\n"
          "  --duration S         stop after S seconds (default: until Ctrl-C)\n"
          "  --segment NAME       segment name (default VisualInterface)\n"
          "  --help               this text\n"
