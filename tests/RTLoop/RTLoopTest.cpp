@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -39,19 +40,26 @@ class RecordingLoop : public RTLoop {
   }
 };
 
-TEST(RTLoop, RegistersOnceUnderItsClassName) {
-  ConfigControl::Clear();
+// The registration is once per process: checked in a fresh process of its own.
+void FirstLoopRegistersAndSecondDoesNot() {
   Platform::FakeClock clock;
   Platform::FakeMessagePump pump;
+  ConfigControl::Clear();
   { RTLoop first(60, clock, pump); }
-  // The registration's last string is the source unit's.
-  EXPECT_STREQ(ConfigControl::GetComponent(), "RTLoop");
-  EXPECT_STREQ(ConfigControl::GetPartNumber(), "QM2114:01");
-  EXPECT_STREQ(ConfigControl::GetFileName(), "RTLoop.cpp");
-  EXPECT_STREQ(ConfigControl::GetRevision(), "1.1");
+  // The block's last string is the source unit's.
+  const bool first = std::string(ConfigControl::GetComponent()) == "RTLoop" &&
+                     std::string(ConfigControl::GetPartNumber()) == "QM2114:01" &&
+                     std::string(ConfigControl::GetFileName()) == "RTLoop.cpp" &&
+                     std::string(ConfigControl::GetRevision()) == "1.1";
   ConfigControl::Clear();
   RTLoop second(60, clock, pump);
-  EXPECT_STREQ(ConfigControl::GetComponent(), "");
+  const bool once = std::string(ConfigControl::GetComponent()).empty();
+  std::exit(first && once ? 0 : 1);
+}
+
+TEST(RTLoop, RegistersOnceUnderItsClassName) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(FirstLoopRegistersAndSecondDoesNot(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(RTLoop, RatesOutsideOneToThousandRunAtOnePerSecond) {
