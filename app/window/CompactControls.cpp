@@ -20,3 +20,11 @@ CompactCheckBox::CompactCheckBox(wxWindow* parent, int id, const wxString& text,
       "checkbutton check { min-width: 12px; min-height: 12px; margin: 0px 4px 0px 0px; }");
 #endif
 }
+
+CompactTextCtrl::CompactTextCtrl(wxWindow* parent, int id, const wxPoint& position,
+                                 const wxSize& size)
+    : wxTextCtrl(parent, id, wxString(), position, size, wxBORDER_SUNKEN) {
+#ifdef __WXGTK3__
+  GTKApplyCssStyle("entry { padding: 0px 3px; min-height: 0px; min-width: 0px; }");
+#endif
+}

@@ -83,7 +83,7 @@ void TavrionWindow::CreateControls() {
         made = new wxStaticText(this, id, text, place, size, wxST_NO_AUTORESIZE | wxALIGN_LEFT);
         break;
       case ControlKind::Edit:
-        made = new wxTextCtrl(this, id, text, place, size, wxBORDER_SUNKEN);
+        made = new CompactTextCtrl(this, id, place, size);
         break;
       case ControlKind::Slider:
         made = new CompactSlider(this, id, place, size);
