@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include "RtLanUdp.h"
@@ -24,6 +25,10 @@ struct SendErrorCase {
   int error;
   const char* text;
 };
+
+void PrintTo(const SendErrorCase& value, std::ostream* out) {
+  *out << value.error;
+}
 
 class CudpSendErrorTexts : public CudpFailures,
                            public ::testing::WithParamInterface<SendErrorCase> {};
@@ -53,7 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
         SendErrorCase{10064, "WSAEHOSTDOWN::Host is down"},
         SendErrorCase{10065, "WSAEHOSTUNREACH::No route to the host"},
         SendErrorCase{10060, "10060"},  // WSAETIMEDOUT is not in the table
-        SendErrorCase{10051, "10051"}, SendErrorCase{90, "90"}));
+        SendErrorCase{10051, "10051"}, SendErrorCase{90, "90"}),
+    [](const ::testing::TestParamInfo<SendErrorCase>& param) {
+      return "Error" + std::to_string(param.param.error);
+    });
 
 TEST_F(CudpFailures, TheLastSendFailureOutlivesLaterSuccess) {
   CUDP udp;
@@ -77,6 +85,10 @@ struct CreateStepCase {
   SocketOption option;
   const char* function;
 };
+
+void PrintTo(const CreateStepCase& value, std::ostream* out) {
+  *out << value.function;
+}
 
 class CudpCreateSteps : public CudpFailures,
                         public ::testing::WithParamInterface<CreateStepCase> {};

@@ -1,0 +1,126 @@
+// Arbitrary datagrams through the LAN station's receivers, on the fake socket
+// calls. Each record of the input is: operation byte, two length bytes, the
+// datagram. Whatever arrives, no package block may be written beyond its
+// package's size.
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "QMP0001_02_RtLan.h"
+#include "SocketFake.h"
+
+namespace {
+
+constexpr int kLocalPort = 7000;
+constexpr int kRemotePort = 7001;
+constexpr int kStation = 3;  // the left PFD
+
+std::string WriteIniFile() {
+  char path[] = "/tmp/fuzz-rtlan-XXXXXX";
+  int handle = mkstemp(path);
+  if (handle < 0) std::abort();
+  std::string text =
+      "[SIM_CONFIG]\nAIRCRAFT = A330\n[DEBUG_LOG]\nUseLogFile = FALSE\n[COMPUTERS]\n";
+  for (int i = 0; i < RtLan::kComputerCount; ++i) {
+    text += std::string(RtLan::ComputerKey(i)) + " = 127.0.0." + std::to_string(10 + i) + "\n";
+  }
+  text += "[RATES]\nFrequency = 20\n[TRANSMITS]\n[RECEIVES]\n";
+  if (write(handle, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
+  close(handle);
+  return path;
+}
+
+struct Harness {
+  Platform::FakeSockets sockets;
+  RtLan::SimulatorData data{};
+  QMP0001_02_RtLan* lan = nullptr;
+
+  Harness() {
+    Platform::InstallSockets(&sockets);
+    sockets.SetHost("fakehost", Platform::AddressFromOctets(127, 0, 0, 10 + kStation));
+    std::string ini = WriteIniFile();
+    lan = new QMP0001_02_RtLan(&data);
+    lan->SetIniFileName(ini.c_str());
+    lan->SetLocalPort(kLocalPort);
+    lan->SetRemotePort(kRemotePort);
+    if (!lan->Initialise(true) || !lan->PackageChannelSetup()) {
+      std::fprintf(stderr, "%s\n", lan->GetErrorText());
+      std::abort();
+    }
+    unlink(ini.c_str());
+  }
+
+  // Every byte of every block past its package's size is still zero (nothing
+  // else writes there, so a stray write stays visible until checked).
+  void CheckBlocks() const {
+    static const char kZeros[RtLan::kBlockSize] = {};
+    for (int package = 0; package < RtLan::kPackageCount; ++package) {
+      const RtLan::PackageRow* row = lan->GetPackageRow(package);
+      if (row->data == nullptr) continue;
+      std::size_t rest = static_cast<std::size_t>(RtLan::kBlockSize - row->size);
+      if (std::memcmp(row->data + row->size, kZeros, rest) != 0) __builtin_trap();
+    }
+  }
+};
+
+Harness& Instance() {
+  static Harness harness;
+  return harness;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t size) {
+  Harness& harness = Instance();
+  static char raw[RtLan::kBufferSize];
+  std::size_t position = 0;
+  int frame = 300;
+  while (position + 3 <= size) {
+    std::uint8_t operation = input[position];
+    std::size_t length = static_cast<std::size_t>(input[position + 1]) |
+                         static_cast<std::size_t>(input[position + 2]) << 8;
+    position += 3;
+    if (length > size - position) length = size - position;
+    std::string datagram(reinterpret_cast<const char*>(input + position), length);
+    position += length;
+
+    int channel = operation % 8 == 7 ? operation / 8 % RtLan::kPackageCount : 0;
+    harness.sockets.Deliver(kRemotePort + channel, datagram);
+    switch (operation % 8) {
+      case 0:
+      case 1:
+        harness.lan->ReceivePackage(frame, operation / 8 % 28 - 1, true);
+        break;
+      case 2:
+        harness.lan->ReceiveDue(frame, true);
+        break;
+      case 3:
+      case 4:
+        harness.lan->ReceiveAny(frame, true);
+        break;
+      case 5:
+        harness.lan->ReceiveRaw(raw);
+        break;
+      case 6:
+        harness.lan->TransmitDue(frame, true);
+        break;
+      default:
+        harness.lan->ReceiveMulti(frame, true);
+        break;
+    }
+    ++frame;
+  }
+  harness.CheckBlocks();
+  // Drain what is left so that one input does not feed the next.
+  while (harness.lan->ReceiveRaw(raw) > 0) {
+  }
+  for (int i = 0; i < RtLan::kPackageCount; ++i) harness.lan->ReceiveMulti(frame, true);
+  harness.sockets.ClearSent();
+  return 0;
+}
