@@ -29,6 +29,8 @@ TEST_F(DialogStart, InitialiseSetsCaptionControlsAndStartAirport) {
   EXPECT_TRUE(controls.IsEnabled(IDC_CONNECT));
   EXPECT_TRUE(dialog->HasLoop());
   EXPECT_FALSE(dialog->HasRtLan());
+  EXPECT_EQ(dialog->GetLinkStatus(), LinkIdle);  // the template's grey lamp
+  EXPECT_TRUE(controls.bitmaps.empty());
   // The simulator sees the start airport in its own mapping of the segment.
   EXPECT_STREQ(Sim().airportIdent, "EGLL");
   EXPECT_EQ(Record().userCount, 2);
