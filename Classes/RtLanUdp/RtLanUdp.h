@@ -57,8 +57,11 @@ class CUDP : public CSocketEnvironment {
   virtual int Receive(std::uint32_t* address, char* buffer, bool clearAddress, int size);
   // As Receive, but the datagram stays queued and nothing is adopted.
   virtual int Peek(std::uint32_t* address, char* buffer, bool clearAddress, int size);
-  // Reassembles a message sent by SendLarge into LargeMessage(); waits at
-  // most the time-out for each fragment (0 when it passes).
+  // Reassembles a message sent by SendLarge into LargeMessage(), which holds
+  // it until the next call. Returns the message's length less one (for a text
+  // sent with its terminator, the text's length); 0 when a fragment does not
+  // come within the time-out. A buffer smaller than the socket buffer makes
+  // this a plain Receive.
   virtual int ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, int size);
   // The last send failure, or else the failure of CreateSocket; at most 249 characters.
   virtual const char* GetErrorText();

@@ -1,5 +1,6 @@
 // Arbitrary datagrams through the LAN station's receivers, on the fake socket
-// calls. Each record of the input is: operation byte, two length bytes, the
+// calls. Each record of the input is: operation byte, package byte (its top
+// bit stamps the package as the datagram's identifier), two length bytes, the
 // datagram. Whatever arrives, no package block may be written beyond its
 // package's size.
 
@@ -81,21 +82,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t siz
   static char raw[RtLan::kBufferSize];
   std::size_t position = 0;
   int frame = 300;
-  while (position + 3 <= size) {
+  while (position + 4 <= size) {
+    // operation, package, two length bytes, then the datagram
     std::uint8_t operation = input[position];
-    std::size_t length = static_cast<std::size_t>(input[position + 1]) |
-                         static_cast<std::size_t>(input[position + 2]) << 8;
-    position += 3;
+    std::uint8_t packageByte = input[position + 1];
+    std::size_t length = static_cast<std::size_t>(input[position + 2]) |
+                         static_cast<std::size_t>(input[position + 3]) << 8;
+    position += 4;
     if (length > size - position) length = size - position;
     std::string datagram(reinterpret_cast<const char*>(input + position), length);
     position += length;
 
-    int channel = operation % 8 == 7 ? operation / 8 % RtLan::kPackageCount : 0;
+    int package = (packageByte & 0x7F) % (RtLan::kPackageCount + 2) - 1;  // -1 to 26
+    if ((packageByte & 0x80) != 0 && datagram.size() >= 4) {
+      // Stamp a plausible identifier, so that accepted datagrams are common.
+      std::int32_t identifier = package;
+      std::memcpy(&datagram[0], &identifier, sizeof identifier);
+    }
+    int channel = operation % 8 == 7 ? (package < 0 ? 0 : package % RtLan::kPackageCount) : 0;
     harness.sockets.Deliver(kRemotePort + channel, datagram);
     switch (operation % 8) {
       case 0:
       case 1:
-        harness.lan->ReceivePackage(frame, operation / 8 % 28 - 1, true);
+        harness.lan->ReceivePackage(frame, package, true);
         break;
       case 2:
         harness.lan->ReceiveDue(frame, true);
