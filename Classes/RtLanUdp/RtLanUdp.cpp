@@ -35,6 +35,9 @@ const SendErrorText kSendErrors[] = {
     {10065, "WSAEHOSTUNREACH::No route to the host"},
 };
 
+// WSAENOTSOCK: an operation on an object whose socket was never opened.
+constexpr int kNotASocket = 10038;
+
 // Console diagnostics go out at once, so they keep their order with other output.
 void Console(const char* text) {
   std::fputs(text, stdout);
@@ -178,6 +181,7 @@ bool CUDP::SetTimeout(int milliseconds) {
 }
 
 unsigned long CUDP::BytesAvailable() {
+  if (m_socket == 0) return 0;
   Platform::SocketApi& sockets = Platform::Sockets();
   // An empty datagram reports 0 bytes yet stays at the head of the queue, where
   // it would hide every datagram behind it; it carries nothing, so drop it.
@@ -205,6 +209,11 @@ void CUDP::SetLastSendError(int winsockError) {
 
 int CUDP::Send(const char* data, std::uint32_t address, int length) {
   if (data == nullptr) return 0;
+  if (m_socket == 0) {
+    // Handle 0 is no socket of ours (it is the process's standard input).
+    SetLastSendError(kNotASocket);
+    return -1;
+  }
   if (address != 0) {
     m_address.port = m_remotePort;
     m_address.address = address;
@@ -216,7 +225,7 @@ int CUDP::Send(const char* data, std::uint32_t address, int length) {
 }
 
 int CUDP::SendToHost(const char* data, const char* host, int length) {
-  if (data == nullptr || host == nullptr) return -1;
+  if (data == nullptr || host == nullptr || m_socket == 0) return -1;
   m_address.port = m_remotePort;
   if (host[0] >= '0' && host[0] <= '9') {
     m_address.address = Platform::InetAddr(host);
@@ -230,7 +239,7 @@ int CUDP::SendToHost(const char* data, const char* host, int length) {
 }
 
 int CUDP::Receive(std::uint32_t* address, char* buffer, bool clearAddress, int size) {
-  if (address == nullptr || buffer == nullptr) return -1;
+  if (address == nullptr || buffer == nullptr || m_socket == 0) return -1;
   m_address.port = m_localPort;
   if (clearAddress) *address = 0;
   m_address.address = *address;
@@ -241,7 +250,7 @@ int CUDP::Receive(std::uint32_t* address, char* buffer, bool clearAddress, int s
 }
 
 int CUDP::Peek(std::uint32_t* address, char* buffer, bool clearAddress, int size) {
-  if (address == nullptr || buffer == nullptr) return -1;
+  if (address == nullptr || buffer == nullptr || m_socket == 0) return -1;
   m_address.port = m_localPort;
   if (clearAddress) *address = 0;
   m_address.address = *address;

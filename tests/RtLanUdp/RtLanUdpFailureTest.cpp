@@ -200,6 +200,23 @@ TEST_F(CudpFailures, SendToHostResolvesNamesAndGivesUpOnUnknownOnes) {
   EXPECT_STREQ(udp.GetErrorText(), "");
 }
 
+TEST_F(CudpFailures, WithoutASocketNothingIsSentOrRead) {
+  CUDP never;
+  m_fake.FailNext(FakeSockets::Call::Open, 10013);
+  CUDP failed;
+  EXPECT_FALSE(failed.CreateSocket(7100, 7101, 0));
+  for (CUDP* udp : {&never, &failed}) {
+    EXPECT_EQ(udp->GetSocket(), 0);
+    EXPECT_EQ(udp->BytesAvailable(), 0u);
+    char buffer[8];
+    std::uint32_t sender = 0;
+    EXPECT_EQ(udp->Receive(&sender, buffer, true, sizeof buffer), -1);
+    EXPECT_EQ(udp->Send("x", 0x0100007F, 0), -1);
+    EXPECT_STREQ(udp->GetErrorText(), "10038");
+  }
+  EXPECT_TRUE(m_fake.Sent().empty());
+}
+
 TEST_F(CudpFailures, AFailedWaitingByteQueryCountsAsNothingWaiting) {
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(7100, 7101, 0));
