@@ -173,11 +173,8 @@ void CTavrionDlg::ApplyDatumOffset(double offset) {
   m_airports.SetDatumOffset(m_airportIndex, offset);
 }
 
-void CTavrionDlg::OnSave() {
-  // The operator is told when the trims did not reach the file; the file as
-  // it was stays in place.
-  if (!m_airports.WriteOffsetsFile(m_workingFolder)) {
-    m_controls.ShowMessageBox(m_airports.GetErrorText(), kSaveFailureCaption,
-                              kMessageBoxExclamation);
-  }
+bool CTavrionDlg::OnSave() {
+  // A Save that cannot write leaves the file as it was; the window shows
+  // nothing, the result and the airport table's text say why.
+  return m_airports.WriteOffsetsFile(m_workingFolder);
 }

@@ -53,7 +53,6 @@ class CTavrionDlg {
   // Caption of the message box that tells why the segment is not usable.
   static constexpr const char* kShmFailureCaption = "CTavrionDlg::InitialiseSharedMemory";
   // Caption of the message box that tells that Save could not write the file.
-  static constexpr const char* kSaveFailureCaption = "CTavrionDlg::OnSave";
 
   // `pump` is the window's message pump, run by the frame loop between frames;
   // `clock` paces the frames and times the close-down wait. All three must
@@ -97,7 +96,7 @@ class CTavrionDlg {
   // 1048, position about to change by `positionChange` (-1 for the upper
   // arrow, +1 for the lower one). Returns 0 (change allowed).
   int OnDatumSpin(int positionChange);
-  void OnSave();  // 1008 clicked
+  bool OnSave();  // 1008 clicked; false when the offsets file could not be written
 
   // --- Start-up, Connect and close-down --------------------------------------
   bool Initialise();

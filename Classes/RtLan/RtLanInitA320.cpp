@@ -1,6 +1,6 @@
-// The A320's packages (its overhead and pedestal blocks differ from the
-// A330's and A340's): name, bytes on the wire, source and destination
-// computer, and the block in the simulator data area.
+// The A320's packages: the A330's, except that its overhead and pedestal
+// packages have their own sizes and their own blocks in the simulator data
+// area (rows 15, 16 and 20).
 
 #include "RtLan.h"
 
@@ -8,37 +8,21 @@ namespace {
 
 using namespace RtLan;
 
-const PackageDefinition kA320Packages[kPackageCount] = {
-    {"Invalid", 0, 0, 0, kBlockNone},
-    {"Pfd left", 268, 0, 3, kBlockPfdLeft},
-    {"ND left", 488, 0, 5, kBlockNdLeft},
-    {"Pfd Right", 268, 0, 4, kBlockPfdRight},
-    {"ND Right", 488, 0, 6, kBlockNdRight},
-    {"Ewd", 244, 0, 7, kBlockEwd},
-    {"System Display", 488, 0, 8, kBlockSystemDisplay},
-    {"FMA L", 340, 0, 3, kBlockFmaLeft},
-    {"FMA R", 340, 0, 4, kBlockFmaRight},
-    {"Aircraft", 48, 0, 9, kBlockAircraft},
-    {"ECAM LEFT", 268, 0, 7, kBlockEcamLeft},
-    {"ECAM RIGHT", 268, 0, 7, kBlockEcamRight},
-    {"FMC Steer", 304, 10, 0, kBlockFmcSteer},
-    {"FMC In", 288, 0, 10, kBlockFmcIn},
-    {"Flt Plan", 536, 10, 5, kBlockFlightPlan},
-    {"Main->Ovhd", 408, 0, 12, kBlockA320OverheadIn},
-    {"Ovhd->Main", 324, 12, 0, kBlockA320OverheadOut},
-    {"Main->Front", 212, 0, 14, kBlockFrontIn},
-    {"Front->Main", 200, 14, 0, kBlockFrontOut},
-    {"Main->Pedestal", 192, 0, 13, kBlockPedestalIn},
-    {"Pedestal->Main", 440, 13, 0, kBlockA320PedestalOut},
-    {"Main->AuralQ", 460, 0, 15, kBlockAuralAndVisual},
-    {"Main->Visual", 460, 0, 1, kBlockAuralAndVisual},
-    {"Main->DU", 16, 0, 3, kBlockDuConfig},
-    {"Main->MCDU_L", 700, 0, 13, kBlockMcduLeft},
-    {"Main->MCDU_R", 700, 0, 13, kBlockMcduRight},
+struct A320Table {
+  PackageDefinition rows[kPackageCount];
+
+  A320Table() {
+    const PackageDefinition* a330 = A330Packages();
+    for (int row = 0; row < kPackageCount; ++row) rows[row] = a330[row];
+    rows[15] = {"Main->Ovhd", 408, 0, 12, kBlockA320OverheadIn};
+    rows[16] = {"Ovhd->Main", 324, 12, 0, kBlockA320OverheadOut};
+    rows[20] = {"Pedestal->Main", 440, 13, 0, kBlockA320PedestalOut};
+  }
 };
 
 }  // namespace
 
 const RtLan::PackageDefinition* RtLan::A320Packages() {
-  return kA320Packages;
+  static const A320Table table;
+  return table.rows;
 }
