@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -115,6 +116,7 @@ bool StationProcess::Start(const std::string& program, const std::string& workin
     return false;
   }
   if (m_pid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);  // no station outlives a test that was killed
     if (chdir(workingFolder.c_str()) != 0) {
       _exit(126);
     }

@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,6 +86,7 @@ bool XSession::StartServer() {
     return false;
   }
   if (m_serverPid == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a test that was killed
     close(pipeEnds[0]);
     const std::string fd = std::to_string(pipeEnds[1]);
     freopen("/dev/null", "w", stderr);
