@@ -84,6 +84,18 @@ bool Near(double a, double b) {
 class StationWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    Prepare();
+    if (IsSkipped() || HasFatalFailure()) {
+      return;
+    }
+    m_folder.Write("Offsets.dat", kOffsets);
+    ASSERT_TRUE(Launch());
+    WaitForMainWindow();
+  }
+
+  // The display, the simulator's segment with its eye point and the
+  // receiver; the station is not started yet.
+  void Prepare() {
     const std::uint32_t host = HostAddress();
     if (host != htonl(INADDR_LOOPBACK)) {
       GTEST_SKIP() << "the host name does not resolve to 127.0.0.1, where the station's "
@@ -103,13 +115,28 @@ class StationWindowTest : public ::testing::Test {
     block.latitude = kLatitude;
     block.longitude = kLongitude;
     block.viewSelect = kSimViewForward;
-    m_folder.Write("Offsets.dat", kOffsets);
-    ASSERT_TRUE(m_station.Start(TAVRION_PROGRAM, m_folder.Path().string(), m_x.DisplayName()));
+  }
+
+  bool Launch() {
+    return m_station.Start(TAVRION_PROGRAM, m_folder.Path().string(), m_x.DisplayName());
+  }
+
+  void WaitForMainWindow() {
     m_window = m_x.WaitForWindow("TVR v3 ", 20s);
     ASSERT_NE(m_window, 0u) << "the station window did not come up";
     m_client = m_x.Geometry(m_window);
     ASSERT_GT(m_client.width, 0);
     m_x.Focus(m_window);
+  }
+
+  // Answers a message box of the station with Enter once it has come up.
+  void AnswerMessageBox(const std::string& caption) {
+    const XWindowId box = m_x.WaitForWindow(caption, 20s);
+    ASSERT_NE(box, 0u) << "no message box " << caption;
+    EXPECT_EQ(m_x.Title(box), caption);
+    m_x.Focus(box);
+    ASSERT_TRUE(m_x.Key("Return"));
+    EXPECT_TRUE(m_x.WaitForNoWindow(caption, 5s));
   }
 
   // Root coordinates of a point of the template, in dialog units. The scale
@@ -352,6 +379,42 @@ TEST_F(StationWindowTest, AnEmptiedAddressBoxPromptsForAnInteger) {
   ClickConnect();
   ViewSyncDatagram datagram;
   EXPECT_TRUE(m_receiver.Receive(datagram, 10s));
+}
+
+// Start-up cases: the station is started by the test itself.
+class StationStartUpTest : public StationWindowTest {
+ protected:
+  void SetUp() override { Prepare(); }
+};
+
+TEST_F(StationStartUpTest, MissingOffsetsFileIsToldOnceAndTheWindowComesUp) {
+  ASSERT_TRUE(Launch());
+  AnswerMessageBox("InitialiseAirportDataBase");
+  WaitForMainWindow();
+  // No table: the datum offset stays 0 and the altitude is the height alone.
+  const ViewSyncDatagram datagram = ConnectAndReceive();
+  EXPECT_TRUE(Near(datagram.altitude, kHeightAgl)) << datagram.text;
+}
+
+TEST_F(StationStartUpTest, SegmentOfAnotherLayoutIsToldAndNothingIsSent) {
+  m_folder.Write("Offsets.dat", kOffsets);
+  std::strcpy(m_segment.Record().version, "QMXXXY");
+  ASSERT_TRUE(Launch());
+  AnswerMessageBox("CTavrionDlg::InitialiseSharedMemory");
+  const XWindowId window = m_x.WaitForWindow("Tavrion", 20s);
+  ASSERT_NE(window, 0u) << "the window did not come up with its template caption";
+  EXPECT_EQ(m_x.Title(window), "Tavrion");
+  m_window = window;
+  m_client = m_x.Geometry(window);
+  m_x.Focus(window);
+  ClickConnect();
+  ViewSyncDatagram datagram;
+  EXPECT_FALSE(m_receiver.Receive(datagram, 1s)) << "frames ran without a usable segment";
+  EXPECT_EQ(m_segment.UserCount(), 1);
+  m_x.SendCloseRequest(window);
+  int status = -1;
+  ASSERT_TRUE(m_station.WaitForExit(5s, status));
+  EXPECT_EQ(status, 0);
 }
 
 }  // namespace
