@@ -110,7 +110,7 @@ StationProcess::~StationProcess() {
 }
 
 bool StationProcess::Start(const std::string& program, const std::string& workingFolder,
-                           const std::string& displayName) {
+                           const std::string& displayName, const std::string& locale) {
   m_pid = fork();
   if (m_pid < 0) {
     return false;
@@ -125,6 +125,9 @@ bool StationProcess::Start(const std::string& program, const std::string& workin
     // no settings daemon to ask.
     setenv("NO_AT_BRIDGE", "1", 1);
     setenv("GSETTINGS_BACKEND", "memory", 1);
+    if (!locale.empty()) {
+      setenv("LC_ALL", locale.c_str(), 1);
+    }
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }

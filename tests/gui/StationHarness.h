@@ -69,8 +69,9 @@ class StationProcess {
   StationProcess(const StationProcess&) = delete;
   StationProcess& operator=(const StationProcess&) = delete;
 
+  // `locale`, when given, is the desktop's locale (LC_ALL) for the program.
   bool Start(const std::string& program, const std::string& workingFolder,
-             const std::string& displayName);
+             const std::string& displayName, const std::string& locale = std::string());
   // True when it ended within the timeout; `status` gets its exit status, or
   // -1 when a signal ended it.
   bool WaitForExit(std::chrono::milliseconds timeout, int& status);

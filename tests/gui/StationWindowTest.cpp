@@ -4,6 +4,7 @@
 // and attaches to "VisualInterface", and here both are the test's own.
 
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <unistd.h>
@@ -117,8 +118,8 @@ class StationWindowTest : public ::testing::Test {
     block.viewSelect = kSimViewForward;
   }
 
-  bool Launch() {
-    return m_station.Start(TAVRION_PROGRAM, m_folder.Path().string(), m_x.DisplayName());
+  bool Launch(const std::string& locale = std::string()) {
+    return m_station.Start(TAVRION_PROGRAM, m_folder.Path().string(), m_x.DisplayName(), locale);
   }
 
   void WaitForMainWindow() {
@@ -415,6 +416,33 @@ TEST_F(StationStartUpTest, SegmentOfAnotherLayoutIsToldAndNothingIsSent) {
   int status = -1;
   ASSERT_TRUE(m_station.WaitForExit(5s, status));
   EXPECT_EQ(status, 0);
+}
+
+TEST_F(StationStartUpTest, CommaDecimalDesktopStillSendsAndSavesDecimalPoints) {
+  constexpr char kGerman[] = "de_DE.UTF-8";
+  locale_t german = newlocale(LC_ALL_MASK, kGerman, static_cast<locale_t>(nullptr));
+  if (german == static_cast<locale_t>(nullptr)) {
+    GTEST_SKIP() << "no comma-decimal locale installed on this machine";
+  }
+  freelocale(german);
+  m_folder.Write("Offsets.dat", kOffsets);
+  ASSERT_TRUE(Launch(kGerman));  // the toolkit takes the desktop's locale
+  WaitForMainWindow();
+  const ViewSyncDatagram first = ConnectAndReceive();
+  EXPECT_NE(first.text.find(",51.477500,-0.461389,262.000000,"), std::string::npos) << first.text;
+  ClickControl(95, 65, 9, 16);  // upper arrow: 12.5
+  ViewSyncDatagram raised;
+  ASSERT_TRUE(m_receiver.ReceiveUntil(
+      raised, 5s, [](const ViewSyncDatagram& d) { return Near(d.altitude, 262.5); }));
+  ClickControl(157, 74, 63, 18);  // "Save"
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  std::string saved;
+  do {
+    std::this_thread::sleep_for(20ms);
+    saved = ReadFileAnyCase(m_folder.Path(), "offsets.dat");
+  } while (saved.find("EGLL|   12.5| London Heathrow\n") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline);
+  EXPECT_NE(saved.find("EGLL|   12.5| London Heathrow\n"), std::string::npos) << saved;
 }
 
 }  // namespace
