@@ -1,5 +1,7 @@
 #include "TavrionApp.h"
 
+#include <cstdio>
+
 #include "Clock.h"
 #include "TavrionDlg.h"
 #include "TavrionWindow.h"
@@ -11,6 +13,16 @@ wxIMPLEMENT_APP(CTavrionApp);
 // dialog, run it modally, and once it returns (whatever its result) destroy it.
 bool CTavrionApp::OnInit() {
   // The base OnInit is not called: the station takes no command-line options.
+  // A failed toolkit check is reported on standard error: a modal report
+  // would stop the frames until someone answered it.
+  wxSetAssertHandler([](const wxString& file, int line, const wxString& function,
+                        const wxString& condition, const wxString& message) {
+    std::fprintf(stderr, "%s(%d): %s: check failed: %s %s\n",
+                 static_cast<const char*>(file.utf8_str()), line,
+                 static_cast<const char*>(function.utf8_str()),
+                 static_cast<const char*>(condition.utf8_str()),
+                 static_cast<const char*>(message.utf8_str()));
+  });
   TavrionWindow* window = new TavrionWindow(nullptr);
   SetTopWindow(window);
   WxMessagePump pump;
