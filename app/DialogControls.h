@@ -57,6 +57,7 @@ class DialogControls {
 
   // Ends the modal dialog with the result (IDOK_RESULT, IDCANCEL_RESULT). The
   // logic calls it only once its frame loop has returned and the station is
-  // shut down, so the window may close and destroy itself at once.
+  // shut down. It may arrive from inside a control handler (Connect), so the
+  // window only ends its modal run here; it is destroyed after that returns.
   virtual void EndDialog(int result) = 0;
 };

@@ -1,13 +1,23 @@
 #include "TavrionApp.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "Clock.h"
 #include "TavrionDlg.h"
 #include "TavrionWindow.h"
 #include "WxMessagePump.h"
 
-wxIMPLEMENT_APP(CTavrionApp);
+wxIMPLEMENT_APP_NO_MAIN(CTavrionApp);
+
+int main(int argc, char** argv) {
+  // The window draws nothing with OpenGL. Without this the toolkit loads the
+  // display's GL driver at start-up only to pick visuals, which on a software
+  // renderer (Xvfb, remote desktops) costs some 50 MB of memory. An operator's
+  // own setting is kept.
+  setenv("GDK_GL", "disable", 0);
+  return wxEntry(argc, argv);
+}
 
 // The whole run happens here, as the station's start-up does: construct the
 // dialog, run it modally, and once it returns (whatever its result) destroy it.
