@@ -123,13 +123,10 @@ bool CUDP::OpenSocket() {
   return true;
 }
 
-bool CUDP::CreateSocket(std::uint16_t localPort, std::uint16_t remotePort,
-                        std::uint32_t bindAddress) {
-  m_localPort = Platform::HostToNetwork16(localPort);
-  m_remotePort = Platform::HostToNetwork16(remotePort);
+bool CUDP::OpenAndBind(std::uint16_t networkPort, std::uint32_t bindAddress) {
   m_address = Platform::SocketAddress{};
   m_address.family = Platform::kFamilyIPv4;
-  m_address.port = m_localPort;
+  m_address.port = networkPort;
   m_address.address = bindAddress;
 
   if (!OpenSocket()) return false;
@@ -140,6 +137,14 @@ bool CUDP::CreateSocket(std::uint16_t localPort, std::uint16_t remotePort,
     RecordCreateFailure("CUDP::CreateSocket Binding Socket");
     return false;
   }
+  return true;
+}
+
+bool CUDP::CreateSocket(std::uint16_t localPort, std::uint16_t remotePort,
+                        std::uint32_t bindAddress) {
+  m_localPort = Platform::HostToNetwork16(localPort);
+  m_remotePort = Platform::HostToNetwork16(remotePort);
+  if (!OpenAndBind(m_localPort, bindAddress)) return false;
   return SetSocketOption(Platform::SocketOption::ReceiveBuffer, kBufferSize,
                          "CUDP::CreateSocket Options") &&
          SetSocketOption(Platform::SocketOption::SendBuffer, kBufferSize,
@@ -148,19 +153,7 @@ bool CUDP::CreateSocket(std::uint16_t localPort, std::uint16_t remotePort,
 
 bool CUDP::CreateSocket(std::uint16_t port, std::uint32_t bindAddress) {
   m_remotePort = Platform::HostToNetwork16(port);
-  m_address = Platform::SocketAddress{};
-  m_address.family = Platform::kFamilyIPv4;
-  m_address.port = m_remotePort;
-  m_address.address = bindAddress;
-
-  if (!OpenSocket()) return false;
-  if (!SetSocketOption(Platform::SocketOption::ReuseAddress, 1, "CUDP::CreateSocket Options")) {
-    return false;
-  }
-  if (Platform::Sockets().Bind(m_socket, m_address) != 0) {
-    RecordCreateFailure("CUDP::CreateSocket Binding Socket");
-    return false;
-  }
+  if (!OpenAndBind(m_remotePort, bindAddress)) return false;
   return SetSocketOption(Platform::SocketOption::SendBuffer, kBufferSize,
                          "CUDP::CreateSocket Options");
 }

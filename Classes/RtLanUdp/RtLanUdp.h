@@ -83,6 +83,8 @@ class CUDP : public CSocketEnvironment {
 
  private:
   bool OpenSocket();
+  // Fills the address record, opens the socket, shares the port and binds it.
+  bool OpenAndBind(std::uint16_t networkPort, std::uint32_t bindAddress);
   bool SetSocketOption(Platform::SocketOption option, int value, const char* function);
   void RecordCreateFailure(const char* function);
   void CloseSocket();

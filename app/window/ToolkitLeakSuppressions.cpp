@@ -19,6 +19,8 @@ extern "C" __attribute__((visibility("default"), used)) const char* __lsan_defau
          "leak:libharfbuzz.so\n"
          "leak:libatk-1.0.so\n"
          "leak:libatk-bridge-2.0.so\n"
+         "leak:libatspi.so\n"
+         "leak:libdbus-1.so\n"
          "leak:libX11.so\n"
          "leak:libwx_gtk3u_core-3.2.so\n"
          "leak:libwx_baseu-3.2.so\n";
