@@ -37,7 +37,7 @@ pids+=("$xvfb_pid")
 "$bin/visim" --demo --rate 60 >"$work/visim.log" 2>&1 &
 visim_pid=$!
 pids+=("$visim_pid")
-wait_for 5 "$bin/visim" --dump >/dev/null || { echo "FAILED: visim did not create the segment"; exit 1; }
+wait_for 5 "$bin/visim" --dump >/dev/null 2>&1 || { echo "FAILED: visim did not create the segment"; exit 1; }
 
 "$bin/viewsync-monitor" --bind "$address" --port 7001 --duration 25 --csv "$work/viewsync.csv" \
   >"$work/monitor.log" 2>&1 &
