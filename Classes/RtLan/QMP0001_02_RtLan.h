@@ -190,6 +190,9 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   void UpdateStatistics(int package);
   bool HasBlock(int package) const;
   void LogSocketInfo(const char* function, CUDP* channel);
+  // Opens one datagram channel bound to ownPort; on failure the channel's
+  // text goes under the function's name and null comes back.
+  CUDP* OpenChannel(const char* function, const char* creatingText, int ownPort, int otherPort);
   void LogMyIp();
   void Teardown();
 

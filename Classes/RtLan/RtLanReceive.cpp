@@ -27,16 +27,9 @@ void QMP0001_02_RtLan::LogMyIp() {
 
 bool QMP0001_02_RtLan::ReceiveSetup() {
   if (m_rxDatagram != nullptr) return true;
-  m_rxDatagram = new CUDP();
-  LogText("Creating Rx Datagram");
-  if (!m_rxDatagram->CreateSocket(static_cast<std::uint16_t>(m_remotePort),
-                                  static_cast<std::uint16_t>(m_localPort), m_bindAddress)) {
-    SetError("QMP0001_02_RtLan::ReceiveSetup", m_rxDatagram->GetErrorText());
-    delete m_rxDatagram;
-    m_rxDatagram = nullptr;
-    return false;
-  }
-  LogSocketInfo("QMP0001_02_RtLan::ReceiveSetup", m_rxDatagram);
+  m_rxDatagram = OpenChannel("QMP0001_02_RtLan::ReceiveSetup", "Creating Rx Datagram", m_remotePort,
+                             m_localPort);
+  if (m_rxDatagram == nullptr) return false;
   LogMyIp();
   return true;
 }

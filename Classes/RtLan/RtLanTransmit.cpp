@@ -26,20 +26,26 @@ void QMP0001_02_RtLan::LogSocketInfo(const char* function, CUDP* channel) {
   LogText(line);
 }
 
+CUDP* QMP0001_02_RtLan::OpenChannel(const char* function, const char* creatingText, int ownPort,
+                                    int otherPort) {
+  CUDP* channel = new CUDP();
+  LogText(creatingText);
+  if (!channel->CreateSocket(static_cast<std::uint16_t>(ownPort),
+                             static_cast<std::uint16_t>(otherPort), m_bindAddress)) {
+    SetError(function, channel->GetErrorText());
+    // A channel that did not open is not kept, so a later set-up tries again.
+    delete channel;
+    return nullptr;
+  }
+  LogSocketInfo(function, channel);
+  return channel;
+}
+
 bool QMP0001_02_RtLan::TranmitSetup() {
   if (m_txDatagram != nullptr) return true;
-  m_txDatagram = new CUDP();
-  LogText("Creating Tx Datagram");
-  if (!m_txDatagram->CreateSocket(static_cast<std::uint16_t>(m_localPort),
-                                  static_cast<std::uint16_t>(m_remotePort), m_bindAddress)) {
-    SetError("QMP0001_02_RtLan::TranmitSetup", m_txDatagram->GetErrorText());
-    // A channel that did not open is not kept, so a later set-up tries again.
-    delete m_txDatagram;
-    m_txDatagram = nullptr;
-    return false;
-  }
-  LogSocketInfo("QMP0001_02_RtLan::TranmitSetup", m_txDatagram);
-  return true;
+  m_txDatagram = OpenChannel("QMP0001_02_RtLan::TranmitSetup", "Creating Tx Datagram", m_localPort,
+                             m_remotePort);
+  return m_txDatagram != nullptr;
 }
 
 int QMP0001_02_RtLan::SendString(int /*reserved*/, const char* text, std::uint32_t address) {
