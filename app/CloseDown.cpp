@@ -1,4 +1,4 @@
-// The main dialog's close-down. Enter, Escape and the close box arrive from
+// The main dialog's close-down. Escape and the close box arrive from
 // inside the frame loop's own message pump once Connect has started it, with
 // Run still on the stack: they stop the loop and leave the rest to StartLoop,
 // which finishes the close-down when Run has returned.
@@ -14,9 +14,8 @@ const char kCloseDownRevision[] = "%Z% Tavrion QM2137 CloseDown.cpp $Revision: 1
 
 }  // namespace
 
-void CTavrionDlg::OnOK() {
-  EndStation(IDOK_RESULT);
-}
+// Enter confirms what was typed and nothing more: the station goes on.
+void CTavrionDlg::OnOK() {}
 
 // Escape ends the station as the close box does; leaving the loop running
 // behind a closed window would keep the process polling for ever.

@@ -10,6 +10,7 @@
 // its own mark until the logic sets it.
 struct DialogValues {
   static constexpr int kTextSize = 64;
+  static constexpr int kMessageSize = 256;
 
   char frameText[kTextSize];        // 1034, frame counter
   int ipOctets[4];                  // 1036 to 1039, destination address, integers
@@ -18,6 +19,7 @@ struct DialogValues {
   char mapAltitudeText[kTextSize];  // 1046, map view altitude
   char airportText[kTextSize];      // 1049, airport identifier
   int portValue;                    // 1040, local port, integer
+  char messageText[kMessageSize];   // 1051, the station's line to the operator
 };
 
 // Message box styles.
@@ -39,6 +41,11 @@ class DialogControls {
   // the ones after it keep what `values` held, and the result is false.
   virtual bool TakeValues(DialogValues& values) = 0;
 
+  // The text a box or label shows as it stands, without the exchange: what
+  // the operator typed, whether or not it is a number. Cut to size - 1
+  // characters and terminated; empty for an unknown id.
+  virtual void GetControlText(int id, char* text, int size) = 0;
+
   // Sets or clears the check mark of a check box.
   virtual void CheckControl(int id, bool checked) = 0;
   virtual void EnableControl(int id, bool enabled) = 0;
@@ -55,7 +62,7 @@ class DialogControls {
   virtual int GetSliderPosition(int id) = 0;
   virtual void SetSliderPosition(int id, int position) = 0;
 
-  // Ends the modal dialog with the result (IDOK_RESULT, IDCANCEL_RESULT). The
+  // Ends the modal dialog with the result (IDCANCEL_RESULT). The
   // logic calls it only once its frame loop has returned and the station is
   // shut down. It may arrive from inside a control handler (Connect), so the
   // window only ends its modal run here; it is destroyed after that returns.

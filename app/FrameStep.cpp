@@ -97,7 +97,12 @@ void CTavrionDlg::UpdateAirport() {
   }
   AirportRecord airport;
   if (!m_airports.FindAirport(ident, airport)) {
-    return;  // unknown: the previous offset stays in force
+    // Unknown: the previous offset stays in force for the camera, but it is
+    // no longer that airport's to trim. The airport last found is forgotten,
+    // so that its return is looked up and becomes the trim's target again.
+    m_airportIndex = kNoAirport;
+    m_lastAirport[0] = '\0';
+    return;
   }
   m_airportIndex = m_airports.GetCurrentIndex();
   m_datumOffsetEdit = airport.datumOffset;

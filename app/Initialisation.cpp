@@ -2,7 +2,10 @@
 
 #include <cinttypes>
 #include <cstdint>
+#include <cstring>
 
+#include "BoxText.h"
+#include "QMP0001_02_RtLan.h"
 #include "RealTimeLoop.h"
 #include "TavrionDlg.h"
 #include "TextFunctions.h"
@@ -13,6 +16,9 @@ namespace {
 const char kInitialisationRevision[] = "%Z% Tavrion QM2137 Initialisation.cpp $Revision: 1.2 $";
 const char kOffsetsFileName[] = "Offsets.dat";
 const char kStartAirport[] = "EGLL";
+const char kNoAirportText[] = "No Airport";
+// The address boxes by their place, for the message that refuses one.
+const char* const kAddressBoxNames[] = {"first", "second", "third", "fourth"};
 
 }  // namespace
 
@@ -24,6 +30,7 @@ bool CTavrionDlg::OnInitDialog() {
 
 bool CTavrionDlg::Initialise() {
   m_values.portValue = m_port;
+  ShowStartingFigures();
   Push();
   InitialiseVariables();
   if (!InitialiseSharedMemory()) {
@@ -35,6 +42,7 @@ bool CTavrionDlg::Initialise() {
   }
   m_loop = new RealTimeLoop(this, m_frameRate, m_clock, m_pump);
   DisplayInitialIp();
+  ShowHostAddress();
   LoadStatusBitmaps();
   SetCaption();
   m_controls.SetSliderPosition(IDC_DATUM_SLIDER, 50);
@@ -64,12 +72,36 @@ void CTavrionDlg::InitialiseVariables() {
   m_shownLinkStatus = LinkIdle;
   m_linkWatchdog = 0;
   m_datumOffsetEdit = 0.0;
-  m_airportIndex = 0;
+  m_airportIndex = kNoAirport;
   m_altitude = 0.0;
   m_headingOffset = 0.0;
   for (char& c : m_lastAirport) {
     c = '\0';
   }
+}
+
+void CTavrionDlg::ShowStartingFigures() {
+  SafeFormat(m_values.frameText, DialogValues::kTextSize, "%d", 0);
+  SafeFormat(m_values.altitudeText, DialogValues::kTextSize, "%5.1f", 0.0);
+  SafeFormat(m_values.datumText, DialogValues::kTextSize, "%3.1f", 0.0);
+  SafeCopy(m_values.airportText, kNoAirportText, DialogValues::kTextSize);
+}
+
+void CTavrionDlg::ShowHostAddress() {
+  // The operator sees the default destination before Connect and may type
+  // another one over it. Without an address the boxes stay 0.
+  const std::uint32_t host = QMP0001_02_RtLan::FindOwnAddress();
+  if (host == 0) {
+    return;
+  }
+  unsigned char bytes[4];
+  std::memcpy(bytes, &host, sizeof bytes);
+  for (int i = 0; i < 4; ++i) {
+    m_values.ipOctets[i] = bytes[i];
+  }
+  SafeFormat(m_hostIpText, kHostIpTextSize, "%d.%d.%d.%d", bytes[0], bytes[1], bytes[2], bytes[3]);
+  Push();
+  ReadDestinationAddress();
 }
 
 bool CTavrionDlg::InitialiseSharedMemory() {
@@ -122,6 +154,11 @@ void CTavrionDlg::OnConnect() {
     m_controls.ShowMessageBox(m_shmError, kShmFailureCaption, kMessageBoxOk);
     return;
   }
+  // Until the first frame step locks them, the boxes are what the operator
+  // typed: nothing starts on an address that is not the one shown.
+  if (m_frameCount == -1 && !CheckDestinationBoxes()) {
+    return;
+  }
   m_running = !m_running;
   if (m_rtLan == nullptr) {
     if (!InitialiseRtLan()) {
@@ -133,6 +170,24 @@ void CTavrionDlg::OnConnect() {
   if (m_frameCount < 1) {
     StartLoop();
   }
+}
+
+bool CTavrionDlg::CheckDestinationBoxes() {
+  for (int i = 0; i < 4; ++i) {
+    char text[DialogValues::kTextSize];
+    m_controls.GetControlText(IDC_IP1 + i, text, sizeof text);
+    int octet = 0;
+    if (!ParseAddressOctet(text, octet)) {
+      char message[DialogValues::kMessageSize];
+      SafeFormat(message, sizeof message,
+                 "The %s box of the destination address holds \"%s\".\n"
+                 "Each box takes a number from 0 to 255: correct it and press Connect again.",
+                 kAddressBoxNames[i], text);
+      m_controls.ShowMessageBox(message, kAddressFailureCaption, kMessageBoxExclamation);
+      return false;
+    }
+  }
+  return ReadDestinationAddress();
 }
 
 void CTavrionDlg::LockPort() {

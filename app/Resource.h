@@ -41,7 +41,7 @@ constexpr int IDC_DATUM_LABEL = 1050;        // label "Eye Datum Offset"
 constexpr int IDC_SAVE = 1008;               // push button "Save"
 constexpr int IDC_SLEW = 1009;               // check box "Slew eye positions"
 constexpr int IDC_PORT = 1040;               // edit, local port
+constexpr int IDC_MESSAGE = 1051;            // label, the station's line to the operator
 
-// Results with which the dialog ends.
-constexpr int IDOK_RESULT = 1;      // Enter
-constexpr int IDCANCEL_RESULT = 2;  // close box, Escape
+// The result with which the dialog ends: close box, Escape (Enter never ends it).
+constexpr int IDCANCEL_RESULT = 2;

@@ -41,22 +41,22 @@ void CTavrionDlg::DisplayInitialIp() {
   }
   int octets[4] = {0, 0, 0, 0};
   // An own address of 0 means the host's name did not resolve: no address.
-  if (m_rtLan->GetIpOctets(&octets[0], &octets[1], &octets[2], &octets[3]) &&
-      m_rtLan->GetOwnAddress() != 0) {
-    for (int i = 0; i < 4; ++i) {
-      m_values.ipOctets[i] = octets[i];
-    }
-    Push();
+  const bool hostKnown = m_rtLan->GetIpOctets(&octets[0], &octets[1], &octets[2], &octets[3]) &&
+                         m_rtLan->GetOwnAddress() != 0;
+  if (hostKnown) {
     SafeCopy(m_hostIpText, m_rtLan->GetIpText(), kHostIpTextSize);
-    ReadDestinationAddress();  // datagrams go to the host itself until retyped
-  } else {
-    for (int& octet : m_values.ipOctets) {
-      octet = 0;
-    }
-    Push();
-    m_controls.ShowMessageBox(kNoHostAddressText, "CTavrionDlg::DisplayInitialIp", kMessageBoxOk);
-    m_controls.EnableControl(IDC_CONNECT, false);
   }
+  // The boxes are the operator's: they showed the host's address from
+  // start-up, and whatever they hold now is where the datagrams go.
+  if (hostKnown || GetDestinationAddress() != 0) {
+    return;
+  }
+  for (int& octet : m_values.ipOctets) {
+    octet = 0;
+  }
+  Push();
+  m_controls.ShowMessageBox(kNoHostAddressText, "CTavrionDlg::DisplayInitialIp", kMessageBoxOk);
+  m_controls.EnableControl(IDC_CONNECT, false);
 }
 
 void CTavrionDlg::SendDatagram() {

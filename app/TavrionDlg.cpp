@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "BoxText.h"
 #include "Limit.h"
 #include "RealTimeLoop.h"
 #include "TextFunctions.h"
@@ -46,7 +47,7 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_datumOffset(0.0),
       m_datumOffsetEdit(0.0),
       m_mapAltitude(0.0),
-      m_airportIndex(0),
+      m_airportIndex(kNoAirport),
       m_altitudeShown(0.0),
       m_linkWatchdog(0),
       m_linkStatus(LinkIdle),
@@ -94,13 +95,23 @@ void CTavrionDlg::OnAddressChanged() {
   ReadDestinationAddress();
 }
 
-void CTavrionDlg::ReadDestinationAddress() {
-  // A box that holds no integer stops the take there; the bytes then come
-  // from what the fields hold, new before that box and old from it on.
+bool CTavrionDlg::ReadDestinationAddress() {
   Take();
+  // The boxes as they read now, not the exchange's fields: a box that holds
+  // no number stops the take and leaves its field with an older value, and a
+  // value above 255 must never reach the wire as its low eight bits.
+  int octets[4];
   for (int i = 0; i < 4; ++i) {
-    m_destAddress[i] = static_cast<unsigned char>(m_values.ipOctets[i] & 0xFF);
+    char text[DialogValues::kTextSize];
+    m_controls.GetControlText(IDC_IP1 + i, text, sizeof text);
+    if (!ParseAddressOctet(text, octets[i])) {
+      return false;
+    }
   }
+  for (int i = 0; i < 4; ++i) {
+    m_destAddress[i] = static_cast<unsigned char>(octets[i]);
+  }
+  return true;
 }
 
 void CTavrionDlg::OnPortChanged() {
@@ -155,26 +166,63 @@ int CTavrionDlg::OnMapSliderReleased() {
 
 int CTavrionDlg::OnDatumSpin(int positionChange) {
   // The upper arrow reports -1 and raises the offset by half a metre.
-  m_datumOffsetEdit += (0.0 - positionChange) / 2.0;
-  ApplyDatumOffset(m_datumOffsetEdit);
+  TrimDatumOffset(m_datumOffsetEdit + (0.0 - positionChange) / 2.0);
   return 0;
 }
 
 void CTavrionDlg::OnDatumSliderReleased() {
   const double d = m_controls.GetSliderPosition(IDC_DATUM_SLIDER) - 50.0;
-  m_datumOffsetEdit = d * d * (d / 300.0);
+  TrimDatumOffset(d * d * (d / 300.0));
+}
+
+void CTavrionDlg::TrimDatumOffset(double offset) {
+  TargetReportedAirport();
+  m_datumOffsetEdit = offset;
   ApplyDatumOffset(m_datumOffsetEdit);
+}
+
+void CTavrionDlg::TargetReportedAirport() {
+  if (m_airportIndex != kNoAirport) {
+    return;
+  }
+  // An airport the file does not hold gets its record on its first trim,
+  // starting from the offset in force so that the camera does not jump.
+  // Before the first send nothing is reported, and the trim moves the
+  // camera alone.
+  char ident[kAirportIdentTextSize];
+  CopyFieldText(ident, sizeof ident, m_visual.airportIdent);
+  const int slot = m_airports.AddAirport(ident, "", m_datumOffset);
+  if (slot != kNoAirport) {
+    m_airportIndex = slot;
+    SafeCopy(m_lastAirport, ident, AirportRecord::kIdentSize);
+  }
 }
 
 void CTavrionDlg::ApplyDatumOffset(double offset) {
   SafeFormat(m_values.datumText, DialogValues::kTextSize, "%3.1f", offset);
   Push();
   m_datumOffset = offset;
-  m_airports.SetDatumOffset(m_airportIndex, offset);
+  if (m_airportIndex != kNoAirport) {
+    m_airports.SetDatumOffset(m_airportIndex, offset);
+  }
 }
 
 bool CTavrionDlg::OnSave() {
-  // A Save that cannot write leaves the file as it was; the window shows
-  // nothing, the result and the airport table's text say why.
-  return m_airports.WriteOffsetsFile(m_workingFolder);
+  // A Save that cannot write leaves the file as it was.
+  if (!m_airports.WriteOffsetsFile(m_workingFolder)) {
+    m_controls.ShowMessageBox(m_airports.GetErrorText(), kSaveFailureCaption,
+                              kMessageBoxExclamation);
+    return false;
+  }
+  const int count = m_airports.GetNumberOfAirports();
+  char text[DialogValues::kMessageSize];
+  SafeFormat(text, sizeof text, "Offsets saved: %d airport%s in %s", count, count == 1 ? "" : "s",
+             m_airports.GetWrittenFileName());
+  ShowMessage(text);
+  return true;
+}
+
+void CTavrionDlg::ShowMessage(const char* text) {
+  SafeCopy(m_values.messageText, text, DialogValues::kMessageSize);
+  Push();
 }

@@ -7,11 +7,12 @@
 //
 // Everything runs on the window's thread. After the first Connect the frame
 // loop's Run pumps the window's messages itself, so every later handler runs
-// nested inside OnConnect. Enter, Escape and the close box, arriving there,
-// stop the loop and return; when Run has returned, OnConnect shuts the
-// station down (segment, LAN interface, loop, in that order) and only then
-// calls DialogControls::EndDialog. No frame step runs once the close-down has
-// begun, and each owned object is deleted once.
+// nested inside OnConnect. Escape and the close box, arriving there, stop the
+// loop and return; when Run has returned, OnConnect shuts the station down
+// (segment, LAN interface, loop, in that order) and only then calls
+// DialogControls::EndDialog. No frame step runs once the close-down has
+// begun, and each owned object is deleted once. Enter never ends the station:
+// an operator confirming a typed address must not switch the visuals off.
 
 #include <cstdint>
 
@@ -50,9 +51,15 @@ class CTavrionDlg {
   static constexpr int kCloseDownWaitMs = 2000;
   static constexpr int kInitialCounter = 1509;
   static constexpr int kNoSimView = 8;
+  // m_airportIndex while the reported airport is not in the table (or none
+  // was reported yet): a trim then has no record to go to until one is made.
+  static constexpr int kNoAirport = -1;
   // Caption of the message box that tells why the segment is not usable.
   static constexpr const char* kShmFailureCaption = "CTavrionDlg::InitialiseSharedMemory";
   // Caption of the message box that tells that Save could not write the file.
+  static constexpr const char* kSaveFailureCaption = "CTavrionDlg::OnSave";
+  // Caption of the message box that refuses an address box at Connect.
+  static constexpr const char* kAddressFailureCaption = "CTavrionDlg::OnConnect";
 
   // `pump` is the window's message pump, run by the frame loop between frames;
   // `clock` paces the frames and times the close-down wait. All three must
@@ -66,13 +73,16 @@ class CTavrionDlg {
   // --- Window entry points -------------------------------------------------
   // Dialog initialisation, once the controls exist: runs Initialise. True.
   bool OnInitDialog();
-  // Button 1001. The first press brings up the LAN interface and runs the
-  // frame loop, which does not return until the station closes: every later
-  // notification arrives nested inside this call. Later presses pause and
-  // resume the frame steps.
+  // Button 1001. While the address boxes can still be edited, each must hold
+  // a number from 0 to 255, or the press is refused with a message box that
+  // names the box. The first accepted press brings up the LAN interface and
+  // runs the frame loop, which does not return until the station closes:
+  // every later notification arrives nested inside this call. Later presses
+  // pause and resume the frame steps.
   void OnConnect();
-  // Enter, Escape and the close box all end the station (see above).
+  // Enter on anything but a push button: the station goes on as it was.
   void OnOK();
+  // Escape and the close box end the station (see above).
   void OnCancel();
   void OnClose();
   // The window is being destroyed: shuts down if that has not happened yet.
@@ -96,13 +106,17 @@ class CTavrionDlg {
   // 1048, position about to change by `positionChange` (-1 for the upper
   // arrow, +1 for the lower one). Returns 0 (change allowed).
   int OnDatumSpin(int positionChange);
-  bool OnSave();  // 1008 clicked; false when the offsets file could not be written
+  // 1008 clicked. Success is told on the window's message line, a failure in
+  // a message box with the reason; false when the file could not be written.
+  bool OnSave();
 
   // --- Start-up, Connect and close-down --------------------------------------
   bool Initialise();
   bool InitialiseRtLan();
   void DisplayInitialIp();
-  void ReadDestinationAddress();
+  // Takes the four boxes into the destination when each holds 0 to 255;
+  // otherwise the destination stays as it was and the result is false.
+  bool ReadDestinationAddress();
   void LockPort();
   void StartLoop();
   void StopLoop();
@@ -130,6 +144,7 @@ class CTavrionDlg {
   int GetLinkStatus() const { return m_linkStatus; }
   int GetLinkWatchdog() const { return m_linkWatchdog; }
   int GetPort() const { return m_port; }
+  int GetAirportIndex() const { return m_airportIndex; }
   double GetHeadingOffset() const { return m_headingOffset; }
   double GetBlendFactor() const { return m_blendFactor; }
   double GetTiltReduction() const { return m_tiltReduction; }
@@ -148,9 +163,13 @@ class CTavrionDlg {
   void InitialiseVariables();
   bool InitialiseSharedMemory();
   void InitialiseAirportDataBase();
+  void ShowHostAddress();
+  void ShowStartingFigures();
   void LoadStatusBitmaps();
   void DeleteStatusBitmaps();
   void SetCaption();
+  // Connect while the address can be edited: every box 0 to 255.
+  bool CheckDestinationBoxes();
   // Close-down of Enter, Escape and the close box.
   void EndStation(int result);
   // Frame step pieces.
@@ -162,6 +181,11 @@ class CTavrionDlg {
   void SmoothHeadingOffset(double target);
   void SetCameraForView();
   void ApplyDatumOffset(double offset);
+  // A trim from the spin buttons or the hidden slider: it goes to the airport
+  // the simulator reports, which gets a record first if it has none.
+  void TrimDatumOffset(double offset);
+  void TargetReportedAirport();
+  void ShowMessage(const char* text);
   void SendDatagram();
   void Push();
   bool Take();

@@ -25,6 +25,9 @@ class NullControls : public DialogControls {
  public:
   void PushValues(const DialogValues&) override {}
   bool TakeValues(DialogValues&) override { return true; }
+  void GetControlText(int, char* text, int size) override {
+    if (size > 0) text[0] = '\0';
+  }
   void CheckControl(int, bool) override {}
   void EnableControl(int, bool) override {}
   void ShowControl(int, bool) override {}

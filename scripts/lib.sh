@@ -86,12 +86,13 @@ find_station_window() {
 }
 
 # click_template WINDOW X Y: a real mouse click at a point of the dialog
-# template given in dialog units (the client area is 238 x 208 units).
+# template given in dialog units (the client area is 241 x 219 units, with
+# the template's 0,0 three units from its left edge).
 click_template() {
   local window=$1 ux=$2 uy=$3
   local X Y WIDTH HEIGHT SCREEN
   eval "$(xdotool getwindowgeometry --shell "$window")"
-  xdotool mousemove --sync "$((X + ux * WIDTH / 238))" "$((Y + uy * HEIGHT / 208))" click 1
+  xdotool mousemove --sync "$((X + (ux + 3) * WIDTH / 241))" "$((Y + uy * HEIGHT / 219))" click 1
 }
 
 # press_connect WINDOW: clicks the middle of Connect (4, 20, 63 x 18 units).

@@ -2,6 +2,7 @@
 
 #include "AirportTable.h"
 #include "ConfigControl.h"
+#include "TextFunctions.h"
 
 // Revisions of the component's units, registered once per process.
 extern const char kReadAirportDataRevision[];
@@ -17,7 +18,7 @@ bool s_registered = false;
 static_assert(AirportManager::kTableSize == AirportTable::kSlots, "one table size");
 static_assert(AirportManager::kCountLimit == AirportTable::kCountLimit, "one count limit");
 
-AirportManager::AirportManager() : m_currentIndex(0), m_lineBuffer{} {
+AirportManager::AirportManager() : m_currentIndex(0), m_lineBuffer{}, m_writtenFileName{} {
   RegisterClassOnce(
       s_registered, "AirportManager",
       {kAirportManagerRevision, kAirportManagerHeaderRevision, kReadAirportDataRevision});
@@ -44,9 +45,26 @@ int AirportManager::GetNumberOfAirports() const {
 }
 
 void AirportManager::SetDatumOffset(int index, double offset) {
-  // Slot 0, the file's first airport, keeps the offset it was loaded with.
-  if (index < 1 || index >= kTableSize) return;
+  if (index < 0 || index >= kTableSize) return;
   AirportTable::Instance().SetDatumOffset(index, offset);
+}
+
+int AirportManager::AddAirport(const char* ident, const char* name, double offset) {
+  AirportTable& table = AirportTable::Instance();
+  if (ident == nullptr || table.Count() >= kCountLimit) return -1;
+  AirportRecord record{};
+  int length = 0;
+  for (const char* c = ident; *c != '\0'; ++c) {
+    if (*c == ' ') continue;
+    if (length == AirportRecord::kIdentSize - 1) return -1;
+    record.ident[length++] = *c;
+  }
+  if (length == 0) return -1;
+  SafeCopy(record.name, name != nullptr ? name : "", AirportRecord::kNameSize);
+  record.datumOffset = offset;
+  const int slot = table.Count();
+  table.Append(record);
+  return slot;
 }
 
 void AirportManager::ClearTable() {

@@ -16,7 +16,9 @@
 //   if (m_airports.FindAirport(ident, record))          // reported airport changed
 //     index = m_airports.GetCurrentIndex(), offset = record.datumOffset
 //   m_airports.SetDatumOffset(index, newOffset);        // spin buttons
-//   m_airports.WriteOffsetsFile();                      // Save; nothing shown on false
+//   index = m_airports.AddAirport(ident, "", offset);   // first trim of an airport
+//                                                       // that is not in the table
+//   m_airports.WriteOffsetsFile(folder);                // Save; false: show the text
 
 #include "AirportRecord.h"
 #include "QM_ErrorReport.h"
@@ -71,9 +73,17 @@ class AirportManager : public QM_ErrorReport {
   // Number of counted records (0 to 19,999).
   int GetNumberOfAirports() const;
 
-  // Stores the offset in slot `index` for 1 to 19,999. Slot 0 (the file's
-  // first airport) and any other index are left alone.
+  // Stores the offset in slot `index`, 0 to 19,999; any other index is left
+  // alone. The file's first airport is trimmed and saved like any other.
   void SetDatumOffset(int index, double offset);
+
+  // Appends an airport the file did not hold, so that the operator's trims of
+  // it are kept and saved as a new line. `ident` is stored with its blanks
+  // removed, so that the lookup of the identifier as reported finds it. The
+  // slot, or -1 when the identifier is empty or longer than 4 characters
+  // without its blanks, or when the table has no counted slot left (a record
+  // in the uncounted last slot would never be saved).
+  int AddAirport(const char* ident, const char* name, double offset);
 
   // Save: copies the offsets file to "Offsets_old.Dat" (failure ignored),
   // then writes the three header lines and one "%s| %6.1f| %s\n" line per
@@ -83,6 +93,9 @@ class AirportManager : public QM_ErrorReport {
   // the working folder. False, with the failure in the error text, when the
   // new contents could not be put in place (the old file is then untouched).
   bool WriteOffsetsFile(const char* folder = "");
+  // The offsets file the last successful WriteOffsetsFile wrote, as resolved
+  // on disk; empty before.
+  const char* GetWrittenFileName() const { return m_writtenFileName; }
 
   // Empties the process-wide table (tests and benchmarks only; the station
   // never clears it).
@@ -91,4 +104,5 @@ class AirportManager : public QM_ErrorReport {
  private:
   int m_currentIndex;
   char m_lineBuffer[kLineSize];
+  char m_writtenFileName[kLineSize];
 };

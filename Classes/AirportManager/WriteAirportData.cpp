@@ -70,5 +70,6 @@ bool AirportManager::WriteOffsetsFile(const char* folder) {
     Platform::RemoveFile(temporary);
     return false;
   }
+  SafeCopy(m_writtenFileName, target, kLineSize);
   return true;
 }

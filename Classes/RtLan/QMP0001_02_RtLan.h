@@ -130,6 +130,9 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   bool GetIpOctets(int* first, int* second, int* third, int* fourth) const;
   // This host's own address (network order), 0 when it could not be found.
   std::uint32_t GetOwnAddress() const { return m_ownAddress; }
+  // What this host's name resolves to (network order), looked up now; 0 when
+  // the name or its address cannot be found. Needs no initialised object.
+  static std::uint32_t FindOwnAddress();
   // "192 : 168 : 001 : 020 : " or "Invalid Device No".
   void FormatComputerIp(int index, char* buffer, int length) const;
   std::uint32_t GetComputerAddress(int index) const;
@@ -172,7 +175,6 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   void ReadAircraft(Ini_File_Reader& reader);
   void ReadRates(Ini_File_Reader& reader);
   void ReadPackageLists(Ini_File_Reader& reader);
-  std::uint32_t FindOwnAddress();
   void BuildPackageTable();
   void FillPackageTable(const RtLan::PackageDefinition* table);
   void ComputeTransmitSchedule();

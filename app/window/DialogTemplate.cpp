@@ -11,10 +11,14 @@ constexpr ControlTemplate kMainControls[] = {
     {IDC_STATUS, K::Bitmap, "", 70, 23, 13, 10, false, false},
     {kNoControlId, K::Label, "Frame         :", 2, 44, 46, 9, false, false},
     {IDC_FRAME, K::Label, "Static", 49, 44, 41, 9, false, false},
+    // The four boxes read as one dotted address.
     {IDC_IP1, K::Edit, "", 86, 22, 17, 13, false, false},
-    {IDC_IP2, K::Edit, "", 106, 22, 17, 13, false, false},
-    {IDC_IP3, K::Edit, "", 126, 22, 17, 13, false, false},
-    {IDC_IP4, K::Edit, "", 144, 22, 17, 13, false, false},
+    {kNoControlId, K::Label, ".", 104, 26, 2, 9, false, false},
+    {IDC_IP2, K::Edit, "", 107, 22, 17, 13, false, false},
+    {kNoControlId, K::Label, ".", 125, 26, 2, 9, false, false},
+    {IDC_IP3, K::Edit, "", 128, 22, 17, 13, false, false},
+    {kNoControlId, K::Label, ".", 146, 26, 2, 9, false, false},
+    {IDC_IP4, K::Edit, "", 149, 22, 17, 13, false, false},
     {IDC_MAP_SLIDER, K::Slider, "", 2, 183, 218, 13, false, false},
     {IDC_MAP_VIEW, K::CheckBox, "Map View", 3, 131, 61, 10, false, false},
     {IDC_LEFT_WINDOW_VIEW, K::CheckBox, "Left Window View", 70, 131, 72, 10, false, false},
@@ -40,10 +44,19 @@ constexpr ControlTemplate kMainControls[] = {
     {IDC_SLEW, K::CheckBox, "Slew eye positions", 3, 146, 76, 10, false, false},
     {IDC_PORT, K::Edit, "", 171, 22, 38, 13, false, false},
     {kNoControlId, K::Label, "Port", 171, 12, 50, 8, false, false},
+    {IDC_MESSAGE, K::Label, "", 2, 207, 232, 9, false, false},
 };
 
-constexpr DialogTemplate kMainDialog = {
-    "Tavrion", 238, 208, 8, kMainControls, sizeof kMainControls / sizeof kMainControls[0]};
+constexpr DialogTemplate kMainDialog = {"Tavrion",
+                                        238,
+                                        208,
+                                        8,
+                                        kMainControls,
+                                        sizeof kMainControls / sizeof kMainControls[0],
+                                        3,
+                                        0,
+                                        241,
+                                        219};
 
 // The usual about box of a dialog application: icon at the left, the version
 // line beside it, OK at the right.

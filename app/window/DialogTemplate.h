@@ -22,10 +22,15 @@ struct ControlTemplate {
 
 struct DialogTemplate {
   const char* caption;
-  int width, height;  // client area, dialog units
+  int width, height;  // the template's own area, dialog units
   int fontPoints;
   const ControlTemplate* controls;
   std::size_t controlCount;
+  // Where the template's point 0,0 lies in the window's client area, and the
+  // client area's size: a margin keeps the group boxes off the window's edge
+  // and the message line sits below the template's area.
+  int originX, originY;
+  int clientWidth, clientHeight;
 };
 
 // Template 102, the station's main dialog.

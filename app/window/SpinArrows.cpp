@@ -22,7 +22,9 @@ int AcceleratedStep(wxLongLong heldMs) {
 }  // namespace
 
 SpinArrows::SpinArrows(wxWindow* parent, int id, const wxPoint& position, const wxSize& size)
-    : wxWindow(parent, id, position, size, wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE),
+    // The arrow keys are the control's own, not the dialog's navigation.
+    : wxWindow(parent, id, position, size,
+               wxBORDER_NONE | wxFULL_REPAINT_ON_RESIZE | wxWANTS_CHARS | wxTAB_TRAVERSAL),
       m_repeat(this) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Bind(wxEVT_PAINT, &SpinArrows::OnPaint, this);
@@ -31,6 +33,38 @@ SpinArrows::SpinArrows(wxWindow* parent, int id, const wxPoint& position, const 
   Bind(wxEVT_LEFT_UP, &SpinArrows::OnLeftUp, this);
   Bind(wxEVT_MOUSE_CAPTURE_LOST, &SpinArrows::OnCaptureLost, this);
   Bind(wxEVT_TIMER, &SpinArrows::OnRepeat, this);
+  Bind(wxEVT_KEY_DOWN, &SpinArrows::OnKeyDown, this);
+  Bind(wxEVT_SET_FOCUS, &SpinArrows::OnFocusChange, this);
+  Bind(wxEVT_KILL_FOCUS, &SpinArrows::OnFocusChange, this);
+}
+
+void SpinArrows::OnKeyDown(wxKeyEvent& event) {
+  switch (event.GetKeyCode()) {
+    case WXK_UP:
+    case WXK_NUMPAD_UP:
+      if (m_handler) {
+        m_handler(-1);
+      }
+      return;
+    case WXK_DOWN:
+    case WXK_NUMPAD_DOWN:
+      if (m_handler) {
+        m_handler(1);
+      }
+      return;
+    case WXK_TAB:
+      // Tab reaches a window that wants every key; it still moves the focus.
+      Navigate(event.ShiftDown() ? wxNavigationKeyEvent::IsBackward
+                                 : wxNavigationKeyEvent::IsForward);
+      return;
+    default:
+      event.Skip();
+  }
+}
+
+void SpinArrows::OnFocusChange(wxFocusEvent& event) {
+  event.Skip();
+  Refresh(false);
 }
 
 SpinArrows::Arrow SpinArrows::ArrowAt(const wxPoint& point) const {
@@ -68,6 +102,9 @@ void SpinArrows::OnPaint(wxPaintEvent&) {
   const int downY = half + (size.GetHeight() - half) / 2 + head / 2;
   const wxPoint down[] = {{cx, downY}, {cx - head, downY - head}, {cx + head, downY - head}};
   dc.DrawPolygon(3, down);
+  if (HasFocus()) {
+    renderer.DrawFocusRect(this, dc, wxRect(size).Deflate(1));
+  }
 }
 
 void SpinArrows::OnLeftDown(wxMouseEvent& event) {

@@ -4,7 +4,9 @@
 // to make through the handler, as the platform's up-down control does under
 // its default range: -1 for the upper arrow, +1 for the lower one. Held down,
 // the arrow repeats and speeds up (steps of 1, then 5 after 2 s, then 20 after
-// 5 s). There is no position or range of its own: the handler decides.
+// 5 s). It is a tab stop: with the focus, the up and down arrow keys press the
+// upper and lower arrow once per key press (and per key repeat). There is no
+// position or range of its own: the handler decides.
 
 #include <wx/datetime.h>
 #include <wx/timer.h>
@@ -20,8 +22,7 @@ class SpinArrows : public wxWindow {
 
   void SetChangeHandler(ChangeHandler handler) { m_handler = std::move(handler); }
 
-  // Not a tab stop: without a buddy there is nothing for the keyboard to move.
-  bool AcceptsFocus() const override { return false; }
+  bool AcceptsFocus() const override { return IsShown() && IsEnabled(); }
 
  private:
   enum class Arrow { None, Up, Down };
@@ -31,6 +32,8 @@ class SpinArrows : public wxWindow {
   void OnLeftUp(wxMouseEvent& event);
   void OnCaptureLost(wxMouseCaptureLostEvent& event);
   void OnRepeat(wxTimerEvent& event);
+  void OnKeyDown(wxKeyEvent& event);
+  void OnFocusChange(wxFocusEvent& event);
   void Release();
   void Report();
   Arrow ArrowAt(const wxPoint& point) const;

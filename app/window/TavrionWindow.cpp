@@ -11,6 +11,7 @@
 #include <wx/textctrl.h>
 
 #include "AboutDlg.h"
+#include "BoxText.h"
 #include "CompactControls.h"
 #include "DialogTemplate.h"
 #include "Resource.h"
@@ -54,7 +55,7 @@ TavrionWindow::TavrionWindow(wxWindow* parent) {
   wxFont font = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
   font.SetPointSize(dialog.fontPoints);
   SetFont(font);
-  SetClientSize(ConvertDialogToPixels(wxSize(dialog.width, dialog.height)));
+  SetClientSize(ConvertDialogToPixels(wxSize(dialog.clientWidth, dialog.clientHeight)));
   SetIcons(LoadAppIcons());
   CreateControls();
   BindNotifications();
@@ -68,7 +69,8 @@ void TavrionWindow::CreateControls() {
   for (std::size_t i = 0; i < dialog.controlCount; ++i) {
     const ControlTemplate& control = dialog.controls[i];
     const int id = control.id == kNoControlId ? wxID_ANY : control.id;
-    const wxPoint place = ConvertDialogToPixels(wxPoint(control.x, control.y));
+    const wxPoint place =
+        ConvertDialogToPixels(wxPoint(control.x + dialog.originX, control.y + dialog.originY));
     const wxSize size = ConvertDialogToPixels(wxSize(control.width, control.height));
     const wxString text = ToWx(control.text);
     wxWindow* made = nullptr;
@@ -181,7 +183,9 @@ void TavrionWindow::OnCharHook(wxKeyEvent& event) {
       return;
     case WXK_RETURN:
     case WXK_NUMPAD_ENTER:
-      // A push button with the focus takes Enter as its own press.
+      // A push button with the focus takes Enter as its own press; anywhere
+      // else Enter goes no further than the logic, which keeps the station
+      // running.
       if (dynamic_cast<wxButton*>(FindFocus()) != nullptr) {
         event.Skip();
         return;
@@ -354,6 +358,7 @@ void TavrionWindow::PushValues(const DialogValues& values) {
   SetLabelText(IDC_MAP_ALTITUDE, values.mapAltitudeText);
   SetLabelText(IDC_AIRPORT, values.airportText);
   SetEditInteger(IDC_PORT, values.portValue);
+  SetLabelText(IDC_MESSAGE, values.messageText);
 }
 
 bool TavrionWindow::TakeValues(DialogValues& values) {
@@ -368,7 +373,23 @@ bool TavrionWindow::TakeValues(DialogValues& values) {
   GetLabelText(IDC_ALTITUDE, values.altitudeText, DialogValues::kTextSize);
   GetLabelText(IDC_MAP_ALTITUDE, values.mapAltitudeText, DialogValues::kTextSize);
   GetLabelText(IDC_AIRPORT, values.airportText, DialogValues::kTextSize);
-  return GetEditInteger(IDC_PORT, values.portValue);
+  if (!GetEditInteger(IDC_PORT, values.portValue)) {
+    return false;
+  }
+  GetLabelText(IDC_MESSAGE, values.messageText, DialogValues::kMessageSize);
+  return true;
+}
+
+void TavrionWindow::GetControlText(int id, char* text, int size) {
+  wxWindow* control = FindWindow(id);
+  wxTextCtrl* edit = dynamic_cast<wxTextCtrl*>(control);
+  if (edit != nullptr) {
+    FromWx(edit->GetValue(), text, size);
+  } else if (control != nullptr) {
+    FromWx(control->GetLabel(), text, size);
+  } else if (size > 0) {
+    text[0] = '\0';
+  }
 }
 
 void TavrionWindow::CheckControl(int id, bool checked) {

@@ -34,6 +34,7 @@ class TavrionWindow : public wxDialog, public DialogControls {
   // DialogControls
   void PushValues(const DialogValues& values) override;
   bool TakeValues(DialogValues& values) override;
+  void GetControlText(int id, char* text, int size) override;
   void CheckControl(int id, bool checked) override;
   void EnableControl(int id, bool enabled) override;
   void ShowControl(int id, bool shown) override;

@@ -9,7 +9,3 @@ wxString ToWx(const char* text);
 // Copies into a buffer of `size` bytes as UTF-8, cut to size - 1 bytes and
 // terminated.
 void FromWx(const wxString& text, char* buffer, int size);
-
-// An integer as the dialog exchange reads it from a box: blanks around an
-// optional sign and at least one digit, nothing else, within the int range.
-bool ParseBoxInteger(const char* text, int& value);

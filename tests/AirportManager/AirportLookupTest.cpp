@@ -81,14 +81,45 @@ TEST_F(AirportTest, IndexRangesOfGetAndSetDatumOffset) {
   EXPECT_FALSE(m_airports.GetAirport(-1, record));
   EXPECT_FALSE(m_airports.GetAirport(20000, record));
   EXPECT_EQ(record.datumOffset, 7.0);
-  m_airports.SetDatumOffset(0, 50.0);
-  m_airports.SetDatumOffset(1, -3.25);
   m_airports.SetDatumOffset(-1, 50.0);
   m_airports.SetDatumOffset(20000, 50.0);
   EXPECT_EQ(Slot(0).datumOffset, 1.0);
-  EXPECT_EQ(Slot(1).datumOffset, -3.25);
+  // The file's first airport is trimmed and saved like the others.
+  m_airports.SetDatumOffset(0, 5.5);
+  m_airports.SetDatumOffset(1, -3.25);
   ASSERT_TRUE(Save());
-  EXPECT_EQ(m_dir.Read("Offsets.dat"), kSavedHeader + "EGLL|    1.0| a\nEGKK|   -3.2| b\n");
+  EXPECT_EQ(m_dir.Read("Offsets.dat"), kSavedHeader + "EGLL|    5.5| a\nEGKK|   -3.2| b\n");
+}
+
+TEST_F(AirportTest, AnAddedAirportIsFoundAsReportedAndSavedAsANewLine) {
+  ASSERT_TRUE(LoadLines("EGLL| 1.0| a\n"));
+  const int slot = m_airports.AddAirport(" ED DF", "", 13.5);
+  ASSERT_EQ(slot, 1);
+  EXPECT_EQ(m_airports.GetNumberOfAirports(), 2);
+  AirportRecord record{};
+  ASSERT_TRUE(m_airports.FindAirport("EDDF ", record));
+  EXPECT_EQ(m_airports.GetCurrentIndex(), slot);
+  EXPECT_STREQ(record.ident, "EDDF");
+  EXPECT_STREQ(record.name, "");
+  m_airports.SetDatumOffset(slot, 14.0);
+  ASSERT_TRUE(Save());
+  EXPECT_EQ(m_dir.Read("Offsets.dat"), kSavedHeader + "EGLL|    1.0| a\nEDDF|   14.0| \n");
+
+  // Read back, the new line is the same airport with its empty name.
+  AirportManager::ClearTable();
+  ASSERT_TRUE(m_airports.ReadOffsetsFile(m_dir.File("Offsets.dat").c_str()));
+  ASSERT_TRUE(m_airports.FindAirport("EDDF", record));
+  EXPECT_STREQ(record.name, "");
+  EXPECT_EQ(record.datumOffset, 14.0);
+}
+
+TEST_F(AirportTest, AnAirportThatCouldNeverBeFoundOrSavedIsNotAdded) {
+  ASSERT_TRUE(LoadLines("EGLL| 1.0| a\n"));
+  EXPECT_EQ(m_airports.AddAirport("", "", 1.0), -1);
+  EXPECT_EQ(m_airports.AddAirport("   ", "", 1.0), -1);
+  EXPECT_EQ(m_airports.AddAirport("EDDFX", "", 1.0), -1);  // the lookup compares five
+  EXPECT_EQ(m_airports.AddAirport(nullptr, "", 1.0), -1);
+  EXPECT_EQ(m_airports.GetNumberOfAirports(), 1);
 }
 
 TEST_F(AirportTest, PercentSignsAreCopiedVerbatim) {

@@ -51,10 +51,10 @@ TEST_F(AirportTest, OffsetsFileInAnotherCasingIsReadAndRewrittenInPlace) {
   {
     WorkingDirectory inside(m_dir.Path());
     ASSERT_TRUE(m_airports.ReadOffsetsFile(AirportManager::kReadFileName));
-    m_airports.SetDatumOffset(0, 1.0);  // slot 0 keeps its offset
+    m_airports.SetDatumOffset(0, 1.0);
     ASSERT_TRUE(m_airports.WriteOffsetsFile());
   }
-  EXPECT_EQ(m_dir.Read("offsets.DAT"), kSavedHeader + "EGLL|   12.5| London Heathrow\n");
+  EXPECT_EQ(m_dir.Read("offsets.DAT"), kSavedHeader + "EGLL|    1.0| London Heathrow\n");
   EXPECT_EQ(m_dir.Read("OFFSETS_OLD.DAT"), "heading\nEGLL| 12.5| London Heathrow\n");
   int entries = 0;
   for (const auto& entry : fs::directory_iterator(m_dir.Path())) entries += entry.exists() ? 1 : 0;

@@ -84,6 +84,9 @@ TEST_F(AirportTest, CountStopsAt19999AndFurtherRecordsReplaceSlot19999) {
   EXPECT_STREQ(Slot(19999).name, "second");
   EXPECT_EQ(Find("OVR2"), 19999);
   EXPECT_EQ(Find("OVR1"), -1);
+  // A full table takes no airport for the operator's trims: it could not be saved.
+  EXPECT_EQ(m_airports.AddAirport("EDDF", "", 1.0), -1);
+  EXPECT_EQ(Find("EDDF"), -1);
   // Save writes the counted records only.
   ASSERT_TRUE(Save());
   std::string saved = m_dir.Read("Offsets.dat");

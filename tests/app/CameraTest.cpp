@@ -302,26 +302,23 @@ TEST_F(Camera, HiddenSliderSetsTheCubeOfItsDistanceFromFifty) {
   EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 0.0);
 }
 
-TEST_F(Camera, AddressBoxesGiveTheLowByteOfEachValue) {
-  controls.TypeAddress(192, 168, 300, 20);
+TEST_F(Camera, AddressBoxesOutsideZeroToTwoFiftyFiveLeaveTheDestinationAsItWas) {
+  controls.TypeAddress(192, 168, 1, 20);
   dialog->OnAddressChanged();
-  const std::uint32_t address = dialog->GetDestinationAddress();
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&address);
+  const std::uint32_t typed = dialog->GetDestinationAddress();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&typed);
   EXPECT_EQ(bytes[0], 192);
-  EXPECT_EQ(bytes[1], 168);
-  EXPECT_EQ(bytes[2], 44);
   EXPECT_EQ(bytes[3], 20);
 
-  // A box being retyped stops the reading there: the boxes before it count.
+  // 300 never becomes its low byte, 44; a box being retyped is no address.
+  controls.TypeAddress(192, 168, 300, 20);
+  dialog->OnAddressChanged();
+  EXPECT_EQ(dialog->GetDestinationAddress(), typed);
   controls.TypeAddress(10, 11, 12, 13);
+  controls.TypeText(IDC_IP3, "");
   controls.notInteger = IDC_IP3;
   dialog->OnAddressChanged();
-  const std::uint32_t partly = dialog->GetDestinationAddress();
-  const auto* partBytes = reinterpret_cast<const unsigned char*>(&partly);
-  EXPECT_EQ(partBytes[0], 10);
-  EXPECT_EQ(partBytes[1], 11);
-  EXPECT_EQ(partBytes[2], 44);
-  EXPECT_EQ(partBytes[3], 20);
+  EXPECT_EQ(dialog->GetDestinationAddress(), typed);
 }
 
 TEST_F(Camera, PortBoxSetsThePortBeforeConnect) {

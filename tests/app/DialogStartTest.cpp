@@ -90,13 +90,20 @@ TEST_F(DialogStart, CloseBeforeConnectShutsDownAndEndsAtOnce) {
 
 namespace {
 
-TEST_F(StationTest, SaveThatCannotWriteReportsFailureWithoutABox) {
+TEST_F(StationTest, SaveIsConfirmedOnTheMessageLineAndAFailureInABox) {
   StartDialog();
   EXPECT_TRUE(dialog->OnSave());
-  std::filesystem::remove_all(folder.Path());  // the folder went away
-  controls.messageBoxes.clear();
-  EXPECT_FALSE(dialog->OnSave());
   EXPECT_TRUE(controls.messageBoxes.empty());
+  const std::string confirmation = controls.shown.messageText;
+  EXPECT_EQ(confirmation.rfind("Offsets saved: 4 airports in ", 0), 0u) << confirmation;
+  EXPECT_NE(confirmation.find(folder.Path().string()), std::string::npos) << confirmation;
+
+  std::filesystem::remove_all(folder.Path());  // the folder went away
+  EXPECT_FALSE(dialog->OnSave());
+  ASSERT_EQ(controls.messageBoxes.size(), 1u);
+  EXPECT_EQ(controls.messageBoxes[0].caption, CTavrionDlg::kSaveFailureCaption);
+  EXPECT_NE(controls.messageBoxes[0].text.find("No such file or directory"), std::string::npos)
+      << controls.messageBoxes[0].text;
 }
 
 }  // namespace

@@ -44,6 +44,23 @@ class FakeControls : public DialogControls {
     return true;
   }
 
+  // What a box shows: the text typed into it with TypeText, else its value.
+  void GetControlText(int id, char* text, int size) override {
+    std::string value;
+    auto typed = texts.find(id);
+    if (typed != texts.end()) {
+      value = typed->second;
+    } else if (id >= 1036 && id <= 1039) {
+      value = std::to_string(shown.ipOctets[id - 1036]);
+    } else if (id == 1040) {
+      value = std::to_string(shown.portValue);
+    }
+    if (size <= 0) return;
+    const std::size_t length = std::min(value.size(), static_cast<std::size_t>(size - 1));
+    value.copy(text, length);
+    text[length] = '\0';
+  }
+
   void CheckControl(int id, bool isChecked) override { checked[id] = isChecked; }
   void EnableControl(int id, bool isEnabled) override { enabled[id] = isEnabled; }
   void ShowControl(int id, bool isShown) override { visible[id] = isShown; }
@@ -62,7 +79,11 @@ class FakeControls : public DialogControls {
     shown.ipOctets[1] = b;
     shown.ipOctets[2] = c;
     shown.ipOctets[3] = d;
+    for (int id = 1036; id <= 1039; ++id) texts.erase(id);
   }
+  // The operator types any text into a box (a number or not). The exchange
+  // reads a non-number box as such (notInteger); its value stays as it was.
+  void TypeText(int id, const std::string& text) { texts[id] = text; }
   // A check box toggles its own mark when clicked, before the handler runs.
   void Click(int id) { checked[id] = !checked[id]; }
   bool IsChecked(int id) const {
@@ -76,6 +97,7 @@ class FakeControls : public DialogControls {
 
   DialogValues shown;
   int notInteger = 0;  // id of a box that holds no integer, 0 for none
+  std::map<int, std::string> texts;
   int pushes = 0;
   int takes = 0;
   std::map<int, bool> checked;

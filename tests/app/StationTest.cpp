@@ -232,13 +232,22 @@ TEST_P(StationClose, EndsFromInsideTheLoopAndTearsDownOnceAfterRunReturned) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    CloseBoxEnterEscape, StationClose,
+    CloseBoxEscape, StationClose,
     ::testing::Values(CloseCase{"CloseBox", &CTavrionDlg::OnClose, IDCANCEL_RESULT},
-                      CloseCase{"Enter", &CTavrionDlg::OnOK, IDOK_RESULT},
                       CloseCase{"Escape", &CTavrionDlg::OnCancel, IDCANCEL_RESULT}),
     [](const ::testing::TestParamInfo<CloseCase>& closeCase) {
       return std::string(closeCase.param.name);
     });
+
+TEST_F(Station, EnterLeavesTheStationSending) {
+  RunConnected([&](int step) {
+    Collect(step);
+    if (step == 3) pump.Post([this] { dialog->OnOK(); });
+    CloseAt(step, 9);
+  });
+  EXPECT_EQ(sent.size(), 4u);  // steps 2, 4, 6 and 8
+  EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
+}
 
 TEST_F(Station, WindowDestroyedInsideTheLoopWaitsForRunToReturn) {
   RunConnected([&](int step) {

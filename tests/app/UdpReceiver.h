@@ -10,19 +10,21 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <string>
 
 class UdpReceiver {
  public:
-  UdpReceiver() {
+  // On 127.0.0.1 at a free port, or on another loopback address and port.
+  explicit UdpReceiver(const char* loopbackAddress = "127.0.0.1", int port = 0) {
     m_socket = ::socket(AF_INET, SOCK_DGRAM, 0);
     int one = 1;
     ::setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::inet_pton(AF_INET, loopbackAddress, &address.sin_addr);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    m_bound = ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     socklen_t length = sizeof address;
     ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
     m_port = ntohs(address.sin_port);
@@ -32,6 +34,7 @@ class UdpReceiver {
   UdpReceiver& operator=(const UdpReceiver&) = delete;
 
   int Port() const { return m_port; }
+  bool IsBound() const { return m_bound; }
 
   // The next datagram waiting, without waiting for one (loopback delivers
   // within the sender's call). False when none is waiting.
@@ -57,6 +60,7 @@ class UdpReceiver {
  private:
   int m_socket;
   int m_port;
+  bool m_bound = false;
 };
 
 // A UDP port that was free a moment ago on all interfaces.

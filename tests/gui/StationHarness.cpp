@@ -49,7 +49,7 @@ int SimulatorSegment::UserCount() const {
 
 // --- ViewSyncReceiver -------------------------------------------------------
 
-ViewSyncReceiver::ViewSyncReceiver(int port) {
+ViewSyncReceiver::ViewSyncReceiver(int port, const char* loopbackAddress) {
   m_socket = socket(AF_INET, SOCK_DGRAM, 0);
   if (m_socket < 0) {
     return;
@@ -59,7 +59,7 @@ ViewSyncReceiver::ViewSyncReceiver(int port) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<std::uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  inet_pton(AF_INET, loopbackAddress, &address.sin_addr);
   if (bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
     close(m_socket);
     m_socket = -1;

@@ -36,12 +36,12 @@ struct ViewSyncDatagram {
   long long timeStart = 0, timeEnd = 0;
 };
 
-// Receives on 127.0.0.1 at a port the station sends to. The address is bound
-// exactly, so it wins the datagrams over the station's own receive socket on
-// all interfaces.
+// Receives on a loopback address (127.0.0.1 unless told) at a port the
+// station sends to. The address is bound exactly, so it wins the datagrams
+// over the station's own receive socket on all interfaces.
 class ViewSyncReceiver {
  public:
-  explicit ViewSyncReceiver(int port);
+  explicit ViewSyncReceiver(int port, const char* loopbackAddress = "127.0.0.1");
   ~ViewSyncReceiver();
   ViewSyncReceiver(const ViewSyncReceiver&) = delete;
   ViewSyncReceiver& operator=(const ViewSyncReceiver&) = delete;

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "StationHarness.h"
 #include "TempDir.h"
@@ -41,8 +42,11 @@ constexpr double kLongitude = -0.461389;
 constexpr double kEgllOffset = 12.0;
 
 constexpr int kViewSyncPort = 7001;
-constexpr int kTemplateWidth = 238;
-constexpr int kTemplateHeight = 208;
+// The window's client area in dialog units, and where the template's 0,0 lies
+// in it (a margin on the left).
+constexpr int kClientWidth = 241;
+constexpr int kClientHeight = 219;
+constexpr int kOriginX = 3;
 
 // The first IPv4 address that the host's own name resolves to, in network
 // order; 0 when it does not resolve.
@@ -141,12 +145,12 @@ class StationWindowTest : public ::testing::Test {
   }
 
   // Root coordinates of a point of the template, in dialog units. The scale
-  // is the window's own: its client area is the template's 238 x 208 units.
+  // is the window's own: its client area is 241 x 219 units.
   int X(double units) const {
-    return m_client.x + static_cast<int>(units * m_client.width / kTemplateWidth);
+    return m_client.x + static_cast<int>((units + kOriginX) * m_client.width / kClientWidth);
   }
   int Y(double units) const {
-    return m_client.y + static_cast<int>(units * m_client.height / kTemplateHeight);
+    return m_client.y + static_cast<int>(units * m_client.height / kClientHeight);
   }
   // Clicks the middle of a control given by its template rectangle.
   void ClickControl(double x, double y, double width, double height) {
@@ -163,8 +167,7 @@ class StationWindowTest : public ::testing::Test {
 
   // The colour in the middle of the link indication (control 1006).
   Rgb LinkColour() {
-    return m_x.Pixel(m_client.x + static_cast<int>(70.0 * m_client.width / kTemplateWidth) + 9,
-                     m_client.y + static_cast<int>(23.0 * m_client.height / kTemplateHeight) + 8);
+    return m_x.Pixel(X(70.0) + 9, Y(23.0) + 8);
   }
   // Polls the indication until it shows the colour (the window paints after
   // it maps, and the indication refreshes 5.5 times a second).
@@ -182,6 +185,28 @@ class StationWindowTest : public ::testing::Test {
       }
       std::this_thread::sleep_for(20ms);
     }
+  }
+
+  // The offsets file once it holds `text`, within 5 s.
+  std::string WaitForSavedFile(const std::string& text) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    std::string saved = ReadFileAnyCase(m_folder.Path(), "offsets.dat");
+    while (saved.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(20ms);
+      saved = ReadFileAnyCase(m_folder.Path(), "offsets.dat");
+    }
+    return saved;
+  }
+
+  // The pixels along the start of the message line, below the template.
+  std::vector<Rgb> MessageLinePixels() {
+    std::vector<Rgb> pixels;
+    for (int x = X(2); x < X(120); x += 2) {
+      for (int y = Y(208); y < Y(215); ++y) {
+        pixels.push_back(m_x.Pixel(x, y));
+      }
+    }
+    return pixels;
   }
 
   void ExpectEndsWithinThreeSeconds() {
@@ -302,6 +327,55 @@ TEST_F(StationWindowTest, SaveWritesTheTrimmedOffsetAndKeepsTheOldFile) {
   EXPECT_EQ(ReadFileAnyCase(m_folder.Path(), "offsets_old.dat"), kOffsets);
 }
 
+TEST_F(StationWindowTest, SaveShowsItsConfirmationOnTheMessageLine) {
+  const std::vector<Rgb> before = MessageLinePixels();
+  ClickControl(157, 74, 63, 18);  // "Save"
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  bool changed = false;
+  while (!changed && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(50ms);
+    const std::vector<Rgb> after = MessageLinePixels();
+    for (std::size_t i = 0; i < after.size() && !changed; ++i) {
+      changed = after[i].red != before[i].red || after[i].green != before[i].green ||
+                after[i].blue != before[i].blue;
+    }
+  }
+  EXPECT_TRUE(changed) << "Save showed nothing on the message line";
+  EXPECT_NE(ReadFileAnyCase(m_folder.Path(), "offsets_old.dat"), "");
+}
+
+TEST_F(StationWindowTest, ATrimAtAnAirportNotInTheFileAddsOneLineAndLeavesTheOthers) {
+  std::strcpy(m_segment.Record().visualBlock.airportIdent, "EDDF");
+  ConnectAndReceive();
+  ClickControl(95, 65, 9, 16);  // upper arrow, twice
+  ClickControl(95, 65, 9, 16);
+  ViewSyncDatagram raised;
+  ASSERT_TRUE(m_receiver.ReceiveUntil(raised, 5s, [](const ViewSyncDatagram& d) {
+    return Near(d.altitude, 1.0 + kHeightAgl);  // the empty table's 0 plus the trim
+  }));
+  ClickControl(157, 74, 63, 18);  // "Save"
+  const std::string saved = WaitForSavedFile("EDDF|");
+  EXPECT_EQ(saved, std::string(kOffsets) + "EDDF|    1.0| \n");
+}
+
+TEST_F(StationWindowTest, ATrimOfTheFilesFirstAirportIsSaved) {
+  std::strcpy(m_segment.Record().visualBlock.airportIdent, "KJFK");
+  ConnectAndReceive();
+  ClickControl(95, 81, 9, 16);  // lower arrow
+  ViewSyncDatagram lowered;
+  ASSERT_TRUE(m_receiver.ReceiveUntil(lowered, 5s, [](const ViewSyncDatagram& d) {
+    return Near(d.altitude, 4.5 + kHeightAgl);
+  }));
+  ClickControl(157, 74, 63, 18);  // "Save"
+  const std::string saved = WaitForSavedFile("KJFK|    4.5|");
+  EXPECT_EQ(saved,
+            ";\n"
+            ";Airport ground level datum offsets for Google Earth \n"
+            "\n"
+            "KJFK|    4.5| New York Kennedy\n"
+            "EGLL|   12.0| London Heathrow\n");
+}
+
 TEST_F(StationWindowTest, MapSliderReleasedAtTheRightEndViewsFromOneHundredKilometres) {
   ConnectAndReceive();
   ClickControl(3, 131, 61, 10);  // "Map View"
@@ -329,11 +403,78 @@ TEST_F(StationWindowTest, CloseBoxWhileSendingEndsTheProgram) {
   ExpectEndsWithinThreeSeconds();
 }
 
-TEST_F(StationWindowTest, EnterOnACheckBoxWhileSendingEndsTheProgram) {
+TEST_F(StationWindowTest, EnterInEachEditBoxLeavesTheStationUp) {
+  // Before Connect the four address boxes and the port box take the focus.
+  const double boxes[][4] = {{86, 22, 17, 13},  {107, 22, 17, 13}, {128, 22, 17, 13},
+                             {149, 22, 17, 13}, {171, 22, 38, 13}};
+  for (const auto& box : boxes) {
+    ClickControl(box[0], box[1], box[2], box[3]);
+    ASSERT_TRUE(m_x.Key("End"));
+    ASSERT_TRUE(m_x.Key("Return"));
+  }
+  int status = 0;
+  EXPECT_FALSE(m_station.WaitForExit(300ms, status)) << "Enter ended the station";
+  const ViewSyncDatagram first = ConnectAndReceive();
+  EXPECT_EQ(first.counter, 1510);
+}
+
+TEST_F(StationWindowTest, EnterOnACheckBoxOrTheSliderLeavesTheStationSending) {
   ConnectAndReceive();
-  ClickControl(3, 146, 76, 10);  // "Slew eye positions" takes the focus
+  ClickControl(3, 146, 76, 10);  // "Slew eye positions"
   ASSERT_TRUE(m_x.Key("Return"));
-  ExpectEndsWithinThreeSeconds();
+  ClickControl(2, 183, 10, 13);  // the map slider, at its thumb
+  ASSERT_TRUE(m_x.Key("Return"));
+  ViewSyncDatagram after;
+  EXPECT_TRUE(m_receiver.ReceiveFresh(after, 5s)) << "the station stopped sending after Enter";
+  int status = 0;
+  EXPECT_FALSE(m_station.WaitForExit(300ms, status)) << "Enter ended the station";
+}
+
+TEST_F(StationWindowTest, DatagramsGoToTheTypedAddressOnly) {
+  ViewSyncReceiver typed(kViewSyncPort, "127.0.0.2");
+  ASSERT_TRUE(typed.IsOpen());
+  ClickControl(149, 22, 17, 13);  // fourth address box
+  ASSERT_TRUE(m_x.Key("ctrl+a"));
+  ASSERT_TRUE(m_x.Type("2"));
+  ClickConnect();
+  ViewSyncDatagram datagram;
+  ASSERT_TRUE(typed.Receive(datagram, 10s)) << "nothing reached 127.0.0.2";
+  EXPECT_EQ(datagram.counter, 1510);
+  ASSERT_TRUE(typed.Receive(datagram, 2s));
+  EXPECT_FALSE(m_receiver.Receive(datagram, 500ms)) << "a datagram reached 127.0.0.1";
+}
+
+TEST_F(StationWindowTest, AnAddressBoxAbove255RefusesConnectWithAMessage) {
+  ClickControl(107, 22, 17, 13);  // second address box
+  ASSERT_TRUE(m_x.Key("ctrl+a"));
+  ASSERT_TRUE(m_x.Type("300"));
+  ClickConnect();
+  AnswerMessageBox("CTavrionDlg::OnConnect");
+  ViewSyncDatagram datagram;
+  EXPECT_FALSE(m_receiver.Receive(datagram, 500ms)) << "Connect sent to a silently other address";
+  m_x.Focus(m_window);
+  ClickControl(107, 22, 17, 13);
+  ASSERT_TRUE(m_x.Key("ctrl+a"));
+  ASSERT_TRUE(m_x.Type("0"));
+  const ViewSyncDatagram first = ConnectAndReceive();
+  EXPECT_EQ(first.counter, 1510);
+}
+
+TEST_F(StationWindowTest, TheTrimSpinIsReachedWithTabAndMovedWithTheArrowKeys) {
+  ConnectAndReceive();
+  ClickControl(147, 116, 39, 10);  // "Fwd R": the control before the spin buttons
+  ASSERT_TRUE(m_x.Key("Tab"));
+  ASSERT_TRUE(m_x.Key("Up"));
+  ASSERT_TRUE(m_x.Key("Up"));
+  ViewSyncDatagram raised;
+  EXPECT_TRUE(m_receiver.ReceiveUntil(raised, 5s, [](const ViewSyncDatagram& d) {
+    return Near(d.altitude, kEgllOffset + 1.0 + kHeightAgl);
+  })) << "two Up keys did not raise the altitude by 1 m";
+  ASSERT_TRUE(m_x.Key("Down"));
+  ViewSyncDatagram lowered;
+  EXPECT_TRUE(m_receiver.ReceiveUntil(lowered, 5s, [](const ViewSyncDatagram& d) {
+    return Near(d.altitude, kEgllOffset + 0.5 + kHeightAgl);
+  }));
 }
 
 TEST_F(StationWindowTest, CloseBoxBeforeConnectEndsTheProgram) {
@@ -366,7 +507,7 @@ TEST_F(StationWindowTest, RightClickOffersTheAboutBox) {
 
 TEST_F(StationWindowTest, AnEmptiedAddressBoxPromptsForAnInteger) {
   ClickControl(86, 22, 17, 13);  // first address box
-  ASSERT_TRUE(m_x.Key("End"));
+  ASSERT_TRUE(m_x.Key("ctrl+a"));
   ASSERT_TRUE(m_x.Key("BackSpace"));
   const XWindowId prompt = m_x.WaitForWindow("Tavrion", 5s);
   ASSERT_NE(prompt, 0u);
@@ -376,6 +517,8 @@ TEST_F(StationWindowTest, AnEmptiedAddressBoxPromptsForAnInteger) {
   ASSERT_TRUE(m_x.WaitForNoWindow("Tavrion", 5s));
   m_x.Focus(m_window);
   // The box is filled again and the station goes on: Connect still works.
+  ClickControl(86, 22, 17, 13);
+  ASSERT_TRUE(m_x.Key("ctrl+a"));
   ASSERT_TRUE(m_x.Type("127"));
   ClickConnect();
   ViewSyncDatagram datagram;
