@@ -28,8 +28,8 @@ bool QMP0001_02_RtLan::PackageChannelSetup() {
   for (int i = 0; i < RtLan::kPackageCount && receiveOpened; ++i) {
     if (m_rxUdp[i] != nullptr) continue;
     SafeFormat(line, sizeof line, "Creating Rx Udp %d", i);
-    m_rxUdp[i] = OpenChannel("QMP0001_02_RtLan::ReceiveSetup", line, m_remotePort + i, m_localPort,
-                             false);
+    m_rxUdp[i] =
+        OpenChannel("QMP0001_02_RtLan::ReceiveSetup", line, m_remotePort + i, m_localPort, false);
     receiveOpened = m_rxUdp[i] != nullptr;
   }
   LogMyIp();
@@ -39,8 +39,8 @@ bool QMP0001_02_RtLan::PackageChannelSetup() {
   for (int i = 0; i < RtLan::kPackageCount; ++i) {
     if (m_txUdp[i] != nullptr) continue;
     SafeFormat(line, sizeof line, "Creating Tx Udp %d", i);
-    m_txUdp[i] = OpenChannel("QMP0001_02_RtLan::TranmitSetup", line, m_localPort, m_remotePort + i,
-                             true);
+    m_txUdp[i] =
+        OpenChannel("QMP0001_02_RtLan::TranmitSetup", line, m_localPort, m_remotePort + i, true);
     if (m_txUdp[i] == nullptr) allOpened = false;
   }
   return allOpened;

@@ -162,9 +162,8 @@ bool CUDP::CreateSocket(std::uint16_t port, std::uint32_t bindAddress) {
 bool CUDP::SetTimeout(int milliseconds) {
   m_timeout = milliseconds;
   // Without a socket the first option fails: handle 0 is standard input.
-  if (m_socket == 0 ||
-      Platform::Sockets().SetOption(m_socket, Platform::SocketOption::SendTimeout, milliseconds) !=
-          0) {
+  if (m_socket == 0 || Platform::Sockets().SetOption(m_socket, Platform::SocketOption::SendTimeout,
+                                                     milliseconds) != 0) {
     Console("Error Setting Send Timeout");
     return true;
   }

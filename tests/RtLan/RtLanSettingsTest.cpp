@@ -91,8 +91,8 @@ TEST_F(StationSettings, ARateThatIsNoWholeNumberIsRefused) {
 }
 
 TEST_F(StationSettings, AComputerAddressThatIsNoDottedAddressIsRefused) {
-  for (const std::string& text :
-       {std::string("192.168.1.300"), std::string("nonsense"), "127.0.0.13" + std::string(60, '9')}) {
+  for (const std::string& text : {std::string("192.168.1.300"), std::string("nonsense"),
+                                  "127.0.0.13" + std::string(60, '9')}) {
     IniSettings settings;
     settings.addresses[5] = text;
     Station station = Make(settings);
@@ -152,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PortCase{70000, 41001, "Local port 70000 is not a port number (1 to 65535)"},
                       PortCase{0, 41001, "Local port 0 is not a port number (1 to 65535)"},
                       PortCase{41000, -1, "Remote port -1 is not a port number (1 to 65535)"},
-                      PortCase{41000, 65536, "Remote port 65536 is not a port number (1 to 65535)"}));
+                      PortCase{41000, 65536,
+                               "Remote port 65536 is not a port number (1 to 65535)"}));
 
 TEST(StationPackagePorts, PackageChannelsBeyondPort65535AreRefused) {
   int local = UdpTest::FreePorts(1);

@@ -122,7 +122,8 @@ struct ReceiverKind {
   std::uint32_t address;
   bool share;
 };
-const ReceiverKind kReceiverKinds[] = {{0, true}, {0, false}, {Loopback(), true}, {Loopback(), false}};
+const ReceiverKind kReceiverKinds[] = {
+    {0, true}, {0, false}, {Loopback(), true}, {Loopback(), false}};
 
 std::string Describe(const ReceiverKind& kind) {
   return std::string(kind.address == 0 ? "any address" : "loopback") +

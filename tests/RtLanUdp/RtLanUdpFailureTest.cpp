@@ -92,15 +92,15 @@ TEST_F(CudpFailures, NonBlockingModeIsASocketOption) {
   EXPECT_EQ(m_fake.OptionValue(udp.GetSocket(), SocketOption::NonBlocking), 1);
   m_fake.FailOption(SocketOption::NonBlocking, 10013);
   EXPECT_FALSE(udp.SetNonBlocking(false));
-  EXPECT_EQ(udp.GetErrorText(), "CUDP::SetNonBlocking\nError Creating Socket! " +
-                                    std::string(std::strerror(EACCES)));
+  EXPECT_EQ(udp.GetErrorText(),
+            "CUDP::SetNonBlocking\nError Creating Socket! " + std::string(std::strerror(EACCES)));
 }
 
 TEST_F(CudpFailures, ErrnoIsReadInTheWinsockNumbering) {
   EXPECT_EQ(Platform::WinsockFromErrno(EHOSTUNREACH), 10065);
   EXPECT_EQ(Platform::WinsockFromErrno(EADDRINUSE), 10048);
   EXPECT_EQ(Platform::WinsockFromErrno(ETIMEDOUT), 10060);
-  EXPECT_EQ(Platform::WinsockFromErrno(EAGAIN), 10035);  // a full send buffer, non-blocking
+  EXPECT_EQ(Platform::WinsockFromErrno(EAGAIN), 10035);   // a full send buffer, non-blocking
   EXPECT_EQ(Platform::WinsockFromErrno(ENOENT), ENOENT);  // no counterpart: plain errno
   EXPECT_STREQ(Platform::SocketErrorText(10048), std::strerror(EADDRINUSE));
 }

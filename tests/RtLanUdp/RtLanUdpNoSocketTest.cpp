@@ -3,8 +3,8 @@
 // UDP socket of the test's own, so that any operation reaching handle 0
 // would really change or read it.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -127,8 +127,7 @@ class CudpWithoutSocket : public ::testing::Test {
     EXPECT_EQ(::fcntl(0, F_GETFL), m_flags);
     char buffer[64] = {};
     ssize_t count = ::recv(0, buffer, sizeof buffer, MSG_PEEK | MSG_DONTWAIT);
-    EXPECT_EQ(std::string(buffer, count > 0 ? static_cast<std::size_t>(count) : 0u),
-              "stdin's own");
+    EXPECT_EQ(std::string(buffer, count > 0 ? static_cast<std::size_t>(count) : 0u), "stdin's own");
   }
 
   // Every operation of the wrapper, each as it would be called in use.
