@@ -27,12 +27,22 @@ constexpr std::uint16_t kFamilyIPv4 = 2;
 // inet_addr's answer for a text that is not a dotted address.
 constexpr std::uint32_t kAddressNone = 0xFFFFFFFFu;
 
-enum class SocketOption { ReuseAddress, ReceiveBuffer, SendBuffer, SendTimeout, ReceiveTimeout };
+// NonBlocking is the socket's mode (1 on, 0 off) rather than a socket-level
+// option: sends and receives then fail with kWsaWouldBlock instead of waiting.
+enum class SocketOption {
+  ReuseAddress,
+  ReceiveBuffer,
+  SendBuffer,
+  SendTimeout,
+  ReceiveTimeout,
+  NonBlocking
+};
 
 // Winsock numbers of the errors the socket wrapper names.
 enum WinsockError : int {
   kWsaAccess = 10013,
   kWsaFault = 10014,
+  kWsaWouldBlock = 10035,
   kWsaInProgress = 10036,
   kWsaAlready = 10037,
   kWsaMessageSize = 10040,

@@ -56,6 +56,8 @@ bool OptionName(SocketOption option, int* name) {
     case SocketOption::ReceiveTimeout:
       *name = SO_RCVTIMEO;
       return true;
+    case SocketOption::NonBlocking:
+      return false;  // a file status flag, not a socket option
   }
   return false;
 }
@@ -89,6 +91,7 @@ class LinuxSockets : public SocketApi {
   int Close(SocketHandle socket) override { return ::close(socket) == 0 ? 0 : Failed(); }
 
   int SetOption(SocketHandle socket, SocketOption option, int value) override {
+    if (option == SocketOption::NonBlocking) return SetNonBlocking(socket, value != 0);
     int name = 0;
     if (!OptionName(option, &name)) {
       errno = EINVAL;
@@ -107,6 +110,12 @@ class LinuxSockets : public SocketApi {
   }
 
   int GetOption(SocketHandle socket, SocketOption option, int* value) override {
+    if (value != nullptr && option == SocketOption::NonBlocking) {
+      int flags = ::fcntl(socket, F_GETFL);
+      if (flags < 0) return Failed();
+      *value = (flags & O_NONBLOCK) != 0 ? 1 : 0;
+      return 0;
+    }
     int name = 0;
     if (value == nullptr || !OptionName(option, &name)) {
       errno = EINVAL;
@@ -124,6 +133,13 @@ class LinuxSockets : public SocketApi {
     if (::getsockopt(socket, SOL_SOCKET, name, &raw, &length) != 0) return Failed();
     *value = IsBufferSize(option) ? raw / 2 : raw;
     return 0;
+  }
+
+  static int SetNonBlocking(SocketHandle socket, bool on) {
+    int flags = ::fcntl(socket, F_GETFL);
+    if (flags < 0) return Failed();
+    flags = on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK);
+    return ::fcntl(socket, F_SETFL, flags) == 0 ? 0 : Failed();
   }
 
   int Bind(SocketHandle socket, const SocketAddress& address) override {
@@ -227,6 +243,7 @@ struct ErrnoPair {
 const ErrnoPair kWinsockNumbers[] = {
     {EACCES, kWsaAccess},
     {EFAULT, kWsaFault},
+    {EAGAIN, kWsaWouldBlock},  // EWOULDBLOCK on Linux
     {EINPROGRESS, kWsaInProgress},
     {EALREADY, kWsaAlready},
     {EMSGSIZE, kWsaMessageSize},

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
 
 #include "QMP0001_02_RtLan.h"
 #include "TavrionDlg.h"
@@ -11,6 +12,8 @@
 namespace {
 
 const char kRtLanInterfaceRevision[] = "%Z% Tavrion QM2137 RtLanInterface.cpp $Revision: 1.2 $";
+// The LAN interface's traffic log, in the working folder.
+const char kLanLogFileName[] = "QM_RT_LAN_Log.txt";
 const char kNoHostAddressText[] =
     "Unable to acquire host IP address\nSorry\nPlease check using windows cmd ->ipconfig ";
 
@@ -23,6 +26,9 @@ bool CTavrionDlg::InitialiseRtLan() {
   m_rtLan->SetLocalPort(m_port);
   m_rtLan->SetRemotePort(m_remotePort);
   m_rtLan->SetStandalone();
+  std::string logName = kLanLogFileName;
+  if (m_workingFolder[0] != '\0') logName = std::string(m_workingFolder) + "/" + logName;
+  m_rtLan->SetLogFileName(logName.c_str());
   m_rtLan->Initialise();
   if (!m_rtLan->IsInitialised()) {
     m_controls.ShowMessageBox(m_rtLan->GetErrorText(), "CTavrionDlg::InitialiseRtLan",

@@ -8,12 +8,14 @@ function(tavrion_configure_target target)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor -Wcast-align
     -Woverloaded-virtual -Wformat=2 -Wno-format-nonliteral)
+  # Every sanitizer finding ends the program, so a test or fuzz run that
+  # meets one fails instead of printing it and going on.
   if(TAVRION_SANITIZE)
-    target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
   endif()
   if(TAVRION_FUZZ)
-    target_compile_options(${target} PUBLIC -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_compile_options(${target} PUBLIC -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
   endif()
 endfunction()

@@ -68,6 +68,7 @@ QMP0001_02_RtLan::QMP0001_02_RtLan(RtLan::SimulatorData* simulatorData)
       m_computerAddressText{},
       m_logEnabled(false),
       m_logFileName{},
+      m_standaloneLogName(),
       m_aircraftText{},
       m_packageRates{},
       m_frequency(RtLan::kDefaultFrequency),
@@ -83,7 +84,8 @@ QMP0001_02_RtLan::QMP0001_02_RtLan(RtLan::SimulatorData* simulatorData)
       m_rxUdp{},
       m_rxUdpResult{},
       m_rxBuffer{},
-      m_lastSender(0) {
+      m_lastSender(0),
+      m_sendBufferFull(false) {
   for (int& rate : m_packageRates) rate = RtLan::kDefaultPackageRate;
   for (int i = 0; i < RtLan::kComputerCount; ++i) {
     SafeCopy(m_computerKeys[i], RtLan::ComputerKey(i), RtLan::kKeySize);
@@ -144,6 +146,9 @@ void QMP0001_02_RtLan::SetRemotePort(int port) {
 }
 void QMP0001_02_RtLan::SetStandalone() {
   m_standalone = true;
+}
+void QMP0001_02_RtLan::SetLogFileName(const char* path) {
+  m_standaloneLogName = path != nullptr ? path : "";
 }
 void QMP0001_02_RtLan::SetBindAddress(std::uint32_t address) {
   m_bindAddress = address;

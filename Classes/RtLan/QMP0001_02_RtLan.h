@@ -10,14 +10,20 @@
 //   lan.SetStandalone();
 //   if (!lan.Initialise()) show lan.GetErrorText();
 //   lan.SendString(0, text, destination);   // per datagram
-// No ini file is read, and only the transmit and receive datagram channels
-// are opened. Networked use names the ini file and calls Initialise(true)
-// to read the package lists; the station then finds itself among the
-// computers by its host name's address.
+// No ini file is read, and only the transmit datagram channel is opened:
+// nothing reads a receive channel stand-alone, so none holds the remote port
+// (a ViewSync receiver on the same host gets every datagram, whether it
+// shares that port or not). SetLogFileName gives the stand-alone traffic
+// log; without it nothing is logged. Networked use names the ini file and
+// calls Initialise(true) to read the package lists; the station then finds
+// itself among the computers by its host name's address, and opens both
+// datagram channels.
 //
 // Every send and receive returns 0 until Initialise succeeded. Senders return
 // the bytes sent, -1 when the socket call failed (the failure goes to the
-// traffic log) and 0 when nothing was sent.
+// traffic log) and 0 when nothing was sent. Transmit channels never wait: a
+// send that finds the socket's buffer full fails at once, and a run of such
+// failures leaves one line in the traffic log.
 
 #include <cstdint>
 #include <mutex>
@@ -45,13 +51,17 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   void SetLocalPort(int port);
   void SetRemotePort(int port);
   void SetStandalone();
+  // The traffic log of stand-alone use; networked use takes DEBUG_LOG's.
+  void SetLogFileName(const char* path);
   // The address every channel binds: 0, all interfaces, unless several
   // stations share one host (each then binds its own loopback address).
   void SetBindAddress(std::uint32_t address);
 
   // Reads the configuration (not in stand-alone mode), finds the station,
   // builds the package table and opens the datagram channels; false with the
-  // reason in the error text. The common form reads no package lists.
+  // reason in the error text. The common form reads no package lists. A
+  // setting whose value is not what it needs (ini values, the ports) is
+  // refused by name and value, also in the traffic log when there is one.
   bool Initialise();
   bool Initialise(bool readPackageLists);
   bool IsInitialised() const { return m_initialised; }
@@ -59,6 +69,10 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   // Steps of Initialise. ReadIniFile reads DEBUG_LOG, SIM_CONFIG, COMPUTERS,
   // RATES and, when asked, TRANSMITS and RECEIVES; a missing setting other
   // than a computer leaves a message in the error text and takes its default.
+  // Refused: a computer address that is not a dotted IPv4 address (an empty
+  // one means no such computer), a Frequency that is not a whole number from
+  // 1 to 1000, a package rate that is not a whole number (one outside 1 to
+  // 60 is held within).
   bool ReadIniFile(bool readPackageLists);
   bool ReadIniFileForIpAddresses(Ini_File_Reader& reader);
   // Finds the own address among the computers; false when it is none of them.
@@ -106,7 +120,9 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   int GetMultiResult(int package) const;
 
   const char* GetTransmitError();
-  // Counter statistics of the accepted datagrams; 0 outside 0 to 25.
+  // Counter statistics of the accepted datagrams; 0 outside 0 to 25. A
+  // counter more than one above the last is a gap; one below it is the
+  // sender starting again, not a gap.
   int GetGapCount(int package) const;
   int GetLastCounter(int package) const;
 
@@ -114,7 +130,8 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   bool TranmitSetup();
   bool ReceiveSetup();
   // One receive and one transmit channel per package: receive channels first;
-  // the transmit channels only when all of those opened.
+  // the transmit channels only when all of those opened. Refused when the
+  // last package's port (remote port + 25) is beyond 65535.
   bool PackageChannelSetup();
 
   // ---- Accessors ----
@@ -165,6 +182,8 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   bool SetUpLogFile(const char* path, bool enabled);
   // An event line, cut to 79 characters.
   void LogText(const char* text);
+  // Each line of the text as event lines; a longer one goes on over the next.
+  void LogLines(const char* text);
 
   static constexpr const char* kDefaultLogFile = "/tmp/QM_RT_LAN_Log.txt";
   static constexpr int kBoardSlot = 21;
@@ -173,17 +192,27 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   // Configuration (QMP0001_02_RtLanInit)
   void ReadDebugLog(Ini_File_Reader& reader);
   void ReadAircraft(Ini_File_Reader& reader);
-  void ReadRates(Ini_File_Reader& reader);
+  bool ReadRates(Ini_File_Reader& reader);
   void ReadPackageLists(Ini_File_Reader& reader);
   void BuildPackageTable();
   void FillPackageTable(const RtLan::PackageDefinition* table);
   void ComputeTransmitSchedule();
   void PresetIdentifiers();
   void ResetForInitialise();
+  bool CheckPorts();
+  // Ends a failed Initialise: the reason also goes to the log that DEBUG_LOG
+  // or SetLogFileName asks for. Returns false.
+  bool RefuseInitialise();
+  // Records "[section] item = <value>: need" against the ini file.
+  void RefuseValue(const char* section, const char* item, const char* value, const char* need);
   bool StationValid() const { return m_deviceIndex >= 0 && m_deviceIndex < RtLan::kComputerCount; }
 
   // Channels (RtLanTransmit, RtLanReceive and their Multi forms)
   int TransmitRow(int frame, int package, bool enabled, CUDP* channel);
+  // One send on a transmit channel; a failure is logged against logAddress,
+  // a run of full-buffer failures once.
+  int SendOn(CUDP* channel, const char* data, int length, std::uint32_t address,
+             std::uint32_t logAddress);
   int TransmitSchedule(int frame, bool multi);
   int TakeDatagram(CUDP* channel);
   int ReceiveAnyFrom(CUDP* channel, int frame);
@@ -194,7 +223,8 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   void LogSocketInfo(const char* function, CUDP* channel);
   // Opens one datagram channel bound to ownPort; on failure the channel's
   // text goes under the function's name and null comes back.
-  CUDP* OpenChannel(const char* function, const char* creatingText, int ownPort, int otherPort);
+  CUDP* OpenChannel(const char* function, const char* creatingText, int ownPort, int otherPort,
+                    bool transmit);
   void LogMyIp();
   void Teardown();
 
@@ -229,6 +259,7 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   char m_computerAddressText[RtLan::kComputerCount][RtLan::kAddressTextSize];
   bool m_logEnabled;
   char m_logFileName[RtLan::kTextSize];
+  std::string m_standaloneLogName;
   char m_aircraftText[RtLan::kTextSize];
   int m_packageRates[RtLan::kPackageCount];
   int m_frequency;
@@ -246,5 +277,6 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   int m_rxUdpResult[RtLan::kPackageCount];
   char m_rxBuffer[RtLan::kBufferSize];
   std::uint32_t m_lastSender;
+  bool m_sendBufferFull;  // the last send found the buffer full
   std::mutex m_packageLock;
 };

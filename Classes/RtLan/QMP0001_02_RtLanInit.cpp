@@ -1,6 +1,7 @@
 // Initialisation of the LAN station: configuration from the ini file, the
 // station's identity, the package table and the transmit schedule.
 
+#include <climits>
 #include <cstring>
 
 #include "Ini_File_Reader.h"
@@ -111,11 +112,16 @@ void QMP0001_02_RtLan::ResetForInitialise() {
 
 bool QMP0001_02_RtLan::Initialise(bool readPackageLists) {
   ResetForInitialise();
-  if (!ReadIniFile(readPackageLists)) return false;
+  if (!ReadIniFile(readPackageLists)) return RefuseInitialise();
+  if (m_standalone && !m_standaloneLogName.empty()) {
+    SafeCopy(m_logFileName, m_standaloneLogName.c_str(), sizeof m_logFileName);
+    m_logEnabled = true;
+  }
   if (!SetUpLogFile(m_logFileName, m_logEnabled)) {
     m_initMessages->Post(kPostName, "No Log File Set Up");
     m_logEnabled = false;
   }
+  if (!CheckPorts()) return RefuseInitialise();
   for (int i = 0; i < RtLan::kComputerCount; ++i) {
     m_computers[i].address = ComputerAddress(m_computerAddressText[i]);
   }
@@ -123,7 +129,7 @@ bool QMP0001_02_RtLan::Initialise(bool readPackageLists) {
   if (m_standalone) {
     m_stationAddress = m_ownAddress;
   } else if (!IdentifyStation()) {
-    return false;
+    return RefuseInitialise();
   }
   if (!m_standalone && StationValid()) m_computers[m_deviceIndex].port = m_localPort;
   for (int i = 0; i < RtLan::kComputerCount; ++i) {
@@ -133,14 +139,10 @@ bool QMP0001_02_RtLan::Initialise(bool readPackageLists) {
   BuildPackageTable();
   if (!m_standalone) ComputeTransmitSchedule();
 
-  if (!TranmitSetup()) return false;
-  if (!ReceiveSetup()) {
-    // Stand-alone, nothing is ever read from the receive channel, and another
-    // program on this host (a ViewSync receiver) may hold its port: the
-    // station still sends.
-    if (!m_standalone) return false;
-    LogText("Rx Datagram not opened; sending only");
-  }
+  if (!TranmitSetup()) return RefuseInitialise();
+  // Stand-alone, nothing would ever read a receive channel; holding the
+  // remote port would only take datagrams from a receiver on this host.
+  if (!m_standalone && !ReceiveSetup()) return RefuseInitialise();
   if (!m_standalone) PresetIdentifiers();
 
   char line[RtLan::kTextSize];
@@ -162,10 +164,39 @@ bool QMP0001_02_RtLan::ReadIniFile(bool readPackageLists) {
   }
   ReadDebugLog(reader);
   ReadAircraft(reader);
-  if (!ReadIniFileForIpAddresses(reader)) return false;
-  ReadRates(reader);
+  if (!ReadIniFileForIpAddresses(reader) || !ReadRates(reader)) return false;
   if (readPackageLists) ReadPackageLists(reader);
   return true;
+}
+
+bool QMP0001_02_RtLan::CheckPorts() {
+  const char* const names[] = {"Local", "Remote"};
+  const int ports[] = {m_localPort, m_remotePort};
+  for (int i = 0; i < 2; ++i) {
+    if (RtLan::IsPortNumber(ports[i])) continue;
+    char message[96];
+    SafeFormat(message, sizeof message, "%s port %d is not a port number (1 to 65535)", names[i],
+               ports[i]);
+    SetError("QMP0001_02_RtLan::Initialise", message);
+    return false;
+  }
+  return true;
+}
+
+bool QMP0001_02_RtLan::RefuseInitialise() {
+  std::string reason = GetErrorText();
+  if (m_logger == nullptr && m_logEnabled && !SetUpLogFile(m_logFileName, true)) {
+    SetError(reason);  // the refusal, not the log, is what the owner must read
+  }
+  LogLines(reason.c_str());
+  return false;
+}
+
+void QMP0001_02_RtLan::RefuseValue(const char* section, const char* item, const char* value,
+                                   const char* need) {
+  std::string message = std::string("[") + section + "] " + item + " = <" + value + ">: " + need;
+  std::string file = "in file " + m_iniFileName;
+  SetError("QMP0001_02_RtLan::ReadIniFile", message.c_str(), file.c_str());
 }
 
 void QMP0001_02_RtLan::ReadDebugLog(Ini_File_Reader& reader) {
@@ -195,33 +226,49 @@ void QMP0001_02_RtLan::ReadAircraft(Ini_File_Reader& reader) {
   }
 }
 
+// Every key is tried; a missing one fails the step, as does an address text
+// that is not empty (no such computer) and not a dotted IPv4 address.
 bool QMP0001_02_RtLan::ReadIniFileForIpAddresses(Ini_File_Reader& reader) {
   bool allFound = true;
+  char text[RtLan::kTextSize];
   for (int i = 0; i < RtLan::kComputerCount; ++i) {
-    if (!reader.LookForValue("COMPUTERS", m_computerKeys[i], m_computerAddressText[i],
-                             RtLan::kAddressTextSize, true)) {
+    if (!reader.LookForValue("COMPUTERS", m_computerKeys[i], text, sizeof text, true)) {
       SetError("QMP0001_02_RtLan::ReadIniFileForIpAddresses", reader.GetErrorText());
       allFound = false;
+      continue;
     }
+    if (text[0] != '\0' && !RtLan::IsDottedAddress(text)) {
+      RefuseValue("COMPUTERS", m_computerKeys[i], text, "not a dotted IPv4 address");
+      return false;
+    }
+    SafeCopy(m_computerAddressText[i], text, RtLan::kAddressTextSize);
   }
   return allFound;
 }
 
 // The station's frame rate, and each package's requested rate under its own
 // key (10 Hz when it has none).
-void QMP0001_02_RtLan::ReadRates(Ini_File_Reader& reader) {
+bool QMP0001_02_RtLan::ReadRates(Ini_File_Reader& reader) {
+  char text[RtLan::kTextSize];
   int frequency = RtLan::kDefaultFrequency;
-  if (!reader.LookForValue("RATES", "Frequency", &frequency)) {
+  if (!reader.LookForValue("RATES", "Frequency", text, sizeof text, true)) {
     SetError("No Frequency Given\nDefault to 20 Hz");
-    frequency = RtLan::kDefaultFrequency;
+  } else if (!RtLan::WholeNumber(text, 1, RtLan::kMaximumFrequency, &frequency)) {
+    RefuseValue("RATES", "Frequency", text, "not a whole number from 1 to 1000");
+    return false;
   }
   m_frequency = frequency;
   for (int i = 0; i < RtLan::kPackageCount; ++i) {
     int rate = RtLan::kDefaultPackageRate;
     const char* key = RtLan::PackageKey(i);
-    if (key != nullptr) reader.LookForValue("RATES", key, &rate);
+    if (key != nullptr && reader.LookForValue("RATES", key, text, sizeof text, true) &&
+        !RtLan::WholeNumber(text, INT_MIN, INT_MAX, &rate)) {
+      RefuseValue("RATES", key, text, "not a whole number");
+      return false;
+    }
     m_packageRates[i] = rate;
   }
+  return true;
 }
 
 void QMP0001_02_RtLan::ReadPackageLists(Ini_File_Reader& reader) {

@@ -1,6 +1,8 @@
 // The station's side of the traffic log: it exists only when DEBUG_LOG asks
 // for it, and every call here does nothing without it.
 
+#include <string>
+
 #include "QMP0001_02_RtLan.h"
 #include "RtLanLogger.h"
 #include "TextFunctions.h"
@@ -42,6 +44,21 @@ void QMP0001_02_RtLan::LogText(const char* text) {
   char line[kEventTextSize];
   SafeCopy(line, text != nullptr ? text : "", sizeof line);
   m_logger->LogEvent(1, line);
+}
+
+void QMP0001_02_RtLan::LogLines(const char* text) {
+  if (m_logger == nullptr || text == nullptr) return;
+  std::string all = text;
+  std::size_t begin = 0;
+  while (begin <= all.size()) {
+    std::size_t end = all.find('\n', begin);
+    if (end == std::string::npos) end = all.size();
+    std::string line = all.substr(begin, end - begin);
+    for (std::size_t at = 0; at == 0 || at < line.size(); at += kEventTextSize - 1) {
+      LogText(line.substr(at, kEventTextSize - 1).c_str());
+    }
+    begin = end + 1;
+  }
 }
 
 const char* QMP0001_02_RtLan::LogAddressText(std::uint32_t address) {

@@ -18,6 +18,7 @@ constexpr int kBufferSize = 40960;
 constexpr int kDefaultLocalPort = 7000;
 constexpr int kDefaultRemotePort = 7001;
 constexpr int kDefaultFrequency = 20;
+constexpr int kMaximumFrequency = 1000;
 constexpr int kDefaultPackageRate = 10;
 constexpr int kMinimumPackageRate = 1;
 constexpr int kMaximumPackageRate = 60;
@@ -85,6 +86,16 @@ const char* ComputerDisplayName(int index);
 const char* PackageKey(int index);
 // "a.b.c.d" of a network-order address, first byte first.
 void FormatDottedAddress(std::uint32_t address, char* buffer, int size);
+
+// Checks of the values a station is configured with. Texts come from the ini
+// file, blanks already removed.
+// Four decimal numbers 0 to 255 joined by dots, without leading zeros (which
+// inet_addr would read as octal).
+bool IsDottedAddress(const char* text);
+// An optional sign and decimal digits, nothing else, from minimum to maximum.
+bool WholeNumber(const char* text, int minimum, int maximum, int* value);
+// A UDP port a socket can bind or address: 1 to 65535.
+bool IsPortNumber(int port);
 
 // The 26 package definitions of each aircraft.
 const PackageDefinition* A320Packages();

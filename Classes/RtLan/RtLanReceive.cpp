@@ -4,6 +4,7 @@
 // block holds.
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "QMP0001_02_RtLan.h"
@@ -28,7 +29,7 @@ void QMP0001_02_RtLan::LogMyIp() {
 bool QMP0001_02_RtLan::ReceiveSetup() {
   if (m_rxDatagram != nullptr) return true;
   m_rxDatagram = OpenChannel("QMP0001_02_RtLan::ReceiveSetup", "Creating Rx Datagram", m_remotePort,
-                             m_localPort);
+                             m_localPort, false);
   if (m_rxDatagram == nullptr) return false;
   LogMyIp();
   return true;
@@ -58,10 +59,15 @@ int QMP0001_02_RtLan::DatagramIdentifier(int received) const {
   return header.identifier;
 }
 
+// Counters come from the network and may be any int: the difference is taken
+// wide enough for any two. A counter below the last one is the sender
+// starting again (or going on from the largest int), not a gap.
 void QMP0001_02_RtLan::UpdateStatistics(int package) {
   RtLan::PackageStatistics& statistics = m_packageStats[package];
   statistics.lastCounter = *m_packages[package].counterWord;
-  if (statistics.lastCounter - statistics.previousCounter > 1) ++statistics.gapCount;
+  std::int64_t step = static_cast<std::int64_t>(statistics.lastCounter) -
+                      static_cast<std::int64_t>(statistics.previousCounter);
+  if (step > 1) ++statistics.gapCount;
   statistics.previousCounter = statistics.lastCounter;
 }
 

@@ -13,6 +13,11 @@ bool ValidPackage(int package) {
   return package >= 0 && package < RtLan::kPackageCount;
 }
 
+// The counter after `counter`: from the largest int it goes on at the smallest.
+std::int32_t NextCounter(std::int32_t counter) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(counter) + 1u);
+}
+
 std::uint32_t DottedToAddress(const char* text) {
   std::uint32_t address = Platform::InetAddr(text);
   return address == Platform::kAddressNone ? 0 : address;
@@ -26,12 +31,15 @@ void QMP0001_02_RtLan::LogSocketInfo(const char* function, CUDP* channel) {
   LogText(line);
 }
 
+// A transmit channel never waits for room in its send buffer: the frame
+// loop that sends must not stall behind a slow network.
 CUDP* QMP0001_02_RtLan::OpenChannel(const char* function, const char* creatingText, int ownPort,
-                                    int otherPort) {
+                                    int otherPort, bool transmit) {
   CUDP* channel = new CUDP();
   LogText(creatingText);
   if (!channel->CreateSocket(static_cast<std::uint16_t>(ownPort),
-                             static_cast<std::uint16_t>(otherPort), m_bindAddress)) {
+                             static_cast<std::uint16_t>(otherPort), m_bindAddress) ||
+      (transmit && !channel->SetNonBlocking(true))) {
     SetError(function, channel->GetErrorText());
     // A channel that did not open is not kept, so a later set-up tries again.
     delete channel;
@@ -44,17 +52,34 @@ CUDP* QMP0001_02_RtLan::OpenChannel(const char* function, const char* creatingTe
 bool QMP0001_02_RtLan::TranmitSetup() {
   if (m_txDatagram != nullptr) return true;
   m_txDatagram = OpenChannel("QMP0001_02_RtLan::TranmitSetup", "Creating Tx Datagram", m_localPort,
-                             m_remotePort);
+                             m_remotePort, true);
   return m_txDatagram != nullptr;
+}
+
+int QMP0001_02_RtLan::SendOn(CUDP* channel, const char* data, int length, std::uint32_t address,
+                             std::uint32_t logAddress) {
+  int sent = channel->Send(data, address, length);
+  if (sent != -1) {
+    m_sendBufferFull = false;
+  } else if (channel->LastSendError() != Platform::kWsaWouldBlock) {
+    m_sendBufferFull = false;
+    LogSendError(logAddress, channel->GetErrorText());
+  } else if (!m_sendBufferFull) {
+    // The datagram is dropped; the next frame's goes out once there is room.
+    m_sendBufferFull = true;
+    char line[96];
+    SafeFormat(line, sizeof line, "%s send buffer full: datagrams dropped until a send succeeds",
+               LogAddressText(logAddress));
+    LogText(line);
+  }
+  return sent;
 }
 
 int QMP0001_02_RtLan::SendString(int /*reserved*/, const char* text, std::uint32_t address) {
   if (!m_initialised || m_txDatagram == nullptr || text == nullptr) return 0;
   int length = static_cast<int>(std::strlen(text));
   if (length == 0 || address == 0) return 0;
-  int sent = m_txDatagram->Send(text, address, length);
-  if (sent == -1) LogSendError(address, m_txDatagram->GetErrorText());
-  return sent;
+  return SendOn(m_txDatagram, text, length, address, address);
 }
 
 int QMP0001_02_RtLan::SendStringToComputer(int reserved, const char* text, int computer) {
@@ -75,14 +100,12 @@ bool QMP0001_02_RtLan::HasBlock(int package) const {
 int QMP0001_02_RtLan::TransmitRow(int frame, int package, bool enabled, CUDP* channel) {
   RtLan::PackageRow& row = m_packages[package];
   if (!enabled || channel == nullptr || !HasBlock(package)) return 0;
-  ++*row.counterWord;
+  *row.counterWord = NextCounter(*row.counterWord);
   *row.identifierWord = row.identifier;
   std::uint32_t destination = GetComputerAddress(row.destination);
   if (destination == 0) return 0;
-  int sent = channel->Send(row.data, destination, row.size);
-  if (sent == -1) {
-    LogSendError(destination, channel->GetErrorText());
-  } else {
+  int sent = SendOn(channel, row.data, row.size, destination, destination);
+  if (sent != -1) {
     ++row.sentCount;
     LogSentPackage(sent, package, *row.counterWord, frame, destination);
   }
@@ -103,12 +126,8 @@ int QMP0001_02_RtLan::SendPackageToIp(int package, const char* dottedAddress) {
   std::uint32_t address = DottedToAddress(dottedAddress);
   if (address == 0 || !HasBlock(package)) return 0;
   RtLan::PackageRow& row = m_packages[package];
-  int sent = m_txDatagram->Send(row.data, address, row.size);
-  if (sent == -1) {
-    LogSendError(address, m_txDatagram->GetErrorText());
-  } else {
-    ++row.sentCount;
-  }
+  int sent = SendOn(m_txDatagram, row.data, row.size, address, address);
+  if (sent != -1) ++row.sentCount;
   return sent;
 }
 
@@ -117,11 +136,9 @@ int QMP0001_02_RtLan::SendPackageToAddress(int package, std::uint32_t address) {
   if (!ValidPackage(package)) return -1;
   if (address == 0 || !HasBlock(package)) return 0;
   RtLan::PackageRow& row = m_packages[package];
-  int sent = m_txDatagram->Send(row.data, address, row.size);
-  if (sent == -1) {
-    LogSendError(m_ownAddress, m_txDatagram->GetErrorText());
-  } else {
-    ++*row.counterWord;
+  int sent = SendOn(m_txDatagram, row.data, row.size, address, m_ownAddress);
+  if (sent != -1) {
+    *row.counterWord = NextCounter(*row.counterWord);
     row.sentCount = *row.counterWord;
   }
   return sent;

@@ -15,22 +15,22 @@ int QMP0001_02_RtLan::TransmitDueMulti(int frame, bool enable) {
 }
 
 bool QMP0001_02_RtLan::PackageChannelSetup() {
-  char line[64];
+  char line[96];
+  for (int i = 0; i < RtLan::kPackageCount; ++i) {
+    // A port beyond 65535 would wrap round to a port of another program.
+    if (RtLan::IsPortNumber(m_remotePort + i)) continue;
+    SafeFormat(line, sizeof line, "Port %d of package %d is not a port number (1 to 65535)",
+               m_remotePort + i, i);
+    SetError("QMP0001_02_RtLan::ReceiveSetup", line);
+    return false;
+  }
   bool receiveOpened = true;
   for (int i = 0; i < RtLan::kPackageCount && receiveOpened; ++i) {
     if (m_rxUdp[i] != nullptr) continue;
-    m_rxUdp[i] = new CUDP();
     SafeFormat(line, sizeof line, "Creating Rx Udp %d", i);
-    LogText(line);
-    if (!m_rxUdp[i]->CreateSocket(static_cast<std::uint16_t>(m_remotePort + i),
-                                  static_cast<std::uint16_t>(m_localPort), m_bindAddress)) {
-      SetError("QMP0001_02_RtLan::ReceiveSetup", m_rxUdp[i]->GetErrorText());
-      delete m_rxUdp[i];
-      m_rxUdp[i] = nullptr;
-      receiveOpened = false;
-    } else {
-      LogSocketInfo("QMP0001_02_RtLan::ReceiveSetup", m_rxUdp[i]);
-    }
+    m_rxUdp[i] =
+        OpenChannel("QMP0001_02_RtLan::ReceiveSetup", line, m_remotePort + i, m_localPort, false);
+    receiveOpened = m_rxUdp[i] != nullptr;
   }
   LogMyIp();
   if (!receiveOpened) return false;
@@ -38,18 +38,10 @@ bool QMP0001_02_RtLan::PackageChannelSetup() {
   bool allOpened = true;
   for (int i = 0; i < RtLan::kPackageCount; ++i) {
     if (m_txUdp[i] != nullptr) continue;
-    m_txUdp[i] = new CUDP();
     SafeFormat(line, sizeof line, "Creating Tx Udp %d", i);
-    LogText(line);
-    if (!m_txUdp[i]->CreateSocket(static_cast<std::uint16_t>(m_localPort),
-                                  static_cast<std::uint16_t>(m_remotePort + i), m_bindAddress)) {
-      SetError("QMP0001_02_RtLan::TranmitSetup", m_txUdp[i]->GetErrorText());
-      delete m_txUdp[i];
-      m_txUdp[i] = nullptr;
-      allOpened = false;
-    } else {
-      LogSocketInfo("QMP0001_02_RtLan::TranmitSetup", m_txUdp[i]);
-    }
+    m_txUdp[i] =
+        OpenChannel("QMP0001_02_RtLan::TranmitSetup", line, m_localPort, m_remotePort + i, true);
+    if (m_txUdp[i] == nullptr) allOpened = false;
   }
   return allOpened;
 }

@@ -73,7 +73,8 @@ CUDP::CUDP()
       m_remotePort(0),
       m_localPort(0),
       m_socket(0),
-      m_address{} {
+      m_address{},
+      m_lastSendError(0) {
   RegisterClassOnce(s_registered, "RtLanUdp Class ", {kHeaderRevision, kSourceRevision});
 }
 
@@ -160,8 +161,9 @@ bool CUDP::CreateSocket(std::uint16_t port, std::uint32_t bindAddress) {
 
 bool CUDP::SetTimeout(int milliseconds) {
   m_timeout = milliseconds;
-  if (Platform::Sockets().SetOption(m_socket, Platform::SocketOption::SendTimeout, milliseconds) !=
-      0) {
+  // Without a socket the first option fails: handle 0 is standard input.
+  if (m_socket == 0 || Platform::Sockets().SetOption(m_socket, Platform::SocketOption::SendTimeout,
+                                                     milliseconds) != 0) {
     Console("Error Setting Send Timeout");
     return true;
   }
@@ -171,6 +173,19 @@ bool CUDP::SetTimeout(int milliseconds) {
     return true;
   }
   return false;
+}
+
+bool CUDP::SetNonBlocking(bool on) {
+  if (m_socket == 0) {
+    SetError("CUDP::SetNonBlocking", "No socket");
+    return false;
+  }
+  if (Platform::Sockets().SetOption(m_socket, Platform::SocketOption::NonBlocking, on ? 1 : 0) !=
+      0) {
+    RecordCreateFailure("CUDP::SetNonBlocking");
+    return false;
+  }
+  return true;
 }
 
 unsigned long CUDP::BytesAvailable() {
@@ -189,6 +204,7 @@ unsigned long CUDP::BytesAvailable() {
 }
 
 void CUDP::SetLastSendError(int winsockError) {
+  m_lastSendError = winsockError;
   for (const SendErrorText& entry : kSendErrors) {
     if (entry.error == winsockError) {
       m_lastError = entry.text;
@@ -213,7 +229,11 @@ int CUDP::Send(const char* data, std::uint32_t address, int length) {
   }
   if (length == 0) length = static_cast<int>(std::strlen(data));
   int sent = Platform::Sockets().SendTo(m_socket, data, length, m_address);
-  if (sent == -1) SetLastSendError(Platform::Sockets().LastError());
+  if (sent == -1) {
+    SetLastSendError(Platform::Sockets().LastError());
+  } else {
+    m_lastSendError = 0;
+  }
   return sent;
 }
 

@@ -2,8 +2,10 @@
 // One IPv4 UDP socket of the simulator LAN, bound to a local port, with the
 // address record the next datagram goes to and the text of the last failure.
 // Addresses are 32-bit values in network order; ports are given in host order
-// and kept in network order. Sends and receives block: callers ask
-// BytesAvailable before they receive.
+// and kept in network order. Sends and receives block unless the owner makes
+// the socket non-blocking: callers ask BytesAvailable before they receive.
+// An object without a socket (never created, or creation failed) holds
+// handle 0 and never passes it to a socket call: every operation fails.
 
 #include <cstdint>
 #include <string>
@@ -38,7 +40,8 @@ class CUDP : public CSocketEnvironment {
   // sizes the socket; false with the failing step's text in the error base.
   virtual bool CreateSocket(std::uint16_t localPort, std::uint16_t remotePort,
                             std::uint32_t bindAddress);
-  // Stores the time-out and gives it to the socket. True means FAILURE here.
+  // Stores the time-out and gives it to the socket. True means FAILURE here
+  // (also without a socket).
   virtual bool SetTimeout(int milliseconds);
   // The size of the next waiting datagram; 0 when nothing waits or the query failed.
   virtual unsigned long BytesAvailable();
@@ -59,9 +62,12 @@ class CUDP : public CSocketEnvironment {
   virtual int Peek(std::uint32_t* address, char* buffer, bool clearAddress, int size);
   // Reassembles a message sent by SendLarge into LargeMessage(), which holds
   // it until the next call. Returns the message's length less one (for a text
-  // sent with its terminator, the text's length); 0 when a fragment does not
-  // come within the time-out. A buffer smaller than the socket buffer makes
-  // this a plain Receive.
+  // sent with its terminator, the text's length); 0 when no message comes
+  // within the time-out. A message that does not arrive whole (a fragment
+  // lost, or none comes within the time-out once it has begun) is -1, with
+  // the caller's buffer and LargeMessage() emptied and the reason in the
+  // error text. A buffer smaller than the socket buffer makes this a plain
+  // Receive.
   virtual int ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, int size);
   // The last send failure, or else the failure of CreateSocket; at most 249 characters.
   virtual const char* GetErrorText();
@@ -70,6 +76,11 @@ class CUDP : public CSocketEnvironment {
   // the send buffer is sized.
   bool CreateSocket(std::uint16_t port, std::uint32_t bindAddress);
   Platform::SocketHandle GetSocket() const { return m_socket; }
+  // Sends and receives fail at once (Winsock error 10035) instead of waiting
+  // for room or data; false with the reason in the error base.
+  bool SetNonBlocking(bool on);
+  // The Winsock number of the last Send's failure; 0 when it succeeded.
+  int LastSendError() const { return m_lastSendError; }
   // The message of the last ReceiveLarge, null before the first.
   const char* LargeMessage() const { return m_data; }
   int GetTimeout() const { return m_timeout; }
@@ -80,6 +91,8 @@ class CUDP : public CSocketEnvironment {
   static constexpr int kBufferSize = 40960;
   static constexpr int kErrorTextSize = 250;
   static constexpr unsigned char kFragmentMarker = 0xFF;
+  // Tag and length closing the last fragment of a message of several.
+  static constexpr int kTrailerSize = 8;
 
  private:
   bool OpenSocket();
@@ -91,6 +104,8 @@ class CUDP : public CSocketEnvironment {
   void SetLastSendError(int winsockError);
   int ReadBufferSize(Platform::SocketOption option);
   bool WaitForFragment(unsigned long* available);
+  int ReceiveComplete(char* buffer, int streamLength, int fragments);
+  int ReceiveIncomplete(char* buffer, const char* reason);
 
   char m_errorText[kErrorTextSize];
   int m_timeout;
@@ -100,4 +115,5 @@ class CUDP : public CSocketEnvironment {
   Platform::SocketHandle m_socket;
   Platform::SocketAddress m_address;
   std::string m_lastError;
+  int m_lastSendError;
 };

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "QMP0001_02_InitMessage.h"
@@ -129,6 +131,33 @@ TEST_F(StationPair, APackageCarriesItsIdentifierAndCounterToItsDestination) {
   EXPECT_EQ(Pfd().GetLastCounter(kPfdPackage), 6);
   EXPECT_EQ(Pfd().GetGapCount(kPfdPackage), 1);
   EXPECT_EQ(Pfd().GetReceivedCount(kPfdPackage), 2);
+}
+
+TEST_F(StationPair, ACounterThatGoesBackIsARestartOfTheSenderNotAGap) {
+  // Counters come from the network: any int, in any order.
+  const std::int32_t counters[] = {1, 2, 5, 1000, 7, 8, INT32_MAX, INT32_MIN, INT32_MIN + 1};
+  const int gaps[] = {0, 0, 1, 2, 2, 2, 3, 3, 3};
+  for (std::size_t i = 0; i < std::size(counters); ++i) {
+    Inject(Datagram(kPfdPackage, counters[i], 268));
+    ASSERT_EQ(ReceiveOnPfd(kPfdPackage), 268) << counters[i];
+    EXPECT_EQ(Pfd().GetLastCounter(kPfdPackage), counters[i]);
+    EXPECT_EQ(Pfd().GetGapCount(kPfdPackage), gaps[i]) << "after " << counters[i];
+  }
+  // Back by more than half the range of an int.
+  Inject(Datagram(kFmaPackage, 1000, 340));
+  ASSERT_EQ(ReceiveOnPfd(kFmaPackage), 340);
+  Inject(Datagram(kFmaPackage, -2147483000, 340));
+  ASSERT_EQ(ReceiveOnPfd(kFmaPackage), 340);
+  EXPECT_EQ(Pfd().GetGapCount(kFmaPackage), 1);  // the first datagram's jump from 0 only
+}
+
+TEST_F(StationPair, TheSendersCounterGoesOnFromTheLargestIntToTheSmallest) {
+  m_mainData.blocks[RtLan::kBlockPfdLeft].header.counter = INT32_MAX;
+  EXPECT_EQ(Main().SendPackage(300, kPfdPackage, true), 268);
+  EXPECT_EQ(m_mainData.blocks[RtLan::kBlockPfdLeft].header.counter, INT32_MIN);
+  EXPECT_EQ(ReceiveOnPfd(kPfdPackage), 268);
+  EXPECT_EQ(Pfd().GetLastCounter(kPfdPackage), INT32_MIN);
+  EXPECT_EQ(Pfd().GetGapCount(kPfdPackage), 0);
 }
 
 TEST_F(StationPair, ADatagramOfAnotherPackageIsDroppedAndTheNextOneTaken) {

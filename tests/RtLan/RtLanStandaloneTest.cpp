@@ -8,6 +8,7 @@
 #include <string>
 
 #include "QMP0001_02_RtLan.h"
+#include "TempDir.h"
 #include "UdpTestSupport.h"
 
 using UdpTest::Loopback;
@@ -103,18 +104,85 @@ TEST_F(StandaloneStation, NothingIsSentOrReceivedBeforeInitialise) {
   EXPECT_EQ(bytes, "marker");
 }
 
-TEST_F(StandaloneStation, SendsEvenWhenAReceiverOnThisHostHoldsTheRemotePort) {
-  // A ViewSync receiver that does not share its port blocks the receive
-  // channel's bind; stand-alone, the station only sends.
-  Peer viewSync(m_remote);
-  ASSERT_TRUE(viewSync.Bound());
+// Ten datagrams through the station; how many the receiver got.
+int SendTenAndCount(QMP0001_02_RtLan& lan, Peer& receiver) {
+  int received = 0;
+  for (int i = 0; i < 10; ++i) {
+    std::string text = "datagram " + std::to_string(i);
+    if (lan.SendString(0, text.c_str(), Loopback()) != static_cast<int>(text.size())) continue;
+    std::string bytes;
+    if (receiver.Receive(&bytes) && bytes == text) ++received;
+  }
+  return received;
+}
+
+// The ways a receiver on this host may hold the remote port: bound to every
+// address or to the loopback one, sharing the port or not.
+struct ReceiverKind {
+  std::uint32_t address;
+  bool share;
+};
+const ReceiverKind kReceiverKinds[] = {
+    {0, true}, {0, false}, {Loopback(), true}, {Loopback(), false}};
+
+std::string Describe(const ReceiverKind& kind) {
+  return std::string(kind.address == 0 ? "any address" : "loopback") +
+         (kind.share ? ", shared" : ", not shared");
+}
+
+TEST_F(StandaloneStation, AReceiverOnThisHostGetsEveryDatagramWhenStartedFirst) {
+  // Stand-alone, nothing reads a receive channel, so the station holds none:
+  // a receiver on the remote port is the only socket there.
+  for (const ReceiverKind& kind : kReceiverKinds) {
+    Peer viewSync(m_remote, kind.address, kind.share);
+    ASSERT_TRUE(viewSync.Bound()) << Describe(kind);
+    QMP0001_02_RtLan lan(nullptr);
+    lan.SetLocalPort(m_local);
+    lan.SetRemotePort(m_remote);
+    lan.SetStandalone();
+    ASSERT_TRUE(lan.Initialise()) << lan.GetErrorText();
+    EXPECT_EQ(SendTenAndCount(lan, viewSync), 10) << Describe(kind);
+    char buffer[RtLan::kBufferSize];
+    EXPECT_EQ(lan.ReceiveRaw(buffer), 0);
+  }
+}
+
+TEST_F(StandaloneStation, AReceiverOnThisHostGetsEveryDatagramWhenStartedAfterTheStation) {
   ASSERT_TRUE(m_lan.Initialise());
-  EXPECT_EQ(m_lan.SendString(0, "still sent", Loopback()), 10);
-  std::string bytes;
-  ASSERT_TRUE(viewSync.Receive(&bytes));
-  EXPECT_EQ(bytes, "still sent");
-  char buffer[RtLan::kBufferSize];
-  EXPECT_EQ(m_lan.ReceiveRaw(buffer), 0);
+  for (const ReceiverKind& kind : kReceiverKinds) {
+    Peer viewSync(m_remote, kind.address, kind.share);
+    ASSERT_TRUE(viewSync.Bound()) << Describe(kind);
+    EXPECT_EQ(SendTenAndCount(m_lan, viewSync), 10) << Describe(kind);
+  }
+}
+
+TEST_F(StandaloneStation, TheTrafficLogIsKeptWhenTheOwnerNamesIt) {
+  TempDir dir;
+  {
+    QMP0001_02_RtLan lan(nullptr);
+    lan.SetLocalPort(m_local);
+    lan.SetRemotePort(m_remote);
+    lan.SetStandalone();
+    lan.SetLogFileName(dir.File("lan.log").c_str());
+    ASSERT_TRUE(lan.Initialise()) << lan.GetErrorText();
+    EXPECT_TRUE(lan.IsLogEnabled());
+    lan.LogText("The owner's own line");
+  }
+  std::string log = dir.Read("lan.log");
+  EXPECT_NE(log.find("\tCreating Tx Datagram\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("\tQMP0001_02_RtLan::TranmitSetup -- Socket Info : "), std::string::npos);
+  EXPECT_NE(log.find("\tThe owner's own line\n"), std::string::npos);
+  EXPECT_NE(log.find("\tDeleting Tx Datagram\n"), std::string::npos);
+  EXPECT_EQ(log.find("Rx Datagram"), std::string::npos);
+}
+
+TEST_F(StandaloneStation, ALogThatCannotBeOpenedDoesNotStopTheStation) {
+  TempDir dir;
+  m_lan.SetLogFileName(dir.File("no/such/folder/lan.log").c_str());
+  ASSERT_TRUE(m_lan.Initialise());
+  EXPECT_FALSE(m_lan.IsLogEnabled());
+  Peer viewSync(m_remote, Loopback(), true);
+  EXPECT_EQ(SendTenAndCount(m_lan, viewSync), 10);
 }
 
 TEST_F(StandaloneStation, ATransmitPortThatCannotBeBoundFailsInitialise) {

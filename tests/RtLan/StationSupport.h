@@ -32,9 +32,11 @@ struct IniSettings {
   bool useLogFile = false;
   std::string logFile;                   // empty: no LogFile line
   int frequency = 20;                    // below 0: no Frequency line
+  std::string frequencyText;             // when not empty: the Frequency value as written
   std::map<int, std::string> addresses;  // overrides of the computers' addresses
   std::set<int> missingComputers;
   std::map<std::string, int> rates;
+  std::map<std::string, std::string> rateTexts;  // rates as written
   std::vector<std::string> transmits;
   std::vector<std::string> receives;
 };
@@ -53,8 +55,13 @@ inline std::string IniText(const IniSettings& settings) {
             (found != settings.addresses.end() ? found->second : ComputerText(i)) + "\n";
   }
   text += "\n[RATES]\n";
-  if (settings.frequency >= 0) text += "Frequency = " + std::to_string(settings.frequency) + "\n";
+  if (!settings.frequencyText.empty()) {
+    text += "Frequency = " + settings.frequencyText + "\n";
+  } else if (settings.frequency >= 0) {
+    text += "Frequency = " + std::to_string(settings.frequency) + "\n";
+  }
   for (const auto& [key, rate] : settings.rates) text += key + " = " + std::to_string(rate) + "\n";
+  for (const auto& [key, rate] : settings.rateTexts) text += key + " = " + rate + "\n";
   text += "\n[TRANSMITS]\n";
   for (const std::string& key : settings.transmits) text += key + "\n";
   text += "\n[RECEIVES]\n";

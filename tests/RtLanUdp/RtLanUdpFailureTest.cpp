@@ -72,10 +72,35 @@ TEST_F(CudpFailures, TheLastSendFailureOutlivesLaterSuccess) {
   EXPECT_STREQ(udp.GetErrorText(), "WSAEHOSTUNREACH::No route to the host");
 }
 
+TEST_F(CudpFailures, TheLastSendsErrorNumberIsKeptUntilTheNextSend) {
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(7100, 7101, 0));
+  EXPECT_EQ(udp.LastSendError(), 0);
+  m_fake.FailNext(FakeSockets::Call::SendTo, 10035);
+  EXPECT_EQ(udp.Send("x", 0x0100007F, 0), -1);
+  EXPECT_EQ(udp.LastSendError(), 10035);
+  EXPECT_STREQ(udp.GetErrorText(), "10035");
+  EXPECT_EQ(udp.Send("x", 0x0100007F, 0), 1);
+  EXPECT_EQ(udp.LastSendError(), 0);
+}
+
+TEST_F(CudpFailures, NonBlockingModeIsASocketOption) {
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(7100, 7101, 0));
+  EXPECT_EQ(m_fake.OptionValue(udp.GetSocket(), SocketOption::NonBlocking), 0);
+  EXPECT_TRUE(udp.SetNonBlocking(true));
+  EXPECT_EQ(m_fake.OptionValue(udp.GetSocket(), SocketOption::NonBlocking), 1);
+  m_fake.FailOption(SocketOption::NonBlocking, 10013);
+  EXPECT_FALSE(udp.SetNonBlocking(false));
+  EXPECT_EQ(udp.GetErrorText(),
+            "CUDP::SetNonBlocking\nError Creating Socket! " + std::string(std::strerror(EACCES)));
+}
+
 TEST_F(CudpFailures, ErrnoIsReadInTheWinsockNumbering) {
   EXPECT_EQ(Platform::WinsockFromErrno(EHOSTUNREACH), 10065);
   EXPECT_EQ(Platform::WinsockFromErrno(EADDRINUSE), 10048);
   EXPECT_EQ(Platform::WinsockFromErrno(ETIMEDOUT), 10060);
+  EXPECT_EQ(Platform::WinsockFromErrno(EAGAIN), 10035);   // a full send buffer, non-blocking
   EXPECT_EQ(Platform::WinsockFromErrno(ENOENT), ENOENT);  // no counterpart: plain errno
   EXPECT_STREQ(Platform::SocketErrorText(10048), std::strerror(EADDRINUSE));
 }

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "RtLanUdp.h"
 #include "SocketFake.h"
@@ -26,6 +29,9 @@ class CudpLarge : public ::testing::Test {
     return message;
   }
 
+  void DeliverOnly(std::initializer_list<int> fragments);
+  void ExpectIncomplete(const std::string& reason);
+
   // Hands every recorded send to the receiving socket.
   void DeliverSent() {
     for (const FakeSockets::Datagram& sent : m_fake.Sent()) m_fake.Deliver(7101, sent.bytes);
@@ -46,19 +52,20 @@ TEST_F(CudpLarge, ASmallMessageGoesInOneDatagramWithItsTerminator) {
   EXPECT_EQ(m_fake.Sent()[0].bytes, std::string("short", 6));
 }
 
-TEST_F(CudpLarge, ALargeMessageIsCutIntoMarkedFragments) {
+TEST_F(CudpLarge, ALargeMessageIsCutIntoMarkedFragmentsAndEndsWithItsLength) {
   std::string message = Message(100000);
-  EXPECT_EQ(m_sender.SendLarge(message.data(), 0x0100007F, 100000), 40960 + 40960 + 18082);
+  EXPECT_EQ(m_sender.SendLarge(message.data(), 0x0100007F, 100000), 40960 + 40960 + 18090);
   const auto& sent = m_fake.Sent();
   ASSERT_EQ(sent.size(), 3u);
   EXPECT_EQ(sent[0].bytes.size(), 40960u);
   EXPECT_EQ(sent[1].bytes.size(), 40960u);
-  EXPECT_EQ(sent[2].bytes.size(), 18082u);
+  EXPECT_EQ(sent[2].bytes.size(), 18090u);
   EXPECT_EQ(static_cast<unsigned char>(sent[0].bytes.back()), 0xFF);
   EXPECT_EQ(static_cast<unsigned char>(sent[1].bytes.back()), 0xFF);
   std::string joined =
       sent[0].bytes.substr(0, 40959) + sent[1].bytes.substr(0, 40959) + sent[2].bytes;
-  EXPECT_EQ(joined, message);
+  // The last fragment closes with a tag and the message's length (little-endian).
+  EXPECT_EQ(joined, message + std::string("\xFELEN\xA0\x86\x01\x00", 8));
 }
 
 TEST_F(CudpLarge, ReceiveLargeReassemblesTheMessage) {
@@ -83,11 +90,64 @@ TEST_F(CudpLarge, EachReceiveLargeReleasesThePreviousMessage) {
   // The sanitizer build reports the first message if it was abandoned.
 }
 
-TEST_F(CudpLarge, ReceiveLargeGivesUpAfterTheTimeout) {
+TEST_F(CudpLarge, ReceiveLargeGivesUpAfterTheTimeoutWhenNothingCame) {
   std::uint32_t start = m_fake.Now();
   EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, m_buffer, true, sizeof m_buffer), 0);
   EXPECT_GT(m_fake.Now() - start, 1000u);
   EXPECT_LT(m_fake.Now() - start, 1100u);
+}
+
+// Sends a 100,000-byte message and hands the receiver only the fragments named.
+void CudpLarge::DeliverOnly(std::initializer_list<int> fragments) {
+  std::string message = Message(100000);
+  ASSERT_GT(m_sender.SendLarge(message.data(), 0x0100007F, 100000), 0);
+  std::vector<FakeSockets::Datagram> sent = m_fake.Sent();
+  m_fake.ClearSent();
+  for (int fragment : fragments) m_fake.Deliver(7101, sent.at(fragment).bytes);
+}
+
+// ReceiveLarge fails for the reason and hands nothing out.
+void CudpLarge::ExpectIncomplete(const std::string& reason) {
+  std::strcpy(m_buffer, "stale");
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, m_buffer, true, sizeof m_buffer), -1);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Error Incomplete Message");
+  EXPECT_EQ(m_buffer[0], '\0');
+  EXPECT_EQ(m_receiver.LargeMessage(), nullptr);
+  EXPECT_EQ(std::string(m_receiver.GetErrorText()),
+            "CUDP::ReceiveLarge\nIncomplete message: " + reason);
+}
+
+TEST_F(CudpLarge, AMessageWithALostMiddleFragmentIsAFailureNotAShortMessage) {
+  DeliverOnly({0, 2});
+  ExpectIncomplete("59041 of 100000 bytes arrived");
+}
+
+TEST_F(CudpLarge, AMessageWhoseLastFragmentNeverComesIsAFailure) {
+  DeliverOnly({0, 1});
+  ExpectIncomplete("no fragment within 1000 ms after 81918 bytes");
+}
+
+TEST_F(CudpLarge, ALastFragmentWithoutItsFirstOnesIsAFailure) {
+  DeliverOnly({2});
+  ExpectIncomplete("18082 of 100000 bytes arrived");
+}
+
+TEST_F(CudpLarge, FragmentsWithoutTheClosingLengthAreAFailure) {
+  // Two marked fragments, then a plain datagram: no sign of how long the message was.
+  std::string marked(40959, 'm');
+  marked += '\xFF';
+  m_fake.Deliver(7101, marked);
+  m_fake.Deliver(7101, marked);
+  m_fake.Deliver(7101, "plain end");
+  ExpectIncomplete("81927 bytes in 3 fragments without the closing length");
+}
+
+TEST_F(CudpLarge, ASingleDatagramIsAWholeMessage) {
+  ASSERT_EQ(m_sender.SendLarge("one datagram", 0x0100007F, 0), 13);
+  DeliverSent();
+  EXPECT_EQ(m_receiver.ReceiveLarge(&m_address, m_buffer, true, sizeof m_buffer), 12);
+  EXPECT_STREQ(m_receiver.LargeMessage(), "one datagram");
 }
 
 TEST_F(CudpLarge, ASmallBufferMakesReceiveLargeAPlainReceive) {

@@ -1,7 +1,9 @@
 // The socket wrapper on real loopback sockets and free test ports.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "RtLanUdp.h"
@@ -211,6 +213,42 @@ TEST_F(CudpOnLoopback, ASecondCreateSocketReplacesTheFirst) {
   ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
   ASSERT_TRUE(udp.CreateSocket(m_spare, m_remote, 0));
   EXPECT_TRUE(UdpTest::PortFree(m_local));
+}
+
+TEST_F(CudpOnLoopback, AMessageLargerThanTheReceiveBufferIsNeverReturnedShort) {
+  // Sent before the receiver reads, the fragments do not all fit the
+  // receiver's socket buffer: some are dropped on the way.
+  CUDP sender;
+  CUDP receiver;
+  ASSERT_TRUE(sender.CreateSocket(m_local, m_remote, 0));
+  ASSERT_TRUE(receiver.CreateSocket(m_remote, m_local, 0));
+  EXPECT_FALSE(receiver.SetTimeout(200));
+  std::string message(100000, 'w');
+  ASSERT_GT(sender.SendLarge(message.data(), Loopback(), 100000), 0);
+  ASSERT_TRUE(Arrived(receiver));
+
+  static char buffer[CUDP::kBufferSize];
+  std::strcpy(buffer, "stale");
+  std::uint32_t address = 0;
+  ::testing::internal::CaptureStdout();
+  int received = receiver.ReceiveLarge(&address, buffer, true, sizeof buffer);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Error Incomplete Message");
+  EXPECT_EQ(received, -1);
+  EXPECT_EQ(buffer[0], '\0');
+  EXPECT_EQ(receiver.LargeMessage(), nullptr);
+  std::string reason = receiver.GetErrorText();
+  EXPECT_EQ(reason.rfind("CUDP::ReceiveLarge\nIncomplete message: ", 0), 0u) << reason;
+}
+
+TEST_F(CudpOnLoopback, ANonBlockingSocketSaysSo) {
+  CUDP udp;
+  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
+  EXPECT_EQ(::fcntl(udp.GetSocket(), F_GETFL) & O_NONBLOCK, 0);
+  EXPECT_TRUE(udp.SetNonBlocking(true));
+  EXPECT_NE(::fcntl(udp.GetSocket(), F_GETFL) & O_NONBLOCK, 0);
+  EXPECT_EQ(udp.Send("still sends", Loopback(), 0), 11);
+  EXPECT_TRUE(udp.SetNonBlocking(false));
+  EXPECT_EQ(::fcntl(udp.GetSocket(), F_GETFL) & O_NONBLOCK, 0);
 }
 
 }  // namespace

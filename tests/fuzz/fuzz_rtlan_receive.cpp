@@ -4,58 +4,22 @@
 // datagram. Whatever arrives, no package block may be written beyond its
 // package's size.
 
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "QMP0001_02_RtLan.h"
-#include "SocketFake.h"
+#include "FuzzStation.h"
 
 namespace {
 
-constexpr int kLocalPort = 7000;
-constexpr int kRemotePort = 7001;
+constexpr int kRemotePort = FuzzStation::kRemotePort;
 constexpr int kStation = 3;  // the left PFD
-
-std::string WriteIniFile() {
-  char path[] = "/tmp/fuzz-rtlan-XXXXXX";
-  int handle = mkstemp(path);
-  if (handle < 0) std::abort();
-  std::string text =
-      "[SIM_CONFIG]\nAIRCRAFT = A330\n[DEBUG_LOG]\nUseLogFile = FALSE\n[COMPUTERS]\n";
-  for (int i = 0; i < RtLan::kComputerCount; ++i) {
-    text += std::string(RtLan::ComputerKey(i)) + " = 127.0.0." + std::to_string(10 + i) + "\n";
-  }
-  text += "[RATES]\nFrequency = 20\n[TRANSMITS]\n[RECEIVES]\n";
-  if (write(handle, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
-  close(handle);
-  return path;
-}
 
 struct Harness {
   Platform::FakeSockets sockets;
   RtLan::SimulatorData data{};
-  QMP0001_02_RtLan* lan = nullptr;
-
-  Harness() {
-    Platform::InstallSockets(&sockets);
-    sockets.SetHost("fakehost", Platform::AddressFromOctets(127, 0, 0, 10 + kStation));
-    std::string ini = WriteIniFile();
-    lan = new QMP0001_02_RtLan(&data);
-    lan->SetIniFileName(ini.c_str());
-    lan->SetLocalPort(kLocalPort);
-    lan->SetRemotePort(kRemotePort);
-    if (!lan->Initialise(true) || !lan->PackageChannelSetup()) {
-      std::fprintf(stderr, "%s\n", lan->GetErrorText());
-      std::abort();
-    }
-    unlink(ini.c_str());
-  }
+  QMP0001_02_RtLan* lan = FuzzStation::LoopbackStation(sockets, &data, kStation);
 
   // Every byte of every block past its package's size is still zero (nothing
   // else writes there, so a stray write stays visible until checked).

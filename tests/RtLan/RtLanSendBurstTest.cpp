@@ -1,0 +1,109 @@
+// The station's sends never wait for room in the socket's send buffer: a full
+// buffer fails the send at once, and a run of such failures leaves one line
+// in the traffic log. The socket calls are the fakes, which can fail a send
+// with the number a full buffer gives.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "QMP0001_02_RtLan.h"
+#include "SocketFake.h"
+#include "StationSupport.h"
+#include "TempDir.h"
+
+using Platform::FakeSockets;
+using Platform::SocketOption;
+
+namespace {
+
+constexpr int kWouldBlock = 10035;
+constexpr int kLocalPort = 7100;
+constexpr std::uint32_t kReceiver = 0x0200007F;  // 127.0.0.2
+
+int Count(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+class SendBurst : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_lan = std::make_unique<QMP0001_02_RtLan>(nullptr);
+    m_lan->SetLocalPort(kLocalPort);
+    m_lan->SetStandalone();
+    m_lan->SetLogFileName(m_dir.File("lan.log").c_str());
+    ASSERT_TRUE(m_lan->Initialise()) << m_lan->GetErrorText();
+  }
+
+  int Send() { return m_lan->SendString(0, "1510,51.4775,", kReceiver); }
+
+  std::string CloseAndReadLog() {
+    m_lan.reset();
+    return m_dir.Read("lan.log");
+  }
+
+  TempDir m_dir;
+  FakeSockets m_fake;
+  Platform::ScopedSockets m_installed{m_fake};
+  std::unique_ptr<QMP0001_02_RtLan> m_lan;
+};
+
+TEST_F(SendBurst, TheTransmitChannelNeverWaitsToSend) {
+  ASSERT_EQ(Send(), 13);
+  ASSERT_EQ(m_fake.Sent().size(), 1u);
+  EXPECT_EQ(m_fake.OptionValue(m_fake.Sent()[0].socket, SocketOption::NonBlocking), 1);
+}
+
+TEST_F(SendBurst, AFullSendBufferIsAFailedSendLoggedOncePerRun) {
+  m_fake.FailNext(FakeSockets::Call::SendTo, kWouldBlock, 3);
+  EXPECT_EQ(Send(), -1);
+  EXPECT_EQ(Send(), -1);
+  EXPECT_EQ(Send(), -1);
+  EXPECT_EQ(Send(), 13);
+  m_fake.FailNext(FakeSockets::Call::SendTo, kWouldBlock, 2);
+  EXPECT_EQ(Send(), -1);
+  EXPECT_EQ(Send(), -1);
+  std::string log = CloseAndReadLog();
+  EXPECT_EQ(Count(log, "\t127.0.0.2 send buffer full: datagrams dropped until a send succeeds\n"),
+            2)
+      << log;
+}
+
+TEST_F(SendBurst, OtherSendFailuresAreLoggedEachTime) {
+  m_fake.FailNext(FakeSockets::Call::SendTo, 10065, 2);
+  EXPECT_EQ(Send(), -1);
+  EXPECT_EQ(Send(), -1);
+  std::string log = CloseAndReadLog();
+  EXPECT_EQ(Count(log, "\t127.0.0.2WSAEHOSTUNREACH::No route to the host\n"), 2) << log;
+}
+
+TEST(SendBurstNetworked, EveryTransmitChannelOfANetworkedStationNeverWaits) {
+  FakeSockets fake;
+  Platform::ScopedSockets installed(fake);
+  fake.SetHost("fakehost", StationTest::ComputerAddress(0));
+  TempDir dir;
+  std::string ini = dir.Write("lan.ini", StationTest::IniText(StationTest::IniSettings{}));
+  QMP0001_02_RtLan lan(nullptr);
+  lan.SetIniFileName(ini.c_str());
+  lan.SetLocalPort(kLocalPort);
+  lan.SetRemotePort(kLocalPort + 1);
+  ASSERT_TRUE(lan.Initialise(true)) << lan.GetErrorText();
+  ASSERT_TRUE(lan.PackageChannelSetup()) << lan.GetErrorText();
+  // Sockets on the local port transmit, the others receive.
+  int transmitting = 0;
+  for (Platform::SocketHandle handle = 0; handle < 1000; ++handle) {
+    int port = fake.BoundPort(handle);
+    if (port == 0) continue;
+    int nonBlocking = fake.OptionValue(handle, SocketOption::NonBlocking);
+    EXPECT_EQ(nonBlocking, port == kLocalPort ? 1 : 0) << "port " << port;
+    if (port == kLocalPort) ++transmitting;
+  }
+  EXPECT_EQ(transmitting, 1 + RtLan::kPackageCount);
+}
+
+}  // namespace
