@@ -39,6 +39,12 @@ void CTavrionDlg::DisplayInitialIp() {
   if (m_rtLan == nullptr) {
     return;
   }
+  if (m_destinationGiven) {
+    // The boxes keep the address given at start-up, or what the operator
+    // typed over it.
+    ReadDestinationAddress();
+    return;
+  }
   int octets[4] = {0, 0, 0, 0};
   // An own address of 0 means the host's name did not resolve: no address.
   if (m_rtLan->GetIpOctets(&octets[0], &octets[1], &octets[2], &octets[3]) &&
