@@ -8,15 +8,7 @@
 set -u
 bin=$1
 src=$2
-fail=0
-check() {  # description, condition...
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi
-}
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+source "$(dirname "$0")/../common/checks.sh"
 mkdir "$scratch/tmp"
 
 # The live simulator's segment: a stamped record with an eye point, left

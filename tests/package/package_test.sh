@@ -5,15 +5,7 @@
 #   package_test.sh <build folder>
 set -u
 build=$1
-fail=0
-check() {  # description, condition...
-  local what=$1
-  shift
-  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi
-}
-
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+source "$(dirname "$0")/../common/checks.sh"
 if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
   echo "FAILED: cpack could not build the package"
   cat "$scratch/cpack.log"
