@@ -21,8 +21,7 @@ struct StationFlag {
   const char* help;
 };
 const StationFlag kFlags[] = {
-    {"connect", 'c', &StationSettings::connect,
-     "press Connect once the window is up (unattended start-up)"},
+    {"connect", 'c', &StationSettings::connect, "press Connect once the window is up"},
 };
 constexpr int kFlagCount = static_cast<int>(sizeof kFlags / sizeof kFlags[0]);
 

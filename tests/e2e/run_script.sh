@@ -30,6 +30,14 @@ check "no other segment is left ($(ls /dev/shm | tr '\n' ' '))" [ "$(ls /dev/shm
 check "the working folder is removed" [ -z "$(ls -A "$scratch/tmp")" ]
 check "Xvfb on $display has ended" [ -n "$display" -a ! -e "/tmp/.X${display#:}-lock" ]
 
+# Ctrl-C: the terminal's SIGINT to the whole process group, as timeout sends it.
+env -u DISPLAY TMPDIR="$scratch/tmp" timeout --preserve-status -s INT 4 "$src/scripts/run" \
+  --bin "$bin" >"$scratch/out" 2>&1
+status=$?
+check "Ctrl-C ends it with status 0 ($status)" [ "$status" -eq 0 ]
+check "and removes its segment and folder" \
+  [ "$(ls /dev/shm)" = VisualInterface -a -z "$(ls -A "$scratch/tmp")" ]
+
 for bad in "--duration 2,5" "--duration 0" "--duration" "--frobnicate"; do
   # shellcheck disable=SC2086 # the words are the arguments
   "$src/scripts/run" --bin "$bin" $bad >"$scratch/out" 2>&1
