@@ -99,6 +99,16 @@ int SharedSegmentSize(const char* name, std::size_t* size) {
   return code;
 }
 
+bool IsSegmentName(const char* name, std::size_t maxLength) {
+  const std::size_t length = name != nullptr ? std::strlen(name) : 0;
+  if (length == 0 || length > maxLength) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c == '/' || c <= 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
 const char* SharedSegmentErrorText(int code) {
   return std::strerror(code);
 }

@@ -40,6 +40,10 @@ int RemoveSharedSegment(const char* name);
 // The current size of an existing segment in bytes.
 int SharedSegmentSize(const char* name, std::size_t* size);
 
+// True when `name` can name a segment on a command line: 1 to maxLength
+// printable characters, none of them a blank or "/".
+bool IsSegmentName(const char* name, std::size_t maxLength);
+
 // The system's message text for an error code, without inserts or line end.
 const char* SharedSegmentErrorText(int code);
 

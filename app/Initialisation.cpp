@@ -43,6 +43,7 @@ bool CTavrionDlg::Initialise() {
   m_loop = new RealTimeLoop(this, m_frameRate, m_clock, m_pump);
   DisplayInitialIp();
   ShowHostAddress();
+  ShowGivenDestination();
   LoadStatusBitmaps();
   SetCaption();
   m_controls.SetSliderPosition(IDC_DATUM_SLIDER, 50);
@@ -54,6 +55,17 @@ bool CTavrionDlg::Initialise() {
   InitialiseAirportDataBase();
   SafeCopy(m_record->visualBlock.airportIdent, kStartAirport, AirportRecord::kIdentSize);
   return true;
+}
+
+void CTavrionDlg::ShowGivenDestination() {
+  if (!m_destinationGiven) {
+    return;
+  }
+  for (int i = 0; i < 4; ++i) {
+    m_values.ipOctets[i] = m_givenDestination[i];
+  }
+  Push();
+  ReadDestinationAddress();
 }
 
 void CTavrionDlg::InitialiseVariables() {

@@ -52,8 +52,9 @@ void CTavrionDlg::DisplayInitialIp() {
   if (hostKnown) {
     SafeCopy(m_hostIpText, m_rtLan->GetIpText(), kHostIpTextSize);
   }
-  // The boxes are the operator's: they showed the host's address from
-  // start-up, and whatever they hold now is where the datagrams go.
+  // The boxes are the operator's: they showed the host's address (or the one
+  // given on the command line) from start-up, and whatever they hold now is
+  // where the datagrams go.
   if (hostKnown || GetDestinationAddress() != 0) {
     return;
   }

@@ -23,6 +23,7 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_clock(clock),
       m_remotePort(settings.remotePort),
       m_frameRate(settings.frameRate),
+      m_destinationGiven(settings.destinationGiven),
       m_shm(nullptr),
       m_record(nullptr),
       m_loop(nullptr),
@@ -65,6 +66,7 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
   std::memset(m_hostIpText, 0, sizeof m_hostIpText);
   std::memset(&m_values, 0, sizeof m_values);
   std::memset(m_destAddress, 0, sizeof m_destAddress);
+  std::memcpy(m_givenDestination, settings.destination, sizeof m_givenDestination);
   std::memset(&m_visual, 0, sizeof m_visual);
   std::memset(m_lastAirport, 0, sizeof m_lastAirport);
   std::memset(&m_camera, 0, sizeof m_camera);

@@ -40,6 +40,12 @@ struct StationSettings {
   // Folder of "Offsets.dat"; empty means the process's working folder.
   const char* workingFolder = "";
   int frameRate = 60;
+  // The address the four destination boxes start with, instead of the
+  // host's own; the operator may still change it before Connect.
+  bool destinationGiven = false;
+  unsigned char destination[4] = {0, 0, 0, 0};
+  // Connect is pressed once the window is up: an unattended start-up.
+  bool connect = false;
 };
 
 class CTavrionDlg {
@@ -165,6 +171,8 @@ class CTavrionDlg {
   void InitialiseAirportDataBase();
   void ShowHostAddress();
   void ShowStartingFigures();
+  // The destination given at start-up into the boxes and the datagrams.
+  void ShowGivenDestination();
   void LoadStatusBitmaps();
   void DeleteStatusBitmaps();
   void SetCaption();
@@ -198,6 +206,8 @@ class CTavrionDlg {
   char m_workingFolder[kNameSize];
   int m_remotePort;
   int m_frameRate;
+  bool m_destinationGiven;
+  unsigned char m_givenDestination[4];
 
   // Owned objects and start-up state.
   CVisShm* m_shm;

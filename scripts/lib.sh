@@ -1,7 +1,8 @@
 # Shared by scripts/test and scripts/run.
 
 tavrion_packages=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev
-  libwxgtk3.2-dev libx11-dev xvfb xdotool x11-utils clang libclang-rt-14-dev iproute2 util-linux locales imagemagick)
+  libwxgtk3.2-dev libx11-dev xvfb xdotool x11-utils clang libclang-rt-14-dev iproute2 util-linux locales imagemagick
+  git help2man dpkg-dev file)
 
 # Installs the Debian packages the build and tests need; updates the package
 # lists only when something is missing.
@@ -60,11 +61,13 @@ wait_with_timeout() {
 }
 
 # start_xvfb FIRST_NUMBER: starts Xvfb on the first free display from that
-# number; sets DISPLAY and xvfb_pid.
+# number; sets DISPLAY and xvfb_pid. The server never resets: by default it
+# resets when its last client leaves, and the readiness probe's leaving could
+# then pull the display from under a station that is just connecting.
 start_xvfb() {
   local number=$1
   while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
-  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$number"
   wait_for 10 xdpyinfo >/dev/null 2>&1

@@ -141,6 +141,10 @@ wxBitmap LoadStatusBitmap(int bitmapId) {
   }
 }
 
+wxImage LoadAppIconImage() {
+  return wxImage(kIconXpm);
+}
+
 wxIcon LoadAppIcon() {
   wxIcon icon;
   icon.CopyFromBitmap(wxBitmap(kIconXpm));

@@ -5,6 +5,7 @@
 #include <wx/bitmap.h>
 #include <wx/icon.h>
 #include <wx/iconbndl.h>
+#include <wx/image.h>
 
 // One of IDB_GREY, IDB_ORANGE, IDB_GREEN, IDB_RED; an invalid bitmap for
 // any other id.
@@ -12,5 +13,7 @@ wxBitmap LoadStatusBitmap(int bitmapId);
 
 // Icon 128, 32 x 32.
 wxIcon LoadAppIcon();
+// Icon 128 as an image, which needs no display.
+wxImage LoadAppIconImage();
 // Icon 128 as the large and the small window icon.
 wxIconBundle LoadAppIcons();

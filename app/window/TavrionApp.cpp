@@ -4,25 +4,54 @@
 #include <cstdlib>
 
 #include "Clock.h"
+#include "CommandLine.h"
+#include "StationOptions.h"
 #include "TavrionDlg.h"
+#include "TavrionVersion.h"
 #include "TavrionWindow.h"
 #include "WxMessagePump.h"
 
 wxIMPLEMENT_APP_NO_MAIN(CTavrionApp);
 
+namespace {
+
+// What the command line asked for; read by OnInit.
+StationSettings s_settings;
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // The command line is settled before the toolkit starts, so that help,
+  // version and faults need no display.
+  char fault[512];
+  switch (ParseStationOptions(argc, argv, &s_settings, fault, sizeof fault)) {
+    case StationCommand::Help:
+      std::fputs(StationUsage().c_str(), stdout);
+      return 0;
+    case StationCommand::Version:
+      PrintTavrionVersion(stdout, "tavrion");
+      return 0;
+    case StationCommand::Fault:
+      Platform::PrintUsageFault(stderr, "tavrion", fault);
+      return 2;
+    case StationCommand::Run:
+      break;
+  }
   // The window draws nothing with OpenGL. Without this the toolkit loads the
   // display's GL driver at start-up only to pick visuals, which on a software
   // renderer (Xvfb, remote desktops) costs some 50 MB of memory. An operator's
   // own setting is kept.
   setenv("GDK_GL", "disable", 0);
-  return wxEntry(argc, argv);
+  // The toolkit sees no options: they were all the station's.
+  int toolkitArgc = 1;
+  char* toolkitArgv[] = {argv[0], nullptr};
+  return wxEntry(toolkitArgc, toolkitArgv);
 }
 
 // The whole run happens here, as the station's start-up does: construct the
 // dialog, run it modally, and once it returns (whatever its result) destroy it.
 bool CTavrionApp::OnInit() {
-  // The base OnInit is not called: the station takes no command-line options.
+  // The base OnInit is not called: main has read the command line.
   // A failed toolkit check is reported on standard error: a modal report
   // would stop the frames until someone answered it.
   wxSetAssertHandler([](const wxString& file, int line, const wxString& function,
@@ -37,8 +66,11 @@ bool CTavrionApp::OnInit() {
   SetTopWindow(window);
   WxMessagePump pump;
   {
-    CTavrionDlg dialog(*window, pump, Platform::SystemClock());
+    CTavrionDlg dialog(*window, pump, Platform::SystemClock(), s_settings);
     window->Attach(&dialog);
+    if (s_settings.connect) {
+      window->PressConnectWhenUp();
+    }
     window->RunModal();
     // The window's destruction: the close-down runs if nothing ran it yet.
     window->Attach(nullptr);

@@ -154,8 +154,22 @@ int TavrionWindow::RunModal() {
   Bind(wxEVT_INIT_DIALOG, [this](wxInitDialogEvent& event) {
     event.Skip();
     FocusFirstControl();
+    if (m_pressConnect) {
+      // Queued: the press arrives from the modal run's own event handling.
+      CallAfter(&TavrionWindow::PressConnect);
+    }
   });
   return ShowModal();
+}
+
+void TavrionWindow::PressConnect() {
+  wxWindow* connect = FindWindow(IDC_CONNECT);
+  if (connect == nullptr || !connect->IsEnabled()) {
+    return;
+  }
+  wxCommandEvent press(wxEVT_BUTTON, IDC_CONNECT);
+  press.SetEventObject(connect);
+  connect->GetEventHandler()->ProcessEvent(press);
 }
 
 void TavrionWindow::FocusFirstControl() {

@@ -26,6 +26,9 @@ class TavrionWindow : public wxDialog, public DialogControls {
   // Dialog initialisation (before the window shows, as the platform does it),
   // then the modal run; returns the result given to EndDialog.
   int RunModal();
+  // Connect is pressed, as by the operator, once the modal run has begun
+  // (unless initialisation left it disabled).
+  void PressConnectWhenUp() { m_pressConnect = true; }
 
   // The about box, modal. Reached from the window's context menu and F1: the
   // desktop offers no system menu to put the about command in.
@@ -48,6 +51,7 @@ class TavrionWindow : public wxDialog, public DialogControls {
  private:
   void CreateControls();
   void FocusFirstControl();
+  void PressConnect();
   void BindNotifications();
 
   void SetLabelText(int id, const char* text);
@@ -65,6 +69,7 @@ class TavrionWindow : public wxDialog, public DialogControls {
   void OnButton(wxCommandEvent& event);
 
   CTavrionDlg* m_logic = nullptr;
+  bool m_pressConnect = false;
   // Above 0 while a push or take runs: the controls' change notifications are
   // then not forwarded.
   int m_exchangeDepth = 0;

@@ -56,7 +56,7 @@ class StationTest : public ::testing::Test {
     AirportManager::ClearTable();
   }
 
-  StationSettings Settings() {
+  virtual StationSettings Settings() {
     StationSettings settings;
     settings.segmentName = m_segmentName.c_str();
     settings.localPort = m_localPort;

@@ -49,18 +49,18 @@ int SimulatorSegment::UserCount() const {
 
 // --- ViewSyncReceiver -------------------------------------------------------
 
-ViewSyncReceiver::ViewSyncReceiver(int port, const char* loopbackAddress) {
+ViewSyncReceiver::ViewSyncReceiver(int port, const char* address) {
   m_socket = socket(AF_INET, SOCK_DGRAM, 0);
   if (m_socket < 0) {
     return;
   }
   const int on = 1;
   setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(port));
-  inet_pton(AF_INET, loopbackAddress, &address.sin_addr);
-  if (bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (inet_pton(AF_INET, address, &local.sin_addr) != 1 ||
+      bind(m_socket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
     close(m_socket);
     m_socket = -1;
   }
@@ -78,12 +78,16 @@ bool ViewSyncReceiver::Receive(ViewSyncDatagram& datagram, std::chrono::millisec
     return false;
   }
   char buffer[512];
-  const ssize_t length = recv(m_socket, buffer, sizeof buffer - 1, 0);
+  sockaddr_in source{};
+  socklen_t sourceLength = sizeof source;
+  const ssize_t length = recvfrom(m_socket, buffer, sizeof buffer - 1, 0,
+                                  reinterpret_cast<sockaddr*>(&source), &sourceLength);
   if (length <= 0) {
     return false;
   }
   buffer[length] = '\0';
   datagram = ViewSyncDatagram();
+  datagram.sourcePort = ntohs(source.sin_port);
   datagram.text.assign(buffer, static_cast<std::size_t>(length));
   int consumed = 0;
   const int fields = std::sscanf(buffer, "%d,%lf,%lf,%lf,%lf,%lf,%lf,%lld,%lld,%n",
@@ -110,7 +114,8 @@ StationProcess::~StationProcess() {
 }
 
 bool StationProcess::Start(const std::string& program, const std::string& workingFolder,
-                           const std::string& displayName, const std::string& locale) {
+                           const std::string& displayName, const std::string& locale,
+                           const std::vector<std::string>& arguments) {
   m_pid = fork();
   if (m_pid < 0) {
     return false;
@@ -128,7 +133,12 @@ bool StationProcess::Start(const std::string& program, const std::string& workin
     if (!locale.empty()) {
       setenv("LC_ALL", locale.c_str(), 1);
     }
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) {
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
     _exit(127);
   }
   return true;

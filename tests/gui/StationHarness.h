@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "VisualInterfaceShm.h"
 
@@ -34,14 +35,15 @@ struct ViewSyncDatagram {
   int counter = 0;
   double latitude = 0, longitude = 0, altitude = 0, heading = 0, tilt = 0, roll = 0;
   long long timeStart = 0, timeEnd = 0;
+  int sourcePort = 0;  // the port it was sent from
 };
 
-// Receives on a loopback address (127.0.0.1 unless told) at a port the
+// Receives on a loopback address (127.0.0.1 unless given) at a port the
 // station sends to. The address is bound exactly, so it wins the datagrams
 // over the station's own receive socket on all interfaces.
 class ViewSyncReceiver {
  public:
-  explicit ViewSyncReceiver(int port, const char* loopbackAddress = "127.0.0.1");
+  explicit ViewSyncReceiver(int port, const char* address = "127.0.0.1");
   ~ViewSyncReceiver();
   ViewSyncReceiver(const ViewSyncReceiver&) = delete;
   ViewSyncReceiver& operator=(const ViewSyncReceiver&) = delete;
@@ -69,9 +71,11 @@ class StationProcess {
   StationProcess(const StationProcess&) = delete;
   StationProcess& operator=(const StationProcess&) = delete;
 
-  // `locale`, when given, is the desktop's locale (LC_ALL) for the program.
+  // `locale`, when given, is the desktop's locale (LC_ALL) for the program;
+  // `arguments` its command line after the program's name.
   bool Start(const std::string& program, const std::string& workingFolder,
-             const std::string& displayName, const std::string& locale = std::string());
+             const std::string& displayName, const std::string& locale = std::string(),
+             const std::vector<std::string>& arguments = {});
   // True when it ended within the timeout; `status` gets its exit status, or
   // -1 when a signal ended it.
   bool WaitForExit(std::chrono::milliseconds timeout, int& status);

@@ -125,6 +125,11 @@ class StationWindowTest : public ::testing::Test {
   bool Launch(const std::string& locale = std::string()) {
     return m_station.Start(TAVRION_PROGRAM, m_folder.Path().string(), m_x.DisplayName(), locale);
   }
+  // As a start script does: from another folder, with a command line.
+  bool LaunchWith(const std::vector<std::string>& arguments) {
+    return m_station.Start(TAVRION_PROGRAM, m_startFolder.Path().string(), m_x.DisplayName(), "",
+                           arguments);
+  }
 
   void WaitForMainWindow() {
     m_window = m_x.WaitForWindow("TVR v3 ", 20s);
@@ -220,6 +225,7 @@ class StationWindowTest : public ::testing::Test {
   SimulatorSegment m_segment{"VisualInterface"};
   ViewSyncReceiver m_receiver{kViewSyncPort};
   TempDir m_folder;
+  TempDir m_startFolder;
   StationProcess m_station;
   XWindowId m_window = 0;
   ScreenRect m_client;
@@ -559,6 +565,69 @@ TEST_F(StationStartUpTest, SegmentOfAnotherLayoutIsToldAndNothingIsSent) {
   int status = -1;
   ASSERT_TRUE(m_station.WaitForExit(5s, status));
   EXPECT_EQ(status, 0);
+}
+
+// Started by a simulator room's start script: nobody at the keyboard.
+TEST_F(StationStartUpTest, ConnectOptionSendsWithoutAClick) {
+  m_folder.Write("Offsets.dat", kOffsets);
+  ASSERT_TRUE(LaunchWith({"--directory", m_folder.Path().string(), "--connect"}));
+  ViewSyncDatagram first;
+  ASSERT_TRUE(m_receiver.Receive(first, 20s)) << "no datagram without a click";
+  EXPECT_EQ(first.counter, 1510);
+  EXPECT_EQ(first.sourcePort, 7000);
+  WaitForMainWindow();
+  EXPECT_TRUE(WaitForLinkColour(0x00, 0xC0, 0x00));
+  ASSERT_TRUE(m_x.Key("Escape"));
+  int status = -1;
+  ASSERT_TRUE(m_station.WaitForExit(15s, status));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(m_segment.UserCount(), 1);
+}
+
+TEST_F(StationStartUpTest, DestinationOptionSendsThereAndNotToTheHost) {
+  ViewSyncReceiver elsewhere(kViewSyncPort, "127.0.0.2");
+  ASSERT_TRUE(elsewhere.IsOpen());
+  m_folder.Write("Offsets.dat", kOffsets);
+  ASSERT_TRUE(LaunchWith({"-C", m_folder.Path().string(), "-d", "127.0.0.2", "-c"}));
+  ViewSyncDatagram datagram;
+  ASSERT_TRUE(elsewhere.Receive(datagram, 20s)) << "nothing reached 127.0.0.2";
+  EXPECT_EQ(datagram.counter, 1510);
+  EXPECT_FALSE(m_receiver.Receive(datagram, 500ms)) << "a datagram went to the host's address";
+}
+
+TEST_F(StationStartUpTest, PortSegmentAndFolderOptionsAreTheStationsOwn) {
+  // The simulator of this test publishes under another name; the default
+  // segment is left with no eye point and must stay unattached.
+  SimulatorSegment other("TavrionWindowTest-2");
+  ASSERT_TRUE(other.IsOpen());
+  other.Record().visualBlock = m_segment.Record().visualBlock;
+  m_folder.Write("Offsets.dat", kOffsets);
+  ASSERT_TRUE(LaunchWith({"--port=7100", "--segment=TavrionWindowTest-2",
+                          "--directory=" + m_folder.Path().string(), "--connect"}));
+  ViewSyncDatagram first;
+  ASSERT_TRUE(m_receiver.Receive(first, 20s));
+  EXPECT_EQ(first.sourcePort, 7100);
+  EXPECT_TRUE(Near(first.latitude, kLatitude)) << first.text;
+  EXPECT_TRUE(Near(first.altitude, kEgllOffset + kHeightAgl)) << "offsets not read from -C";
+  EXPECT_EQ(other.UserCount(), 2);
+  EXPECT_EQ(m_segment.UserCount(), 1);
+
+  WaitForMainWindow();
+  ClickControl(157, 74, 63, 18);  // "Save"
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (ReadFileAnyCase(m_folder.Path(), "offsets_old.dat").empty() &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_EQ(ReadFileAnyCase(m_folder.Path(), "offsets_old.dat"), kOffsets);
+  EXPECT_NE(ReadFileAnyCase(m_folder.Path(), "offsets.dat").find("EGLL|   12.0| London Heathrow"),
+            std::string::npos);
+  EXPECT_TRUE(std::filesystem::is_empty(m_startFolder.Path())) << "a file landed where it started";
+  ASSERT_TRUE(m_x.Key("Escape"));
+  int status = -1;
+  ASSERT_TRUE(m_station.WaitForExit(15s, status));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(other.UserCount(), 1);
 }
 
 TEST_F(StationStartUpTest, CommaDecimalDesktopStillSendsAndSavesDecimalPoints) {

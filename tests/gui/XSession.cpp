@@ -90,8 +90,10 @@ bool XSession::StartServer() {
     close(pipeEnds[0]);
     const std::string fd = std::to_string(pipeEnds[1]);
     freopen("/dev/null", "w", stderr);
+    // Without -noreset the server resets whenever its last client leaves,
+    // which can pull the display from under a station just connecting.
     execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
+           "tcp", "-noreset", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(pipeEnds[1]);

@@ -51,8 +51,8 @@ TEST(MonitorOptions, DefaultsListenWhereGoogleEarthWould) {
 TEST(MonitorOptions, ReadsEveryOption) {
   MonitorOptions options;
   std::string error;
-  ASSERT_TRUE(Options({"--bind", "10.0.0.5", "--port", "0", "--duration", "2.5", "--count", "300",
-                       "--csv", "run.csv", "--help"},
+  ASSERT_TRUE(Options({"--bind=10.0.0.5", "--port", "0", "--duration=2.5", "--count", "300",
+                       "--csv", "run.csv", "-h"},
                       options, error))
       << error;
   EXPECT_STREQ(options.bindAddress, "10.0.0.5");
@@ -68,6 +68,7 @@ TEST(MonitorOptions, RefusesWhatItCannotUse) {
       {"--port", "65536"}, {"--port", "-1"},     {"--port", "7001x"},   {"--count", "0"},
       {"--duration", "0"}, {"--duration", "-1"}, {"--duration", "1e3"}, {"--duration", "1,5"},
       {"--count"},         {"--bind", ""},       {"--frobnicate", "1"}, {"7001"},
+      {"--help=yes"},      {"--port=7001x"},
   };
   for (const auto& args : bad) {
     MonitorOptions options;
@@ -336,14 +337,37 @@ TEST(MonitorProgram, SaysWhyItCannotListen) {
   int port = station.BindEveryAddress(false);
   ASSERT_GT(port, 0);
   MonitorProcess monitor({"--port", std::to_string(port)});
-  std::string last = monitor.ReadToEnd();
+  monitor.ReadToEnd();
   EXPECT_EQ(monitor.Wait(), 1);
-  EXPECT_NE(last.find("Address already in use"), std::string::npos) << last;
+  EXPECT_EQ(monitor.Lines(),
+            std::vector<std::string>({"viewsync-monitor: cannot listen on 127.0.0.1:" +
+                                      std::to_string(port) + ": Address already in use"}));
 
   MonitorProcess confused({"--port", "seven"});
   confused.ReadToEnd();
   EXPECT_EQ(confused.Wait(), 2);
-  EXPECT_NE(confused.Lines().at(0).find("--port: unusable value \"seven\""), std::string::npos);
+  EXPECT_EQ(confused.Lines(),
+            std::vector<std::string>({"viewsync-monitor: --port: unusable value \"seven\"",
+                                      "Try 'viewsync-monitor --help' for more information."}));
+}
+
+TEST(MonitorProgram, SaysWhyItCannotRecord) {
+  TempDir dir;
+  const std::string csv = dir.File("gone/run.csv");
+  MonitorProcess monitor({"--port=0", "--duration=0.1", "--csv=" + csv});
+  monitor.ReadToEnd();
+  EXPECT_EQ(monitor.Wait(), 1);
+  EXPECT_EQ(monitor.Lines(), std::vector<std::string>({"viewsync-monitor: cannot write " + csv +
+                                                       ": No such file or directory"}));
+}
+
+TEST(MonitorProgram, VersionNamesTheReleaseAndTheRevision) {
+  MonitorProcess monitor({"--version"});
+  monitor.ReadToEnd();
+  EXPECT_EQ(monitor.Wait(), 0);
+  ASSERT_EQ(monitor.Lines().size(), 2u);
+  EXPECT_EQ(monitor.Lines()[0], "viewsync-monitor 1.2");
+  EXPECT_EQ(monitor.Lines()[1].rfind("git revision ", 0), 0u);
 }
 
 }  // namespace

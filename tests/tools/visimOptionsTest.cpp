@@ -57,11 +57,22 @@ TEST(VisimOptions, SetsGatherAndTheLastOfAFieldWins) {
   EXPECT_EQ(sets.stateWord, 0xFFFFFF);
 }
 
-TEST(VisimOptions, HelpNeedsNothingElse) {
-  Parsed parsed = Parse({"--help"});
+TEST(VisimOptions, HelpAndVersionNeedNothingElse) {
+  Parsed parsed = Parse({"-h"});
   EXPECT_TRUE(parsed.ok);
   EXPECT_TRUE(parsed.options.help);
   EXPECT_NE(std::string(VisimUsage()).find("--replay FILE.csv"), std::string::npos);
+  parsed = Parse({"--version"});
+  EXPECT_TRUE(parsed.ok);
+  EXPECT_TRUE(parsed.options.version);
+}
+
+TEST(VisimOptions, AUniqueAbbreviationNamesItsOption) {
+  Parsed parsed = Parse({"--dem", "--dur=1.5", "--seg", "tavrion-test-y"});
+  ASSERT_TRUE(parsed.ok) << parsed.error;
+  EXPECT_TRUE(parsed.options.demo);
+  EXPECT_EQ(parsed.options.duration, 1.5);
+  EXPECT_STREQ(parsed.options.segment, "tavrion-test-y");
 }
 
 struct BadCase {
@@ -81,19 +92,24 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, VisimBadOptions,
     ::testing::Values(
         BadCase{{}, "nothing to do: give --demo, --replay, --set, --dump or --remove"},
-        BadCase{{"--fly"}, "unknown option \"--fly\""},
-        BadCase{{"demo"}, "unknown option \"demo\""},
-        BadCase{{"--demo", "--rate"}, "--rate needs a value"},
+        BadCase{{"--fly"}, "unrecognized option '--fly'"},
+        BadCase{{"demo"}, "unexpected argument 'demo'"},
+        BadCase{{"--re"}, "option '--re' is ambiguous; possibilities: '--replay' '--remove'"},
+        BadCase{{"--demo", "--rate"}, "option '--rate' requires an argument"},
         BadCase{{"--demo", "--rate", "0"}, "--rate: \"0\" is not a rate from 1 to 1000 Hz"},
         BadCase{{"--demo", "--rate", "fast"}, "--rate: \"fast\" is not a rate from 1 to 1000 Hz"},
         BadCase{{"--demo", "--rate", "1001"}, "--rate: \"1001\" is not a rate from 1 to 1000 Hz"},
         BadCase{{"--demo", "--duration", "-1"},
                 "--duration: \"-1\" is not a number of seconds above 0"},
-        BadCase{{"--dump", "--segment", ""}, "--segment: a name of 1 to 42 characters is needed"},
+        BadCase{{"--dump", "--segment", ""},
+                "--segment: \"\" is not a segment name (1 to 42 printable characters, no blanks "
+                "or \"/\")"},
         BadCase{{"--dump", "--segment", "1234567890123456789012345678901234567890123"},
-                "--segment: a name of 1 to 42 characters is needed"},
-        BadCase{{"--dump", "--segment", "a/b"},
-                "--segment: \"a/b\" may hold only printable characters, no blanks or \"/\""},
+                "--segment: \"1234567890123456789012345678901234567890123\" is not a segment "
+                "name (1 to 42 printable characters, no blanks or \"/\")"},
+        BadCase{{"--dump", "--segment", "a b"},
+                "--segment: \"a b\" is not a segment name (1 to 42 printable characters, no "
+                "blanks or \"/\")"},
         BadCase{{"--set", "lat"}, "--set: \"lat\" is not FIELD=VALUE"},
         BadCase{{"--set", "alt=5"},
                 "--set: unknown field \"alt\" (fields: lat, lon, altitude_m, height_agl_m, pitch, "
@@ -103,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"--demo", "--replay", "t.csv"}, "--demo and --replay cannot run together"},
         BadCase{{"--remove", "--dump"}, "--remove goes with --segment only"},
         BadCase{{"--set", "view=1", "--duration", "3"}, "--duration needs --demo or --replay"},
-        BadCase{{"--dump=yes"}, "--dump takes no value"},
+        BadCase{{"--dump=yes"}, "option '--dump' doesn't allow an argument"},
         BadCase{{"--replay="}, "--replay: a file name is needed"}));
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,8 +25,9 @@ struct Result {
 
 // Runs visim with the arguments (already quoted for the shell as needed).
 Result RunVisim(const TempDir& dir, const std::string& arguments) {
-  std::string command = std::string(VISIM_PROGRAM) + " " + arguments + " >" + dir.File("out") +
-                        " 2>" + dir.File("err");
+  // A program that hangs fails the test instead of holding it.
+  std::string command = "timeout -s KILL 20 " + std::string(VISIM_PROGRAM) + " " + arguments +
+                        " >" + dir.File("out") + " 2>" + dir.File("err");
   int raw = std::system(command.c_str());
   Result result;
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -71,7 +73,8 @@ TEST(VisimProgram, BadArgumentsAndFilesExitNonZeroWithTheReason) {
   std::string segment = " --segment " + std::string(name.Name());
   Result unknown = RunVisim(dir, "--demo --speed 3" + segment);
   EXPECT_EQ(unknown.status, 2);
-  EXPECT_EQ(unknown.err, "visim: unknown option \"--speed\"\nTry \"visim --help\".\n");
+  EXPECT_EQ(unknown.err,
+            "visim: unrecognized option '--speed'\nTry 'visim --help' for more information.\n");
 
   dir.Write("bad.csv", "time_s,lat\n0,51\n1,52,3\n");
   Result csv = RunVisim(dir, "--replay " + dir.File("bad.csv") + segment);
@@ -82,6 +85,42 @@ TEST(VisimProgram, BadArgumentsAndFilesExitNonZeroWithTheReason) {
   Result help = RunVisim(dir, "--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Usage: visim"), std::string::npos);
+}
+
+TEST(VisimProgram, ReplayRefusesWhatIsNotARegularFileInsteadOfWaiting) {
+  SharedTestSegment name;
+  TempDir dir;
+  const std::string fifo = dir.File("track.csv");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string segment = " --segment " + std::string(name.Name());
+  Result fromFifo = RunVisim(dir, "--replay " + fifo + segment);
+  EXPECT_EQ(fromFifo.status, 1);
+  EXPECT_EQ(fromFifo.err, "visim: " + fifo + ": not a regular file (a FIFO)\n");
+  Result fromDevice = RunVisim(dir, "--replay=/dev/zero" + segment);
+  EXPECT_EQ(fromDevice.status, 1);
+  EXPECT_EQ(fromDevice.err, "visim: /dev/zero: not a regular file (a character device)\n");
+  Result missing = RunVisim(dir, "--replay " + dir.File("none.csv") + segment);
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "visim: " + dir.File("none.csv") + ": No such file or directory\n");
+  EXPECT_EQ(name.Size(), -1) << "nothing was attached or created";
+}
+
+TEST(VisimProgram, AnUnusableSegmentIsNamedWithTheReasonAlone) {
+  SharedTestSegment name;
+  TempDir dir;
+  // Zeroed, so without the layout's version text.
+  ASSERT_EQ(Platform::CreateSharedSegment(name.Name(), kVisualInterfaceSize), 0);
+  Result result = RunVisim(dir, "--set view=1 --segment " + std::string(name.Name()));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "visim: cannot use segment \"" + std::string(name.Name()) +
+                            "\": Shared Memory Version Mismatch: Please rebuild software\n");
+}
+
+TEST(VisimProgram, VersionNamesTheReleaseAndTheRevision) {
+  TempDir dir;
+  Result result = RunVisim(dir, "--version");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out.rfind("visim 1.2\ngit revision ", 0), 0u) << result.out;
 }
 
 TEST(VisimProgram, TheDemoRunsUntilSigtermAndThenDetaches) {

@@ -195,7 +195,8 @@ TEST(VisimMain, ABadReplayFileWritesNothingAtAll) {
 TEST(VisimMain, BadArgumentsAreExplainedWithAPointerToHelp) {
   Outcome outcome = RunInProcess({"--rate", "60"});
   EXPECT_EQ(outcome.status, 2);
-  EXPECT_EQ(outcome.err, "visim: --rate needs --demo or --replay\nTry \"visim --help\".\n");
+  EXPECT_EQ(outcome.err,
+            "visim: --rate needs --demo or --replay\nTry 'visim --help' for more information.\n");
   Outcome help = RunInProcess({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out, VisimUsage());

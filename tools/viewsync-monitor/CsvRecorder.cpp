@@ -29,6 +29,12 @@ void Quote(const char* text, char* buffer, int size) {
 
 }  // namespace
 
+void CsvRecorder::Fail(const char* what) {
+  char text[1200];
+  SafeFormat(text, sizeof text, "%s %s: %s", what, m_path, std::strerror(errno));
+  SetError(text);
+}
+
 CsvRecorder::~CsvRecorder() {
   Close();
 }
@@ -38,7 +44,7 @@ bool CsvRecorder::Open(const char* path) {
   SafeCopy(m_path, path, sizeof m_path);
   m_file = std::fopen(path, "w");
   if (m_file == nullptr) {
-    SetError("CsvRecorder::Open", std::strerror(errno), path);
+    Fail("cannot write");
     return false;
   }
   std::fputs(
@@ -67,7 +73,7 @@ bool CsvRecorder::Write(double arrivalSeconds, double unixSeconds, const char* d
                unixSeconds, length, reason != nullptr ? reason : "", quoted);
   }
   if (std::fputs(line, m_file) < 0) {
-    SetError("CsvRecorder::Write", std::strerror(errno), m_path);
+    Fail("cannot write");
     return false;
   }
   return true;
@@ -81,6 +87,6 @@ bool CsvRecorder::Close() {
   if (m_file == nullptr) return true;
   bool written = std::fclose(m_file) == 0;
   m_file = nullptr;
-  if (!written) SetError("CsvRecorder::Close", std::strerror(errno), m_path);
+  if (!written) Fail("cannot finish");
   return written;
 }

@@ -30,6 +30,8 @@ class CsvRecorder : public QM_ErrorReport {
   bool Close();
 
  private:
+  // "<what> <file>: <errno's text>" as the error text.
+  void Fail(const char* what);
   std::FILE* m_file = nullptr;
   char m_path[1024] = "";
 };

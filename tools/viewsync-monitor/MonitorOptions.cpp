@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "CommandLine.h"
 #include "TextFunctions.h"
 
 namespace {
@@ -40,56 +41,76 @@ bool ReadSeconds(const char* text, double& value) {
   return std::isfinite(value) && value > 0.0;
 }
 
+enum MonitorKey : int {
+  kHelpKey = 'h',
+  kVersionKey = 1000,
+  kBindKey,
+  kPortKey,
+  kDurationKey,
+  kCountKey,
+  kCsvKey,
+};
+
+const Platform::CommandOption kOptions[] = {
+    {"bind", 0, true, kBindKey},         {"port", 0, true, kPortKey},
+    {"duration", 0, true, kDurationKey}, {"count", 0, true, kCountKey},
+    {"csv", 0, true, kCsvKey},           {"help", 'h', false, kHelpKey},
+    {"version", 0, false, kVersionKey},
+};
+
+// One option with a value into the options; false when the value is unusable.
+bool ReadValue(int key, const char* value, MonitorOptions& options) {
+  std::int64_t whole = 0;
+  switch (key) {
+    case kBindKey:
+      if (*value == '\0' || std::strlen(value) >= sizeof options.bindAddress) return false;
+      SafeCopy(options.bindAddress, value, sizeof options.bindAddress);
+      return true;
+    case kPortKey:
+      if (!ReadWhole(value, 0, 65535, whole)) return false;
+      options.port = static_cast<int>(whole);
+      return true;
+    case kDurationKey:
+      return ReadSeconds(value, options.durationSeconds);
+    case kCountKey:
+      if (!ReadWhole(value, 1, INT64_MAX, whole)) return false;
+      options.count = whole;
+      return true;
+    default:
+      if (*value == '\0' || std::strlen(value) >= sizeof options.csvPath) return false;
+      SafeCopy(options.csvPath, value, sizeof options.csvPath);
+      return true;
+  }
+}
+
+const char* OptionName(int key) {
+  for (const Platform::CommandOption& option : kOptions) {
+    if (option.key == key) return option.longName;
+  }
+  return "";
+}
+
 }  // namespace
 
 bool ParseMonitorOptions(int argc, const char* const* argv, MonitorOptions& options, char* error,
                          int errorSize) {
-  SafeCopy(error, "", errorSize);
-  for (int i = 1; i < argc; ++i) {
-    const char* name = argv[i];
-    if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0) {
+  auto read = [&](int key, const char* value) {
+    if (key == kHelpKey) {
       options.help = true;
-      continue;
-    }
-    bool known = std::strcmp(name, "--bind") == 0 || std::strcmp(name, "--port") == 0 ||
-                 std::strcmp(name, "--duration") == 0 || std::strcmp(name, "--count") == 0 ||
-                 std::strcmp(name, "--csv") == 0;
-    if (!known) {
-      SafeFormat(error, errorSize, "unknown option %s", name);
+    } else if (key == kVersionKey) {
+      options.version = true;
+    } else if (!ReadValue(key, value, options)) {
+      SafeFormat(error, errorSize, "--%s: unusable value \"%s\"", OptionName(key), value);
       return false;
     }
-    if (i + 1 >= argc) {
-      SafeFormat(error, errorSize, "%s needs a value", name);
-      return false;
-    }
-    const char* value = argv[++i];
-    std::int64_t whole = 0;
-    bool usable = true;
-    if (std::strcmp(name, "--bind") == 0) {
-      usable = *value != '\0' && std::strlen(value) < sizeof options.bindAddress;
-      if (usable) SafeCopy(options.bindAddress, value, sizeof options.bindAddress);
-    } else if (std::strcmp(name, "--port") == 0) {
-      usable = ReadWhole(value, 0, 65535, whole);
-      options.port = static_cast<int>(whole);
-    } else if (std::strcmp(name, "--duration") == 0) {
-      usable = ReadSeconds(value, options.durationSeconds);
-    } else if (std::strcmp(name, "--count") == 0) {
-      usable = ReadWhole(value, 1, INT64_MAX, whole);
-      options.count = whole;
-    } else {
-      usable = *value != '\0' && std::strlen(value) < sizeof options.csvPath;
-      if (usable) SafeCopy(options.csvPath, value, sizeof options.csvPath);
-    }
-    if (!usable) {
-      SafeFormat(error, errorSize, "%s: unusable value \"%s\"", name, value);
-      return false;
-    }
-  }
-  return true;
+    return true;
+  };
+  return Platform::ReadCommandLine(argc, argv, kOptions, sizeof kOptions / sizeof kOptions[0], read,
+                                   error, errorSize);
 }
 
 const char* MonitorUsage() {
-  return "usage: viewsync-monitor [--bind ADDR] [--port N] [--duration S] [--count N] [--csv "
+  return "Usage: viewsync-monitor [--bind ADDR] [--port N] [--duration S] [--count N] [--csv "
          "FILE]\n"
          "\n"
          "Listens for ViewSync camera datagrams, as Google Earth would, and checks each one.\n"
@@ -103,7 +124,8 @@ const char* MonitorUsage() {
          "  --duration S   stop after S seconds (decimals allowed)\n"
          "  --count N      stop after N datagrams\n"
          "  --csv FILE     record every datagram with its arrival time\n"
-         "  --help         this text\n"
+         "  -h, --help     print this help and exit\n"
+         "  --version      print the version and exit\n"
          "\n"
          "The first line names the address and port listened on. Ctrl-C or SIGTERM ends it\n"
          "with the summary. Exit status: 0 done, 1 could not listen or record, 2 bad option.\n";

@@ -13,11 +13,13 @@ struct MonitorOptions {
   std::int64_t count = 0;        // 0: no limit
   char csvPath[1024] = "";       // empty: no recording
   bool help = false;
+  bool version = false;
 };
 
 // Fills options from argv (argv[0] is the program). False with the fault in
 // error (terminated, cut to errorSize - 1) on an unknown option, a missing
-// value or a value that is not usable.
+// value or a value that is not usable. Values come as "--port 7001" or
+// "--port=7001", as getopt_long reads them.
 bool ParseMonitorOptions(int argc, const char* const* argv, MonitorOptions& options, char* error,
                          int errorSize);
 

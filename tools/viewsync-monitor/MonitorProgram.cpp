@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <memory>
 
+#include "CommandLine.h"
 #include "CsvRecorder.h"
 #include "MonitorOptions.h"
 #include "MonitorReport.h"
 #include "MonitorSocket.h"
 #include "MonitorStatistics.h"
+#include "TavrionVersion.h"
 #include "TextFunctions.h"
 #include "ViewSyncParser.h"
 
@@ -179,11 +181,15 @@ int RunViewSyncMonitor(int argc, const char* const* argv) {
   MonitorOptions options;
   char error[1200];
   if (!ParseMonitorOptions(argc, argv, options, error, sizeof error)) {
-    std::fprintf(stderr, "viewsync-monitor: %s\n\n%s", error, MonitorUsage());
+    Platform::PrintUsageFault(stderr, "viewsync-monitor", error);
     return 2;
   }
   if (options.help) {
     std::fputs(MonitorUsage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    PrintTavrionVersion(stdout, "viewsync-monitor");
     return 0;
   }
   // Scripts read the lines as they come, even through a pipe or a file.

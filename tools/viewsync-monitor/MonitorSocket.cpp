@@ -15,6 +15,12 @@ MonitorSocket::~MonitorSocket() {
   Close();
 }
 
+void MonitorSocket::Fail(const char* what, const char* address, int port, const char* reason) {
+  char text[256];
+  SafeFormat(text, sizeof text, "%s %s:%d: %s", what, address, port, reason);
+  SetError(text);
+}
+
 void MonitorSocket::Close() {
   if (m_socket >= 0) close(m_socket);
   m_socket = -1;
@@ -27,20 +33,18 @@ bool MonitorSocket::Open(const char* address, int port) {
   local.sin_family = AF_INET;
   local.sin_port = htons(static_cast<std::uint16_t>(port));
   if (port < 0 || port > 65535 || inet_pton(AF_INET, address, &local.sin_addr) != 1) {
-    SetError("MonitorSocket::Open", "not an IPv4 address and port", address);
+    Fail("cannot listen on", address, port, "not an IPv4 address and port");
     return false;
   }
   m_socket = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   if (m_socket < 0) {
-    SetError("MonitorSocket::Open", "socket failed", std::strerror(errno));
+    Fail("cannot listen on", address, port, std::strerror(errno));
     return false;
   }
   int on = 1;
   if (setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
       bind(m_socket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-    char detail[128];
-    SafeFormat(detail, sizeof detail, "%s:%d: %s", address, port, std::strerror(errno));
-    SetError("MonitorSocket::Open", "cannot listen on", detail);
+    Fail("cannot listen on", address, port, std::strerror(errno));
     Close();
     return false;
   }
@@ -48,6 +52,7 @@ bool MonitorSocket::Open(const char* address, int port) {
   socklen_t length = sizeof bound;
   getsockname(m_socket, reinterpret_cast<sockaddr*>(&bound), &length);
   m_port = ntohs(bound.sin_port);
+  SafeCopy(m_address, address, sizeof m_address);
   return true;
 }
 
@@ -56,7 +61,7 @@ int MonitorSocket::Wait(int timeoutMs) {
   int ready = poll(&waiting, 1, timeoutMs);
   if (ready < 0 && errno == EINTR) return 0;
   if (ready < 0) {
-    SetError("MonitorSocket::Wait", "poll failed", std::strerror(errno));
+    Fail("cannot wait for datagrams on", m_address, m_port, std::strerror(errno));
     return -1;
   }
   return ready > 0 ? 1 : 0;
@@ -67,7 +72,7 @@ int MonitorSocket::Receive(char* buffer, std::size_t size, std::size_t& length) 
   ssize_t got = recv(m_socket, buffer, size, MSG_DONTWAIT);
   if (got < 0) {
     if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return 0;
-    SetError("MonitorSocket::Receive", "recv failed", std::strerror(errno));
+    Fail("cannot receive on", m_address, m_port, std::strerror(errno));
     return -1;
   }
   length = static_cast<std::size_t>(got);

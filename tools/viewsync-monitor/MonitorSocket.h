@@ -15,7 +15,7 @@ class MonitorSocket : public QM_ErrorReport {
   MonitorSocket& operator=(const MonitorSocket&) = delete;
 
   // Binds to the dotted IPv4 address and port (0: a free port). False with
-  // the reason in the error text.
+  // the error text naming the address and the system's reason.
   bool Open(const char* address, int port);
   // The port actually bound; 0 before Open.
   int BoundPort() const { return m_port; }
@@ -30,7 +30,10 @@ class MonitorSocket : public QM_ErrorReport {
 
  private:
   void Close();
+  // "<what> <address>:<port>: <reason>" as the error text.
+  void Fail(const char* what, const char* address, int port, const char* reason);
 
   int m_socket = -1;
   int m_port = 0;
+  char m_address[64] = "";
 };

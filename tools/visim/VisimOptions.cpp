@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "CommandLine.h"
+#include "SharedSegment.h"
 #include "TextFunctions.h"
 
 namespace {
@@ -39,28 +41,10 @@ bool SetField(const char* assignment, VisimFields* sets, char* error, int errorS
   return true;
 }
 
-bool CheckSegmentName(const char* name, char* error, int errorSize) {
-  std::size_t length = std::strlen(name);
-  if (length == 0 || length >= static_cast<std::size_t>(BaseSharedMemory::kNameSize)) {
-    SafeFormat(error, errorSize, "--segment: a name of 1 to %d characters is needed",
-               BaseSharedMemory::kNameSize - 1);
-    return false;
-  }
-  for (std::size_t i = 0; i < length; ++i) {
-    unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c == '/' || c <= 0x20 || c > 0x7E) {
-      SafeFormat(error, errorSize,
-                 "--segment: \"%s\" may hold only printable characters, no blanks or \"/\"", name);
-      return false;
-    }
-  }
-  return true;
-}
-
 // Cross-checks once every option has been read.
 bool CheckCombination(const VisimOptions& options, bool rateGiven, bool durationGiven, char* error,
                       int errorSize) {
-  if (options.help) return true;
+  if (options.help || options.version) return true;
   if (options.demo && options.Replays()) {
     SafeFormat(error, errorSize, "--demo and --replay cannot run together");
     return false;
@@ -81,78 +65,100 @@ bool CheckCombination(const VisimOptions& options, bool rateGiven, bool duration
   return true;
 }
 
-}  // namespace
+enum VisimKey : int {
+  kHelpKey = 'h',
+  kVersionKey = 1000,
+  kDemoKey,
+  kReplayKey,
+  kSetKey,
+  kDumpKey,
+  kRemoveKey,
+  kRateKey,
+  kDurationKey,
+  kSegmentKey,
+};
 
-bool ParseVisimOptions(int argc, const char* const* argv, VisimOptions* options, char* error,
-                       int errorSize) {
-  *options = VisimOptions();
-  SafeCopy(error, "", errorSize);
-  bool rateGiven = false;
-  bool durationGiven = false;
-  for (int i = 1; i < argc; ++i) {
-    char name[64];
-    const char* argument = argv[i];
-    const char* value = nullptr;
-    const char* equals = std::strchr(argument, '=');
-    if (std::strncmp(argument, "--", 2) == 0 && equals != nullptr) {
-      SafeCopy(name, argument,
-               static_cast<int>(std::min<std::ptrdiff_t>(equals - argument + 1, 64)));
-      value = equals + 1;
-    } else {
-      SafeCopy(name, argument, sizeof name);
-    }
-    bool takesValue = std::strcmp(name, "--replay") == 0 || std::strcmp(name, "--set") == 0 ||
-                      std::strcmp(name, "--rate") == 0 || std::strcmp(name, "--duration") == 0 ||
-                      std::strcmp(name, "--segment") == 0;
-    if (takesValue && value == nullptr) {
-      if (i + 1 >= argc) {
-        SafeFormat(error, errorSize, "%s needs a value", name);
-        return false;
-      }
-      value = argv[++i];
-    } else if (!takesValue && value != nullptr) {
-      SafeFormat(error, errorSize, "%s takes no value", name);
-      return false;
-    }
+const Platform::CommandOption kOptions[] = {
+    {"demo", 0, false, kDemoKey},        {"replay", 0, true, kReplayKey},
+    {"set", 0, true, kSetKey},           {"dump", 0, false, kDumpKey},
+    {"remove", 0, false, kRemoveKey},    {"rate", 0, true, kRateKey},
+    {"duration", 0, true, kDurationKey}, {"segment", 0, true, kSegmentKey},
+    {"help", 'h', false, kHelpKey},      {"version", 0, false, kVersionKey},
+};
 
-    if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0) {
-      options->help = true;
-    } else if (std::strcmp(name, "--demo") == 0) {
-      options->demo = true;
-    } else if (std::strcmp(name, "--dump") == 0) {
-      options->dump = true;
-    } else if (std::strcmp(name, "--remove") == 0) {
-      options->remove = true;
-    } else if (std::strcmp(name, "--replay") == 0) {
+// One option with a value into the options; false with the fault.
+bool ReadValue(int key, const char* value, VisimOptions* options, char* error, int errorSize) {
+  switch (key) {
+    case kReplayKey:
       if (value[0] == '\0' || std::strlen(value) >= sizeof options->replayFile) {
         SafeFormat(error, errorSize, "--replay: a file name is needed");
         return false;
       }
       SafeCopy(options->replayFile, value, sizeof options->replayFile);
-    } else if (std::strcmp(name, "--set") == 0) {
-      if (!SetField(value, &options->sets, error, errorSize)) return false;
-    } else if (std::strcmp(name, "--rate") == 0) {
+      return true;
+    case kSetKey:
+      return SetField(value, &options->sets, error, errorSize);
+    case kRateKey:
       if (!PositiveNumber(value, &options->rate) || options->rate < kMinRate ||
           options->rate > kMaxRate) {
         SafeFormat(error, errorSize, "--rate: \"%.40s\" is not a rate from %g to %g Hz", value,
                    kMinRate, kMaxRate);
         return false;
       }
-      rateGiven = true;
-    } else if (std::strcmp(name, "--duration") == 0) {
+      return true;
+    case kDurationKey:
       if (!PositiveNumber(value, &options->duration) || options->duration > kMaxDuration) {
         SafeFormat(error, errorSize, "--duration: \"%.40s\" is not a number of seconds above 0",
                    value);
         return false;
       }
-      durationGiven = true;
-    } else if (std::strcmp(name, "--segment") == 0) {
-      if (!CheckSegmentName(value, error, errorSize)) return false;
+      return true;
+    default:
+      if (!Platform::IsSegmentName(value, BaseSharedMemory::kNameSize - 1)) {
+        SafeFormat(error, errorSize,
+                   "--segment: \"%.60s\" is not a segment name (1 to %d printable characters, "
+                   "no blanks or \"/\")",
+                   value, BaseSharedMemory::kNameSize - 1);
+        return false;
+      }
       SafeCopy(options->segment, value, sizeof options->segment);
-    } else {
-      SafeFormat(error, errorSize, "unknown option \"%.60s\"", argument);
-      return false;
+      return true;
+  }
+}
+
+}  // namespace
+
+bool ParseVisimOptions(int argc, const char* const* argv, VisimOptions* options, char* error,
+                       int errorSize) {
+  *options = VisimOptions();
+  bool rateGiven = false;
+  bool durationGiven = false;
+  auto read = [&](int key, const char* value) {
+    switch (key) {
+      case kHelpKey:
+        options->help = true;
+        return true;
+      case kVersionKey:
+        options->version = true;
+        return true;
+      case kDemoKey:
+        options->demo = true;
+        return true;
+      case kDumpKey:
+        options->dump = true;
+        return true;
+      case kRemoveKey:
+        options->remove = true;
+        return true;
+      default:
+        rateGiven = rateGiven || key == kRateKey;
+        durationGiven = durationGiven || key == kDurationKey;
+        return ReadValue(key, value, options, error, errorSize);
     }
+  };
+  if (!Platform::ReadCommandLine(argc, argv, kOptions, sizeof kOptions / sizeof kOptions[0], read,
+                                 error, errorSize)) {
+    return false;
   }
   return CheckCombination(*options, rateGiven, durationGiven, error, errorSize);
 }
@@ -179,7 +185,8 @@ const char* VisimUsage() {
          "  --rate HZ            frames written a second (default 60, 1 to 1000)\n"
          "  --duration S         stop after S seconds (default: until Ctrl-C)\n"
          "  --segment NAME       segment name (default VisualInterface)\n"
-         "  --help               this text\n"
+         "  -h, --help           print this help and exit\n"
+         "  --version            print the version and exit\n"
          "\n"
          "Fields: lat, lon (degrees, north and east positive), altitude_m, height_agl_m\n"
          "(metres), pitch, bank, heading (degrees), airport (up to 8 characters),\n"
@@ -187,6 +194,7 @@ const char* VisimUsage() {
          "eye point), time_value (whole number), state_word (whole number; 0xFFFFFF\n"
          "holds the station's link indication).\n"
          "\n"
-         "Exit status: 0 done, 1 the segment could not be used, 2 bad arguments or\n"
-         "a bad replay file (nothing is written then).\n";
+         "Exit status: 0 done, 1 the segment or the replay file could not be used,\n"
+         "2 bad arguments or a replay file with a faulty line (nothing is written\n"
+         "then).\n";
 }

@@ -6,6 +6,7 @@
 
 struct VisimOptions {
   bool help = false;
+  bool version = false;        // --version
   bool demo = false;           // --demo
   char replayFile[1024] = "";  // --replay FILE.csv; empty: none
   VisimFields sets;            // --set FIELD=VALUE, all of them
@@ -23,7 +24,7 @@ struct VisimOptions {
 // Fills options from argv (argv[0] is the program). False with the fault in
 // error (terminated, cut to errorSize - 1) on an unknown option, a missing or
 // bad value, or options that do not go together. Options take their value as
-// the next argument or after "=" (--rate=30).
+// the next argument or after "=" (--rate=30), as getopt_long reads them.
 bool ParseVisimOptions(int argc, const char* const* argv, VisimOptions* options, char* error,
                        int errorSize);
 

@@ -2,10 +2,14 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <thread>
 
 #include "BaseSharedMemory.h"
+#include "CommandLine.h"
 #include "SharedSegment.h"
+#include "TavrionVersion.h"
 #include "VisimDemo.h"
 #include "VisimOptions.h"
 #include "VisualShm.h"
@@ -97,13 +101,25 @@ int Remove(const char* segment, std::FILE* out, std::FILE* err) {
   return 0;
 }
 
+// The reason in a failure text, on one line: the failing operation's name
+// (the part before the first line end) left out, the other parts joined by
+// ": ".
+std::string FailureReason(const char* text) {
+  const char* reason = std::strchr(text, '\n');
+  std::string line = reason != nullptr ? reason + 1 : text;
+  for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at)) {
+    line.replace(at, 1, ": ");
+  }
+  return line;
+}
+
 // --set, then --demo or --replay, through one counted attachment.
 int Write(const VisimOptions& options, const VisimTrack& track, std::FILE* err, VisimClock& clock,
           const volatile std::sig_atomic_t* stop) {
   CVisShm shm(options.segment);
   if (!shm.IsUsable()) {
-    std::fprintf(err, "visim: cannot use segment \"%s\":\n%s\n", options.segment,
-                 shm.GetErrorText());
+    std::fprintf(err, "visim: cannot use segment \"%s\": %s\n", options.segment,
+                 FailureReason(shm.GetErrorText()).c_str());
     return 1;
   }
   WriteVisimFields(options.sets, shm.GetRecord());
@@ -124,11 +140,15 @@ int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
   VisimOptions options;
   char error[512];
   if (!ParseVisimOptions(argc, argv, &options, error, sizeof error)) {
-    std::fprintf(err, "visim: %s\nTry \"visim --help\".\n", error);
+    Platform::PrintUsageFault(err, "visim", error);
     return 2;
   }
   if (options.help) {
     std::fputs(VisimUsage(), out);
+    return 0;
+  }
+  if (options.version) {
+    PrintTavrionVersion(out, "visim");
     return 0;
   }
   if (options.remove) return Remove(options.segment, out, err);
@@ -136,7 +156,7 @@ int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
   VisimTrack track;
   if (options.Replays() && !track.Load(options.replayFile)) {
     std::fprintf(err, "visim: %s\n", track.GetErrorText());
-    return 2;
+    return track.CouldNotRead() ? 1 : 2;
   }
   if (options.Writes()) {
     int status = Write(options, track, err, clock, stop);

@@ -61,7 +61,8 @@ long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double r
 
 // The whole program: options, then --remove, or --set / --demo / --replay
 // through an attachment that counts as a user, then --dump. Messages go to
-// err, the dump and --help to out. Returns the exit status: 0 done, 1 the
-// segment could not be used, 2 bad arguments or replay file.
+// err, the dump, --help and --version to out. Returns the exit status: 0
+// done, 1 the segment or the replay file could not be used, 2 bad arguments
+// or a faulty line in the replay file.
 int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err, VisimClock& clock,
               const volatile std::sig_atomic_t* stop);

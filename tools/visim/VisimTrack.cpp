@@ -1,5 +1,9 @@
 #include "VisimTrack.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,6 +38,16 @@ int SplitCells(char* line, char** cells, int maximum) {
   }
 }
 
+// What kind of file a non-regular one is, for the refusal.
+const char* FileKind(mode_t mode) {
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a plain file";
+}
+
 }  // namespace
 
 void VisimTrack::Begin(const char* fileName) {
@@ -41,6 +55,7 @@ void VisimTrack::Begin(const char* fileName) {
   m_haveHeader = false;
   m_columnCount = 0;
   m_columns = 0;
+  m_couldNotRead = false;
   m_rows.clear();
 }
 
@@ -56,11 +71,39 @@ bool VisimTrack::Fail(long number, const char* reason) {
   return false;
 }
 
+// Only a regular file is read: a FIFO could keep the program waiting for a
+// writer, a device like /dev/zero would never end. Opened without waiting so
+// that even a FIFO is only looked at.
+std::FILE* VisimTrack::OpenRegular(const char* fileName) {
+  const int fd = open(fileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    Fail(0, std::strerror(errno));
+    return nullptr;
+  }
+  struct stat status {};
+  const int statError = fstat(fd, &status) != 0 ? errno : 0;
+  if (statError != 0 || !S_ISREG(status.st_mode)) {
+    char reason[96];
+    SafeFormat(reason, sizeof reason, "not a regular file (%s)",
+               statError != 0 ? std::strerror(statError) : FileKind(status.st_mode));
+    close(fd);
+    Fail(0, reason);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) {
+    Fail(0, std::strerror(errno));
+    close(fd);
+  }
+  return file;
+}
+
 bool VisimTrack::Load(const char* fileName) {
   Begin(fileName);
-  std::FILE* file = std::fopen(fileName, "rb");
+  std::FILE* file = OpenRegular(fileName);
   if (file == nullptr) {
-    return Fail(0, std::strerror(errno));
+    m_couldNotRead = true;
+    return false;
   }
   std::string line;
   long number = 0;
@@ -81,9 +124,12 @@ bool VisimTrack::Load(const char* fileName) {
     ok = tooLong ? Fail(number, "line longer than 4096 characters")
                  : AddLine(line.data(), line.size(), number);
   }
-  bool readError = std::ferror(file) != 0;
+  const int readError = std::ferror(file) != 0 ? errno : 0;
   std::fclose(file);
-  if (ok && readError) return Fail(number, "read error");
+  if (ok && readError != 0) {
+    m_couldNotRead = true;
+    return Fail(number, std::strerror(readError));
+  }
   return ok && Finish();
 }
 

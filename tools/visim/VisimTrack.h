@@ -12,6 +12,7 @@
 // leaves "<file>:<line>: <reason>" in the error text.
 
 #include <cstddef>
+#include <cstdio>
 #include <vector>
 
 #include "QM_ErrorReport.h"
@@ -28,7 +29,11 @@ class VisimTrack : public QM_ErrorReport {
   static constexpr std::size_t kMaxRows = 1000000;
 
   // Reads and checks the file; false with the error text on the first fault.
+  // Only a regular file is read.
   bool Load(const char* fileName);
+  // After a failed Load: the file could not be opened or read (as opposed to
+  // a faulty line).
+  bool CouldNotRead() const { return m_couldNotRead; }
   // Reads and checks a text held in memory; fileName names it in messages.
   bool Parse(const char* text, std::size_t length, const char* fileName);
 
@@ -43,6 +48,7 @@ class VisimTrack : public QM_ErrorReport {
   bool Row(char* line, long number);
   bool Finish();
   bool Fail(long number, const char* reason);
+  std::FILE* OpenRegular(const char* fileName);
 
   static constexpr int kMaxColumns = kFieldCount + 1;
   static constexpr int kTimeColumn = -1;
@@ -52,5 +58,6 @@ class VisimTrack : public QM_ErrorReport {
   int m_columnCount = 0;
   int m_columnField[kMaxColumns] = {};  // VisimField, or kTimeColumn
   unsigned m_columns = 0;
+  bool m_couldNotRead = false;
   std::vector<VisimTrackRow> m_rows;
 };

@@ -1,0 +1,200 @@
+#include "StationOptions.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "BaseSharedMemory.h"
+#include "CommandLine.h"
+#include "SharedSegment.h"
+#include "TextFunctions.h"
+
+namespace {
+
+// The options that only switch one setting on. A new one is a line here and
+// its field in StationSettings; the reading and the help follow from this.
+struct StationFlag {
+  const char* longName;
+  char shortName;  // 0: long form only
+  bool StationSettings::*field;
+  const char* help;
+};
+const StationFlag kFlags[] = {
+    {"connect", 'c', &StationSettings::connect, "press Connect once the window is up"},
+};
+constexpr int kFlagCount = static_cast<int>(sizeof kFlags / sizeof kFlags[0]);
+
+// Keys of the options that are not flags; flag i has key kFirstFlagKey + i.
+enum OptionKey : int {
+  kDestinationKey = 'd',
+  kPortKey = 'p',
+  kSegmentKey = 's',
+  kDirectoryKey = 'C',
+  kHelpKey = 'h',
+  kVersionKey = 1000,
+  kFirstFlagKey = 2000,
+};
+
+const Platform::CommandOption kValueOptions[] = {
+    {"destination", 'd', true, kDestinationKey},
+    {"port", 'p', true, kPortKey},
+    {"segment", 's', true, kSegmentKey},
+    {"directory", 'C', true, kDirectoryKey},
+    {"help", 'h', false, kHelpKey},
+    {"version", 0, false, kVersionKey},
+};
+
+std::vector<Platform::CommandOption> AllOptions() {
+  std::vector<Platform::CommandOption> options(std::begin(kValueOptions), std::end(kValueOptions));
+  for (int i = 0; i < kFlagCount; ++i) {
+    options.push_back({kFlags[i].longName, kFlags[i].shortName, false, kFirstFlagKey + i});
+  }
+  return options;
+}
+
+// A whole decimal number of at most nine digits, nothing else.
+bool ReadWhole(const char* text, long lowest, long highest, long* value) {
+  const std::size_t length = std::strlen(text);
+  if (length == 0 || length > 9) return false;
+  long read = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    read = read * 10 + (text[i] - '0');
+  }
+  *value = read;
+  return read >= lowest && read <= highest;
+}
+
+// Four numbers 0 to 255 with a dot between each.
+bool ReadAddress(const char* text, unsigned char (&octets)[4]) {
+  const char* part = text;
+  for (int i = 0; i < 4; ++i) {
+    const char* end = std::strchr(part, '.');
+    if ((end == nullptr) != (i == 3)) return false;
+    const std::size_t length =
+        end != nullptr ? static_cast<std::size_t>(end - part) : std::strlen(part);
+    char digits[8];
+    long value = 0;
+    if (length == 0 || length > 3) return false;
+    SafeCopy(digits, part, static_cast<int>(length + 1));
+    if (!ReadWhole(digits, 0, 255, &value)) return false;
+    octets[i] = static_cast<unsigned char>(value);
+    part = end + 1;
+  }
+  return true;
+}
+
+bool ReadDirectory(const char* text, char* fault, int faultSize) {
+  if (text[0] == '\0' || std::strlen(text) >= 1000) {
+    SafeFormat(fault, faultSize, "--directory: a folder name of 1 to 999 characters is needed");
+    return false;
+  }
+  std::error_code error;
+  const bool isFolder = std::filesystem::is_directory(text, error);
+  if (error) {
+    SafeFormat(fault, faultSize, "--directory: cannot use '%s': %s", text, error.message().c_str());
+    return false;
+  }
+  if (!isFolder) {
+    SafeFormat(fault, faultSize, "--directory: '%s' is not a folder", text);
+    return false;
+  }
+  return true;
+}
+
+// One option with a value into the settings; false with the fault.
+bool ReadValue(int key, const char* value, StationSettings* settings, char* fault, int faultSize) {
+  long number = 0;
+  switch (key) {
+    case kDestinationKey:
+      if (!ReadAddress(value, settings->destination)) {
+        SafeFormat(fault, faultSize,
+                   "--destination: '%s' is not an address of four numbers 0-255 (A.B.C.D)", value);
+        return false;
+      }
+      settings->destinationGiven = true;
+      return true;
+    case kPortKey:
+      if (!ReadWhole(value, 1, 65535, &number)) {
+        SafeFormat(fault, faultSize, "--port: '%s' is not a port from 1 to 65535", value);
+        return false;
+      }
+      settings->localPort = static_cast<int>(number);
+      return true;
+    case kSegmentKey:
+      if (!Platform::IsSegmentName(value, BaseSharedMemory::kNameSize - 1)) {
+        SafeFormat(fault, faultSize,
+                   "--segment: '%s' is not a segment name (1 to %d printable characters, no "
+                   "blanks or '/')",
+                   value, BaseSharedMemory::kNameSize - 1);
+        return false;
+      }
+      settings->segmentName = value;
+      return true;
+    default:
+      if (!ReadDirectory(value, fault, faultSize)) return false;
+      settings->workingFolder = value;
+      return true;
+  }
+}
+
+}  // namespace
+
+StationCommand ParseStationOptions(int argc, const char* const* argv, StationSettings* settings,
+                                   char* fault, int faultSize) {
+  bool help = false;
+  bool version = false;
+  const std::vector<Platform::CommandOption> options = AllOptions();
+  auto read = [&](int key, const char* value) {
+    if (key == kHelpKey) {
+      help = true;
+    } else if (key == kVersionKey) {
+      version = true;
+    } else if (key >= kFirstFlagKey) {
+      settings->*kFlags[key - kFirstFlagKey].field = true;
+    } else {
+      return ReadValue(key, value, settings, fault, faultSize);
+    }
+    return true;
+  };
+  if (!Platform::ReadCommandLine(argc, argv, options.data(), static_cast<int>(options.size()), read,
+                                 fault, faultSize)) {
+    return StationCommand::Fault;
+  }
+  if (help) return StationCommand::Help;
+  return version ? StationCommand::Version : StationCommand::Run;
+}
+
+std::string StationUsage() {
+  std::string text =
+      "Usage: tavrion [OPTION]...\n"
+      "The visual-interface station of a flight simulator: reads the eye point from\n"
+      "the simulator's shared segment and sends it as Google Earth ViewSync datagrams\n"
+      "to port 7001 of the address in its window.\n"
+      "\n"
+      "  -d, --destination A.B.C.D  the address the destination boxes start with\n"
+      "                             (default: this host's own address)\n"
+      "  -p, --port N               the local port the datagrams leave from, 1 to\n"
+      "                             65535 (default 7000)\n"
+      "  -s, --segment NAME         the simulator's shared segment (default\n"
+      "                             VisualInterface)\n"
+      "  -C, --directory DIR        the working folder of Offsets.dat and its backup\n"
+      "                             (default: the current folder)\n";
+  for (const StationFlag& flag : kFlags) {
+    char line[256];
+    char name[64];
+    SafeFormat(name, sizeof name, "%c%c%s --%s", flag.shortName != 0 ? '-' : ' ',
+               flag.shortName != 0 ? flag.shortName : ' ', flag.shortName != 0 ? "," : " ",
+               flag.longName);
+    SafeFormat(line, sizeof line, "  %-25s  %s\n", name, flag.help);
+    text += line;
+  }
+  text +=
+      "  -h, --help                 print this help and exit\n"
+      "      --version              print the version and exit\n"
+      "\n"
+      "Exit status: 0 when the station was closed, 2 for a bad command line,\n"
+      "another value when the display could not be opened.\n";
+  return text;
+}

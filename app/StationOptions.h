@@ -1,0 +1,23 @@
+#pragma once
+// The station's command line. It is read before anything of the window
+// exists, so --help, --version and a bad command line need no display.
+
+#include <string>
+
+#include "TavrionDlg.h"
+
+enum class StationCommand {
+  Run,      // the settings hold what the command line gave
+  Help,     // --help: print StationUsage()
+  Version,  // --version
+  Fault,    // a bad option or value: the fault text says which
+};
+
+// Reads argv (argv[0] is the program) over the settings' defaults. Texts in
+// the settings point into argv. On Fault, `fault` (cut to faultSize - 1)
+// holds one line saying what is wrong and the settings are partly filled.
+StationCommand ParseStationOptions(int argc, const char* const* argv, StationSettings* settings,
+                                   char* fault, int faultSize);
+
+// The --help text.
+std::string StationUsage();

@@ -1,0 +1,197 @@
+// The station's command line: what each option sets, what is refused and
+// why, and what the dialog makes of a destination given on it.
+
+#include <arpa/inet.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "StationFixture.h"
+#include "StationOptions.h"
+
+namespace {
+
+struct Parsed {
+  StationCommand command;
+  StationSettings settings;
+  std::string fault;
+};
+
+Parsed Parse(std::vector<const char*> arguments) {
+  arguments.insert(arguments.begin(), "tavrion");
+  Parsed parsed;
+  char fault[256];
+  parsed.command = ParseStationOptions(static_cast<int>(arguments.size()), arguments.data(),
+                                       &parsed.settings, fault, sizeof fault);
+  parsed.fault = fault;
+  return parsed;
+}
+
+std::string Octets(const StationSettings& settings) {
+  return std::to_string(settings.destination[0]) + "." + std::to_string(settings.destination[1]) +
+         "." + std::to_string(settings.destination[2]) + "." +
+         std::to_string(settings.destination[3]);
+}
+
+TEST(StationOptions, NoOptionsKeepEveryDefault) {
+  Parsed parsed = Parse({});
+  ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
+  const StationSettings defaults;
+  EXPECT_STREQ(parsed.settings.segmentName, "VisualInterface");
+  EXPECT_EQ(parsed.settings.localPort, 7000);
+  EXPECT_EQ(parsed.settings.remotePort, defaults.remotePort);
+  EXPECT_STREQ(parsed.settings.workingFolder, "");
+  EXPECT_EQ(parsed.settings.frameRate, defaults.frameRate);
+  EXPECT_FALSE(parsed.settings.destinationGiven);
+  EXPECT_FALSE(parsed.settings.connect);
+}
+
+TEST(StationOptions, LongFormsTakeTheirValueNextOrAfterAnEqualsSign) {
+  TempDir folder;
+  const std::string path = folder.Path().string();
+  const std::string directory = "--directory=" + path;
+  Parsed parsed = Parse({"--destination", "10.0.0.21", "--port=7100", "--segment", "Visual-2",
+                         directory.c_str(), "--connect"});
+  ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
+  EXPECT_TRUE(parsed.settings.destinationGiven);
+  EXPECT_EQ(Octets(parsed.settings), "10.0.0.21");
+  EXPECT_EQ(parsed.settings.localPort, 7100);
+  EXPECT_STREQ(parsed.settings.segmentName, "Visual-2");
+  EXPECT_EQ(parsed.settings.workingFolder, path);
+  EXPECT_TRUE(parsed.settings.connect);
+}
+
+TEST(StationOptions, ShortFormsMayBeGroupedAndTakeTheirValueAttached) {
+  TempDir folder;
+  const std::string path = folder.Path().string();
+  Parsed parsed = Parse({"-cp7200", "-d", "192.168.1.255", "-sVisual-3", "-C", path.c_str()});
+  ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
+  EXPECT_TRUE(parsed.settings.connect);
+  EXPECT_EQ(parsed.settings.localPort, 7200);
+  EXPECT_EQ(Octets(parsed.settings), "192.168.1.255");
+  EXPECT_STREQ(parsed.settings.segmentName, "Visual-3");
+  EXPECT_EQ(parsed.settings.workingFolder, path);
+}
+
+TEST(StationOptions, TheLastOfARepeatedOptionWins) {
+  Parsed parsed = Parse({"-p", "7001", "--port", "65535", "-d", "1.2.3.4", "-d", "0.0.0.0"});
+  ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
+  EXPECT_EQ(parsed.settings.localPort, 65535);
+  EXPECT_EQ(Octets(parsed.settings), "0.0.0.0");
+}
+
+TEST(StationOptions, HelpAndVersionAreAskedFor) {
+  EXPECT_EQ(Parse({"-h"}).command, StationCommand::Help);
+  EXPECT_EQ(Parse({"--connect", "--help"}).command, StationCommand::Help);
+  EXPECT_EQ(Parse({"--version"}).command, StationCommand::Version);
+  EXPECT_EQ(Parse({"--vers"}).command, StationCommand::Version) << "a unique abbreviation";
+}
+
+TEST(StationOptions, TheUsageListsEveryOption) {
+  const std::string usage = StationUsage();
+  EXPECT_EQ(usage.rfind("Usage: tavrion [OPTION]...\n", 0), 0u);
+  for (const char* option : {"-d, --destination A.B.C.D", "-p, --port N", "-s, --segment NAME",
+                             "-C, --directory DIR", "-c, --connect", "-h, --help", "--version"}) {
+    EXPECT_NE(usage.find(option), std::string::npos) << option;
+  }
+}
+
+struct BadCase {
+  std::vector<const char*> arguments;
+  const char* fault;
+};
+
+class StationBadOptions : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(StationBadOptions, AreRefusedWithOneLineSayingWhy) {
+  Parsed parsed = Parse(GetParam().arguments);
+  EXPECT_EQ(parsed.command, StationCommand::Fault);
+  EXPECT_EQ(parsed.fault, GetParam().fault);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StationBadOptions,
+    ::testing::Values(
+        BadCase{{"--port", "0"}, "--port: '0' is not a port from 1 to 65535"},
+        BadCase{{"-p", "65536"}, "--port: '65536' is not a port from 1 to 65535"},
+        BadCase{{"--port", "70o0"}, "--port: '70o0' is not a port from 1 to 65535"},
+        BadCase{{"-d", "10.0.0"},
+                "--destination: '10.0.0' is not an address of four numbers 0-255 (A.B.C.D)"},
+        BadCase{{"-d", "10.0.0.256"},
+                "--destination: '10.0.0.256' is not an address of four numbers 0-255 (A.B.C.D)"},
+        BadCase{{"-d", "10.0.0.1.5"},
+                "--destination: '10.0.0.1.5' is not an address of four numbers 0-255 (A.B.C.D)"},
+        BadCase{{"-d", "-1.0.0.1"},
+                "--destination: '-1.0.0.1' is not an address of four numbers 0-255 (A.B.C.D)"},
+        BadCase{{"-d", "sim-host"},
+                "--destination: 'sim-host' is not an address of four numbers 0-255 (A.B.C.D)"},
+        BadCase{{"-s", "Visual/Interface"},
+                "--segment: 'Visual/Interface' is not a segment name (1 to 42 printable "
+                "characters, no blanks or '/')"},
+        BadCase{{"-C", "/nonexistent-tavrion-folder"},
+                "--directory: cannot use '/nonexistent-tavrion-folder': No such file or "
+                "directory"},
+        BadCase{{"-C", "/dev/null"}, "--directory: '/dev/null' is not a folder"},
+        BadCase{{"--connect=yes"}, "option '--connect' doesn't allow an argument"},
+        BadCase{{"--port"}, "option '--port' requires an argument"},
+        BadCase{{"-c", "-p"}, "option requires an argument -- 'p'"},
+        BadCase{{"-x"}, "invalid option -- 'x'"},
+        BadCase{{"--display=:0"}, "unrecognized option '--display'"},
+        BadCase{{"--d", "1.2.3.4"},
+                "option '--d' is ambiguous; possibilities: '--destination' '--directory'"},
+        BadCase{{"connect"}, "unexpected argument 'connect'"},
+        BadCase{{"--", "-c"}, "unexpected argument '-c'"},
+        BadCase{{"--help", "--bogus"}, "unrecognized option '--bogus'"}));
+
+// --- the dialog with a destination given -------------------------------------
+
+class GivenDestination : public StationTest {
+ protected:
+  StationSettings Settings() override {
+    StationSettings settings = StationTest::Settings();
+    settings.destinationGiven = true;
+    const unsigned char given[4] = {127, 0, 0, 2};
+    std::memcpy(settings.destination, given, sizeof given);
+    return settings;
+  }
+
+  // Connect with no typing; the station closes itself after a few frames.
+  void ConnectForAFewFrames() {
+    bool closing = false;
+    pump.SetIdle([this, &closing] {
+      if (!closing && dialog->GetFrameCount() >= 4) {
+        closing = true;
+        pump.Post([this] { dialog->OnClose(); });
+      }
+    });
+    dialog->OnConnect();
+    pump.SetIdle(nullptr);
+  }
+};
+
+TEST_F(GivenDestination, TheBoxesStartWithItAndConnectKeepsIt) {
+  StartDialog();
+  const int shown[4] = {controls.shown.ipOctets[0], controls.shown.ipOctets[1],
+                        controls.shown.ipOctets[2], controls.shown.ipOctets[3]};
+  EXPECT_EQ(std::vector<int>(shown, shown + 4), std::vector<int>({127, 0, 0, 2}));
+  EXPECT_EQ(dialog->GetDestinationAddress(), inet_addr("127.0.0.2"));
+
+  ConnectForAFewFrames();
+  EXPECT_TRUE(controls.messageBoxes.empty());
+  EXPECT_EQ(controls.shown.ipOctets[3], 2) << "Connect put another address in the boxes";
+  EXPECT_EQ(dialog->GetDestinationAddress(), inet_addr("127.0.0.2"));
+  EXPECT_TRUE(Received().empty()) << "the datagrams went to the receiver on 127.0.0.1";
+}
+
+TEST_F(GivenDestination, TheOperatorMayStillTypeAnotherBeforeConnect) {
+  StartDialog();
+  RunConnected([this](int step) {
+    if (step == 6) pump.Post([this] { dialog->OnClose(); });
+  });
+  EXPECT_EQ(Received().size(), 2u) << "the sending steps before the close reach the typed "
+                                      "127.0.0.1";
+  EXPECT_EQ(controls.shown.ipOctets[3], 1);
+}
+
+}  // namespace

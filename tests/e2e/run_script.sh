@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# scripts/run as a new user runs it beside a live simulator: headless, with a
+# "VisualInterface" segment already there. The demo must run on its own
+# segment and folder, leave that segment byte for byte as it was, clean up
+# everything it started and end with status 0. Runs in private network,
+# /dev/shm and X socket views (see tests/gui/netns-run.sh).
+#   run_script.sh <bin folder> <source folder>
+set -u
+bin=$1
+src=$2
+source "$(dirname "$0")/../common/checks.sh"
+mkdir "$scratch/tmp"
+
+# The live simulator's segment: a stamped record with an eye point, left
+# without any program attached.
+"$bin/visim" --set lat=47.25 --set lon=11.35 --set airport=LOWI --set view=2 >/dev/null
+cp /dev/shm/VisualInterface "$scratch/before"
+
+env -u DISPLAY TMPDIR="$scratch/tmp" "$src/scripts/run" --bin "$bin" --duration 1.5 \
+  >"$scratch/out" 2>&1
+status=$?
+summary=$(grep '^received ' "$scratch/out" | tail -n 1)
+display=$(sed -n 's/.*runs under Xvfb on \(:[0-9]*\).*/\1/p' "$scratch/out")
+
+check "a clean run with --duration 1.5 ends with status 0 ($status)" [ "$status" -eq 0 ]
+check "the receiver got the station's datagrams from 1510 on ($summary)" \
+  bash -c '[[ "$1" =~ ^received\ [1-9][0-9]*\ malformed\ 0\ .*\ first\ 1510\  ]]' _ "$summary"
+check "\"VisualInterface\" is byte for byte as it was" cmp -s "$scratch/before" /dev/shm/VisualInterface
+check "no other segment is left ($(ls /dev/shm | tr '\n' ' '))" [ "$(ls /dev/shm)" = VisualInterface ]
+check "the working folder is removed" [ -z "$(ls -A "$scratch/tmp")" ]
+check "Xvfb on $display has ended" [ -n "$display" -a ! -e "/tmp/.X${display#:}-lock" ]
+
+# Ctrl-C: the terminal's SIGINT to the whole process group, as timeout sends it.
+env -u DISPLAY TMPDIR="$scratch/tmp" timeout --preserve-status -s INT 4 "$src/scripts/run" \
+  --bin "$bin" >"$scratch/out" 2>&1
+status=$?
+check "Ctrl-C ends it with status 0 ($status)" [ "$status" -eq 0 ]
+check "and removes its segment and folder" \
+  [ "$(ls /dev/shm)" = VisualInterface -a -z "$(ls -A "$scratch/tmp")" ]
+
+for bad in "--duration 2,5" "--duration 0" "--duration" "--frobnicate"; do
+  # shellcheck disable=SC2086 # the words are the arguments
+  "$src/scripts/run" --bin "$bin" $bad >"$scratch/out" 2>&1
+  status=$?
+  check "'$bad' is refused with status 2 and a reason ($(head -n 1 "$scratch/out"))" \
+    [ "$status" -eq 2 -a "$(grep -c "Try 'scripts/run --help'" "$scratch/out")" -eq 1 ]
+done
+check "a refused command line touched nothing" cmp -s "$scratch/before" /dev/shm/VisualInterface
+
+if [ "$fail" -ne 0 ]; then
+  echo "--- output of the last run"
+  cat "$scratch/out"
+fi
+exit "$fail"

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: built by CPack from this build, its
+# declared dependencies, its files unpacked into a scratch root (dpkg-deb -x,
+# nothing installed on the machine), and every program run from there.
+#   package_test.sh <build folder>
+set -u
+build=$1
+source "$(dirname "$0")/../common/checks.sh"
+if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
+  echo "FAILED: cpack could not build the package"
+  cat "$scratch/cpack.log"
+  exit 1
+fi
+deb=$(ls "$scratch"/out/tavrion_*.deb)
+echo "package: $(basename "$deb")"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+check "it is the package tavrion 1.2" [ "$(dpkg-deb -f "$deb" Package) $(dpkg-deb -f "$deb" Version)" = "tavrion 1.2-1" ]
+check "it depends on the wx libraries" bash -c '[[ "$1" == *libwxgtk3.2-1* && "$1" == *libwxbase3.2-1* ]]' _ "$depends"
+check "it depends on no -dev package" bash -c '[[ "$1" != *-dev* ]]' _ "$depends"
+
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+for program in tavrion visim viewsync-monitor; do
+  version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$program" --version 2>&1)
+  check "$program --version runs from the unpacked package ($(echo "$version" | tr '\n' ' '))" \
+    bash -c '[[ "$1" == "$2 1.2"$'"'"'\n'"'"'"git revision "* ]]' _ "$version" "$program"
+  check "$program has its man page" bash -c 'zcat "$1" | grep -q "^\.TH ${2^^} \"1\""' _ \
+    "$root/usr/share/man/man1/$program.1.gz" "$program"
+done
+check "the desktop entry starts tavrion with its icon" \
+  grep -qx -e 'Exec=tavrion' "$root/usr/share/applications/tavrion.desktop"
+check "the icon is a 32 x 32 PNG in the hicolor theme" \
+  bash -c 'file "$1" | grep -q "PNG image data, 32 x 32"' _ "$root/usr/share/icons/hicolor/32x32/apps/tavrion.png"
+for doc in README.md config/Offsets.dat config/RtLan_A320_MainComputer.ini config/RtLan_A330_PfdLeft.ini; do
+  check "share/doc/tavrion/$doc is there" [ -s "$root/usr/share/doc/tavrion/$doc" ]
+done
+check "nothing but the programs in bin ($(ls "$root/usr/bin" | tr '\n' ' '))" \
+  [ "$(ls "$root/usr/bin" | tr '\n' ' ')" = "tavrion viewsync-monitor visim " ]
+exit "$fail"
