@@ -1,7 +1,9 @@
 // The built visim program, run as a user would, on segments of the test's own.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,6 +112,38 @@ TEST(VisimProgram, TheDemoRunsUntilSigtermAndThenDetaches) {
   ASSERT_TRUE(WIFEXITED(raw)) << "ended by the signal instead of cleanly";
   EXPECT_EQ(WEXITSTATUS(raw), 0);
   EXPECT_EQ(record->userCount, 1);
+}
+
+TEST(VisimProgram, ASegmentShrunkUnderTheDemoEndsItWithAMessageNotABusError) {
+  SharedTestSegment name;
+  TempDir dir;
+  CVisShm station(name.Name());
+  ASSERT_TRUE(station.IsUsable());
+  const std::string err = dir.File("err");
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (freopen(err.c_str(), "w", stderr) == nullptr) _exit(126);
+    execl(VISIM_PROGRAM, VISIM_PROGRAM, "--demo", "--duration", "60", "--segment", name.Name(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (station.GetRecord()->userCount < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_EQ(station.GetRecord()->userCount, 2);
+  const int fd = shm_open(("/" + std::string(name.Name())).c_str(), O_RDWR, 0);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, 0), 0);
+  close(fd);
+  int raw = 0;
+  ASSERT_EQ(waitpid(child, &raw, 0), child);
+  ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  EXPECT_EQ(dir.Read("err"), "visim: segment \"" + std::string(name.Name()) +
+                                 "\" shrank to 0 bytes under visim, the record needs 15944: "
+                                 "stopped writing\n");
 }
 
 }  // namespace

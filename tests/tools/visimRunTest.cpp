@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -15,6 +18,16 @@
 namespace {
 
 volatile std::sig_atomic_t s_stop = 0;
+const char* s_segmentToShrink = nullptr;
+
+// What a simulator does that cuts its segment down while others map it.
+void ShrinkToZero(const char* name) {
+  const int fd = shm_open(("/" + std::string(name)).c_str(), O_RDWR, 0);
+  if (fd >= 0) {
+    (void)!ftruncate(fd, 0);
+    close(fd);
+  }
+}
 
 // Time moves only when the loop sleeps, by exactly as much as it asks.
 class FakeClock : public VisimClock {
@@ -199,6 +212,21 @@ TEST(VisimMain, BadArgumentsAreExplainedWithAPointerToHelp) {
   Outcome help = RunInProcess({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out, VisimUsage());
+}
+
+TEST(RunVisimFrames, ARecordShrunkAwayEndsTheLoopAndIsReported) {
+  SharedTestSegment name;
+  CVisShm segment(name.Name());
+  ASSERT_TRUE(segment.IsUsable());
+  s_segmentToShrink = name.Name();
+  FakeClock clock;
+  clock.m_onSleep = [](FakeClock& c) {
+    if (c.m_sleeps == 5) ShrinkToZero(s_segmentToShrink);  // before the sixth frame
+  };
+  VisimDemoSource demo;
+  bool lost = false;
+  EXPECT_EQ(RunVisimFrames(demo, segment.GetRecord(), 10.0, 0.0, clock, nullptr, &lost), 5);
+  EXPECT_TRUE(lost);
 }
 
 }  // namespace
