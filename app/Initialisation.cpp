@@ -17,6 +17,7 @@ const char kInitialisationRevision[] = "%Z% Tavrion QM2137 Initialisation.cpp $R
 const char kOffsetsFileName[] = "Offsets.dat";
 const char kStartAirport[] = "EGLL";
 const char kNoAirportText[] = "No Airport";
+const char kAirportDataBaseCaption[] = "InitialiseAirportDataBase";
 // The address boxes by their place, for the message that refuses one.
 const char* const kAddressBoxNames[] = {"first", "second", "third", "fourth"};
 
@@ -24,7 +25,15 @@ const char* const kAddressBoxNames[] = {"first", "second", "third", "fourth"};
 
 bool CTavrionDlg::OnInitDialog() {
   (void)kInitialisationRevision;
+  m_initialising = true;
   Initialise();
+  m_initialising = false;
+  if (m_endRequested) {
+    // Closed while a start-up message box was up: Initialise has now
+    // returned, so nothing of it uses what the close-down releases.
+    ShutDown();
+    m_controls.EndDialog(m_endResult);
+  }
   return true;
 }
 
@@ -52,7 +61,7 @@ bool CTavrionDlg::Initialise() {
   m_shownViewMode = ViewForward;
   m_slew = false;
   InitialiseAirportDataBase();
-  SafeCopy(m_record->visualBlock.airportIdent, kStartAirport, AirportRecord::kIdentSize);
+  m_shm->WriteAirportIdent(kStartAirport);
   return true;
 }
 
@@ -125,9 +134,44 @@ void CTavrionDlg::InitialiseAirportDataBase() {
     SafeCopy(fileName, kOffsetsFileName, kNameSize);
   }
   if (!m_airports.ReadOffsetsFile(fileName)) {
-    m_controls.ShowMessageBox(m_airports.GetErrorText(), "InitialiseAirportDataBase",
+    m_controls.ShowMessageBox(m_airports.GetErrorText(), kAirportDataBaseCaption,
                               kMessageBoxExclamation);
+    return;
   }
+  TellOffsetsFileReport();
+}
+
+void CTavrionDlg::TellOffsetsFileReport() {
+  const OffsetsReadReport& report = m_airports.GetReadReport();
+  if (report.recordsNotKept > 0) {
+    // Told before any trim: Save will refuse, and why.
+    char text[DialogValues::kMessageSize];
+    SafeFormat(text, sizeof text,
+               "%s holds %d airports; the table keeps %d.\n"
+               "Save will not overwrite the file, so that none of its airports is lost.",
+               kOffsetsFileName, report.records, report.records - report.recordsNotKept);
+    m_controls.ShowMessageBox(text, kAirportDataBaseCaption, kMessageBoxExclamation);
+  }
+  char bad[DialogValues::kMessageSize] = "";
+  char shortLines[DialogValues::kMessageSize] = "";
+  if (report.badOffsetLines > 0) {
+    SafeFormat(bad, sizeof bad,
+               "%d line%s with an offset that is not a finite number or too large (%s %d)",
+               report.badOffsetLines, report.badOffsetLines == 1 ? "" : "s",
+               report.badOffsetLines == 1 ? "line" : "first at line", report.firstBadOffsetLine);
+  }
+  if (report.shortLines > 0) {
+    SafeFormat(shortLines, sizeof shortLines, "%d line%s with fewer than three fields (%s %d)",
+               report.shortLines, report.shortLines == 1 ? "" : "s",
+               report.shortLines == 1 ? "line" : "first at line", report.firstShortLine);
+  }
+  if (bad[0] == '\0' && shortLines[0] == '\0') {
+    return;
+  }
+  char text[DialogValues::kMessageSize];
+  SafeFormat(text, sizeof text, "%s: skipped %s%s%s", kOffsetsFileName, bad,
+             bad[0] != '\0' && shortLines[0] != '\0' ? "; " : "", shortLines);
+  ShowMessage(text);
 }
 
 void CTavrionDlg::LoadStatusBitmaps() {
@@ -150,7 +194,8 @@ void CTavrionDlg::OnConnect() {
   if (m_shuttingDown) {
     return;
   }
-  if (m_record == nullptr) {
+  // A segment lost while running is waited for; one never attached is not.
+  if (m_record == nullptr && !m_segmentLost) {
     m_controls.ShowMessageBox(m_shmError, kShmFailureCaption, kMessageBoxOk);
     return;
   }
