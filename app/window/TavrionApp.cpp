@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "Clock.h"
+#include "StopSignalWatcher.h"
 #include "TavrionDlg.h"
 #include "TavrionWindow.h"
 #include "WxMessagePump.h"
@@ -39,6 +40,7 @@ bool CTavrionApp::OnInit() {
   {
     CTavrionDlg dialog(*window, pump, Platform::SystemClock());
     window->Attach(&dialog);
+    StopSignalWatcher stopSignals(*window);  // SIGTERM, SIGINT, SIGHUP: as the close box
     window->RunModal();
     // The window's destruction: the close-down runs if nothing ran it yet.
     window->Attach(nullptr);
