@@ -3,30 +3,19 @@
 // die of the bus error that a shrunk view raises, and must keep the user
 // counts of both segments right.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
 
 #include "GuardedMemory.h"
+#include "SegmentResize.h"
 #include "SharedTestSegment.h"
 #include "VisualShm.h"
 
 namespace {
 
 using MappingState = BaseSharedMemory::MappingState;
-
-// Sets the segment's size as its owner would (ftruncate).
-bool Resize(const char* name, off_t size) {
-  const int fd = shm_open(("/" + std::string(name)).c_str(), O_RDWR, 0);
-  if (fd < 0) return false;
-  const bool done = ftruncate(fd, size) == 0;
-  close(fd);
-  return done;
-}
 
 TEST(GuardedMemory, ACopyFromPagesLostToAShrinkFailsInsteadOfEndingTheProgram) {
   SharedTestSegment name;
@@ -37,7 +26,7 @@ TEST(GuardedMemory, ACopyFromPagesLostToAShrinkFailsInsteadOfEndingTheProgram) {
   ASSERT_TRUE(Platform::GuardedCopy(&block, &shm.GetRecord()->visualBlock, sizeof block));
   EXPECT_EQ(block.latitude, 51.5);
 
-  ASSERT_TRUE(Resize(name.Name(), 0));
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), 0));
   EXPECT_FALSE(Platform::GuardedCopy(&block, &shm.GetRecord()->visualBlock, sizeof block));
   const char zeros[64] = {};
   EXPECT_FALSE(Platform::GuardedCopy(shm.GetRecord()->version, zeros, sizeof zeros));
@@ -48,7 +37,7 @@ TEST(GuardedMemory, ACopyFromPagesLostToAShrinkFailsInsteadOfEndingTheProgram) {
   EXPECT_FALSE(shm.WriteAirportIdent("EGLL"));
 
   // Grown again (zero pages), the same view reads once more.
-  ASSERT_TRUE(Resize(name.Name(), kVisualInterfaceSize));
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), kVisualInterfaceSize));
   EXPECT_TRUE(shm.ReadVisualBlock(block));
   EXPECT_EQ(block.latitude, 0.0);
 }
@@ -57,7 +46,7 @@ TEST(GuardedMemoryDeathTest, ABusErrorOutsideAGuardedAccessStillEndsTheProgram) 
   SharedTestSegment name;
   CVisShm shm(name.Name());
   ASSERT_TRUE(shm.IsUsable());
-  ASSERT_TRUE(Resize(name.Name(), 0));
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), 0));
   VisualBlock block{};
   EXPECT_FALSE(shm.ReadVisualBlock(block));  // the guard is in place from here on
   volatile double* latitude = &shm.GetRecord()->visualBlock.latitude;
@@ -71,10 +60,10 @@ TEST(BaseSharedMemory, CheckMappingTellsARemovedARemadeAndAShrunkSegmentApart) {
   EXPECT_EQ(shm.CheckMapping(), MappingState::kIntact);
   EXPECT_EQ(shm.GetCurrentSize(), static_cast<std::size_t>(kVisualInterfaceSize));
 
-  ASSERT_TRUE(Resize(name.Name(), 100));
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), 100));
   EXPECT_EQ(shm.CheckMapping(), MappingState::kShrunk);
   EXPECT_EQ(shm.GetCurrentSize(), 100u);
-  ASSERT_TRUE(Resize(name.Name(), kVisualInterfaceSize + 4096));
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), kVisualInterfaceSize + 4096));
   EXPECT_EQ(shm.CheckMapping(), MappingState::kIntact) << "grown beyond the view is still whole";
 
   ASSERT_EQ(Platform::RemoveSharedSegment(name.Name()), 0);
@@ -120,13 +109,13 @@ TEST(CVisShm, ASegmentShrunkUnderTheViewIsLeftWithoutABusError) {
   SharedTestSegment name;
   CVisShm simulator(name.Name());
   auto* station = new CVisShm(name.Name());
-  ASSERT_TRUE(Resize(name.Name(), 64));  // the version stays, the count is gone
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), 64));  // the version stays, the count is gone
   delete station;                        // nothing left to lower: no fault
-  ASSERT_TRUE(Resize(name.Name(), kVisualInterfaceSize));
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), kVisualInterfaceSize));
   EXPECT_EQ(simulator.GetRecord()->userCount, 0);
 
   // Too short to attach to: not usable, and nothing counted or written.
-  ASSERT_TRUE(Resize(name.Name(), 100));
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), 100));
   CVisShm shortOne(name.Name(), CVisShm::AttachMode::kOpenOnly);
   EXPECT_FALSE(shortOne.IsUsable());
   EXPECT_EQ(std::string(shortOne.GetErrorText()),

@@ -3,16 +3,13 @@
 // that stops moving. Time for the once-a-second checks is the fake clock's
 // millisecond timer, moved by the tests.
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <limits>
 #include <map>
 #include <memory>
 
 #include "QMP0001_02_RtLan.h"
+#include "SegmentResize.h"
 #include "StationFixture.h"
 
 namespace {
@@ -32,14 +29,7 @@ class SimulatorWatch : public StationTest {
     block.longitude = -0.5;
   }
 
-  // Sets the segment's size as the simulator would.
-  bool Resize(off_t size) {
-    const int fd = shm_open(("/" + SegmentName()).c_str(), O_RDWR, 0);
-    if (fd < 0) return false;
-    const bool done = ftruncate(fd, size) == 0;
-    close(fd);
-    return done;
-  }
+  bool Resize(off_t size) { return ResizeSharedSegment(SegmentName(), size); }
 
   // Counter and latitude of each datagram, by the step after which it arrived.
   struct Sent {

@@ -3,13 +3,11 @@
 // mount and IPC views (netns-run.sh): the station binds ports 7000 and 7001
 // and attaches to "VisualInterface", and here both are the test's own.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <locale.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -19,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "SegmentResize.h"
 #include "SharedSegment.h"
 #include "StationHarness.h"
 #include "TempDir.h"
@@ -547,17 +546,6 @@ TEST_F(StationWindowTest, AnEmptiedAddressBoxPromptsForAnInteger) {
   EXPECT_TRUE(m_receiver.Receive(datagram, 10s));
 }
 
-// The simulator's segment set to a size, as its owner would (ftruncate).
-bool ResizeSegment(const char* name, off_t size) {
-  const int fd = shm_open(name, O_RDWR, 0);
-  if (fd < 0) {
-    return false;
-  }
-  const bool done = ftruncate(fd, size) == 0;
-  close(fd);
-  return done;
-}
-
 TEST_F(StationWindowTest, ASegmentRemovedAndMadeAnewIsFollowedWithoutAGapAndCountedOnce) {
   ViewSyncDatagram last = ConnectAndReceive();
   ASSERT_TRUE(Platform::RemoveSharedSegment("VisualInterface") == 0);
@@ -588,14 +576,14 @@ TEST_F(StationWindowTest, ASegmentRemovedAndMadeAnewIsFollowedWithoutAGapAndCoun
 TEST_F(StationWindowTest, ASegmentShrunkUnderTheStationTurnsTheLampOrangeAndIsTakenBackWhole) {
   ConnectAndReceive();
   EXPECT_TRUE(WaitForLinkColour(0x00, 0xC0, 0x00));
-  ASSERT_TRUE(ResizeSegment("/VisualInterface", 0));
+  ASSERT_TRUE(ResizeSharedSegment("VisualInterface", 0));
   EXPECT_TRUE(WaitForLinkColour(0xFF, 0x80, 0x00)) << "the lamp did not turn orange";
   ViewSyncDatagram datagram;
   m_receiver.ReceiveFresh(datagram, 0ms);  // what was sent before the lamp turned
   EXPECT_FALSE(m_receiver.Receive(datagram, 500ms)) << "sent without a record";
 
   // The simulator makes its record whole again.
-  ASSERT_TRUE(ResizeSegment("/VisualInterface", kVisualInterfaceSize));
+  ASSERT_TRUE(ResizeSharedSegment("VisualInterface", kVisualInterfaceSize));
   VisualInterfaceRecord& record = m_segment.Record();
   std::memcpy(record.version, kVisualInterfaceVersion, sizeof kVisualInterfaceVersion);
   record.userCount = 1;

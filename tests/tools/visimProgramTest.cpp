@@ -1,9 +1,7 @@
 // The built visim program, run as a user would, on segments of the test's own.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "SegmentResize.h"
 #include "SharedTestSegment.h"
 #include "TempDir.h"
 #include "VisualShm.h"
@@ -133,10 +132,7 @@ TEST(VisimProgram, ASegmentShrunkUnderTheDemoEndsItWithAMessageNotABusError) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   ASSERT_EQ(station.GetRecord()->userCount, 2);
-  const int fd = shm_open(("/" + std::string(name.Name())).c_str(), O_RDWR, 0);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(ftruncate(fd, 0), 0);
-  close(fd);
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), 0));
   int raw = 0;
   ASSERT_EQ(waitpid(child, &raw, 0), child);
   ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);

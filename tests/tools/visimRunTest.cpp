@@ -1,13 +1,11 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "SegmentResize.h"
 #include "SharedTestSegment.h"
 #include "TempDir.h"
 #include "VisimDemo.h"
@@ -20,14 +18,6 @@ namespace {
 volatile std::sig_atomic_t s_stop = 0;
 const char* s_segmentToShrink = nullptr;
 
-// What a simulator does that cuts its segment down while others map it.
-void ShrinkToZero(const char* name) {
-  const int fd = shm_open(("/" + std::string(name)).c_str(), O_RDWR, 0);
-  if (fd >= 0) {
-    (void)!ftruncate(fd, 0);
-    close(fd);
-  }
-}
 
 // Time moves only when the loop sleeps, by exactly as much as it asks.
 class FakeClock : public VisimClock {
@@ -221,7 +211,7 @@ TEST(RunVisimFrames, ARecordShrunkAwayEndsTheLoopAndIsReported) {
   s_segmentToShrink = name.Name();
   FakeClock clock;
   clock.m_onSleep = [](FakeClock& c) {
-    if (c.m_sleeps == 5) ShrinkToZero(s_segmentToShrink);  // before the sixth frame
+    if (c.m_sleeps == 5) ResizeSharedSegment(s_segmentToShrink, 0);  // before the sixth frame
   };
   VisimDemoSource demo;
   bool lost = false;
