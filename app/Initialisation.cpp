@@ -18,6 +18,16 @@ const char kOffsetsFileName[] = "Offsets.dat";
 const char kStartAirport[] = "EGLL";
 const char kNoAirportText[] = "No Airport";
 const char kAirportDataBaseCaption[] = "InitialiseAirportDataBase";
+// "3 lines with <what> (first at line 5)", or empty when there were none.
+void DescribeSkippedLines(char (&text)[DialogValues::kMessageSize], int count, int firstLine,
+                          const char* what) {
+  text[0] = '\0';
+  if (count > 0) {
+    SafeFormat(text, sizeof text, "%d line%s with %s (%s %d)", count, count == 1 ? "" : "s", what,
+               count == 1 ? "line" : "first at line", firstLine);
+  }
+}
+
 // The address boxes by their place, for the message that refuses one.
 const char* const kAddressBoxNames[] = {"first", "second", "third", "fourth"};
 
@@ -152,19 +162,12 @@ void CTavrionDlg::TellOffsetsFileReport() {
                kOffsetsFileName, report.records, report.records - report.recordsNotKept);
     m_controls.ShowMessageBox(text, kAirportDataBaseCaption, kMessageBoxExclamation);
   }
-  char bad[DialogValues::kMessageSize] = "";
-  char shortLines[DialogValues::kMessageSize] = "";
-  if (report.badOffsetLines > 0) {
-    SafeFormat(bad, sizeof bad,
-               "%d line%s with an offset that is not a finite number or too large (%s %d)",
-               report.badOffsetLines, report.badOffsetLines == 1 ? "" : "s",
-               report.badOffsetLines == 1 ? "line" : "first at line", report.firstBadOffsetLine);
-  }
-  if (report.shortLines > 0) {
-    SafeFormat(shortLines, sizeof shortLines, "%d line%s with fewer than three fields (%s %d)",
-               report.shortLines, report.shortLines == 1 ? "" : "s",
-               report.shortLines == 1 ? "line" : "first at line", report.firstShortLine);
-  }
+  char bad[DialogValues::kMessageSize];
+  char shortLines[DialogValues::kMessageSize];
+  DescribeSkippedLines(bad, report.badOffsetLines, report.firstBadOffsetLine,
+                       "an offset that is not a finite number or too large");
+  DescribeSkippedLines(shortLines, report.shortLines, report.firstShortLine,
+                       "fewer than three fields");
   if (bad[0] == '\0' && shortLines[0] == '\0') {
     return;
   }
