@@ -466,6 +466,9 @@ void TavrionWindow::ShowStatusBitmap(int bitmapId) {
 }
 
 void TavrionWindow::ShowMessageBox(const char* text, const char* caption, int style) {
+  if (m_stopRequested) {
+    return;  // the station is closing: nobody is asked anything more
+  }
   long flags = wxOK | wxCENTRE;
   // The icon bits of the platform's message box styles.
   switch (style & 0xF0) {
@@ -483,9 +486,6 @@ void TavrionWindow::ShowMessageBox(const char* text, const char* caption, int st
       break;
     default:
       flags |= wxICON_NONE;
-  }
-  if (m_stopRequested) {
-    return;  // the station is closing: nobody is asked anything more
   }
   // Drawn by the toolkit rather than the desktop's native message box, whose
   // modal run nothing but its own buttons can end: a request to end the
