@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 namespace Platform {
@@ -52,6 +51,36 @@ std::string FindOtherCasing(const std::string& folder, const std::string& leaf) 
   return best;
 }
 
+// Copies what is left to read of `in` into `out`; 0 or the errno.
+int CopyContents(int in, int out) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(in, buffer, sizeof buffer);
+    if (got == 0) return 0;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = write(out, buffer + done, static_cast<std::size_t>(got - done));
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return errno;
+      }
+      done += put;
+    }
+  }
+}
+
+const char* NotRegularReason(mode_t mode) {
+  if (S_ISDIR(mode)) return std::strerror(EISDIR);
+  if (S_ISFIFO(mode)) return "Not a regular file (a FIFO)";
+  if (S_ISCHR(mode)) return "Not a regular file (a character device)";
+  if (S_ISBLK(mode)) return "Not a regular file (a block device)";
+  if (S_ISSOCK(mode)) return "Not a regular file (a socket)";
+  return "Not a regular file";
+}
+
 void SyncFolderOf(const char* name) {
   std::string folder = FolderOf(name);
   int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -82,12 +111,62 @@ bool ResolveFileName(const char* name, char* resolved, int size) {
   return true;
 }
 
-bool CopyFileReplacing(const char* from, const char* to) {
-  if (from == nullptr || to == nullptr) return false;
-  std::error_code error;
-  return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
-                                    error) &&
-         !error;
+int CopyFileWhole(const char* from, const char* to) {
+  if (from == nullptr || to == nullptr) return EINVAL;
+  const std::string temporary = std::string(to) + ".new";
+  // Without blocking on a FIFO; only a regular file is copied.
+  int in = open(from, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (in < 0) return errno;
+  struct stat status {};
+  if (fstat(in, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(in);
+    return S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+  }
+  int out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) {
+    const int code = errno;
+    close(in);
+    return code;
+  }
+  int code = CopyContents(in, out);
+  if (code == 0 && fsync(out) != 0) code = errno;
+  if (close(out) != 0 && code == 0) code = errno;
+  close(in);
+  if (code == 0) code = ReplaceFile(temporary.c_str(), to);
+  if (code != 0) RemoveFile(temporary.c_str());
+  return code;
+}
+
+std::FILE* OpenRegularFileForReading(const char* name, const char** reason) {
+  const char* ignored = nullptr;
+  const char*& why = reason != nullptr ? *reason : ignored;
+  struct stat status;
+  if (name == nullptr || stat(name, &status) != 0) {
+    why = std::strerror(name == nullptr ? EINVAL : errno);
+    return nullptr;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    why = NotRegularReason(status.st_mode);
+    return nullptr;
+  }
+  // Without blocking, in case the name was swapped for a FIFO since the look.
+  int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    why = std::strerror(errno);
+    return nullptr;
+  }
+  if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    why = NotRegularReason(status.st_mode);
+    close(fd);
+    return nullptr;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* stream = fdopen(fd, "r");
+  if (stream == nullptr) {
+    why = std::strerror(errno);
+    close(fd);
+  }
+  return stream;
 }
 
 int SyncFileToDisk(const char* name) {

@@ -4,6 +4,8 @@
 // written) as on a file system that ignores letter case; here a name is
 // resolved against what is on disk so that both reach the one file.
 
+#include <cstdio>
+
 namespace Platform {
 
 constexpr int kFileNameSize = 1024;
@@ -17,8 +19,18 @@ constexpr int kFileNameSize = 1024;
 // found.
 bool ResolveFileName(const char* name, char* resolved, int size);
 
-// Copies `from` to `to`, replacing an earlier `to`. False when it failed.
-bool CopyFileReplacing(const char* from, const char* to);
+// Copies `from` to `to` as a whole: into a temporary file beside `to`
+// (`to` with ".new" added), forced to the disk, then renamed over `to`. A
+// copy that fails half-way (disk full, no permission) leaves an earlier `to`
+// as it was and removes the temporary. 0 or the errno of the failing step
+// (ENOENT when `from` does not exist, EINVAL when it is not a regular file).
+int CopyFileWhole(const char* from, const char* to);
+
+// Opens an existing regular file for reading, as fopen(name, "r") does. A
+// FIFO, a device, a socket or a folder is refused without being read (a FIFO
+// would wait for a writer, a device may never end): null, and `reason` says
+// why ("Not a regular file (a FIFO)"); a failing open gives the system's text.
+std::FILE* OpenRegularFileForReading(const char* name, const char** reason);
 
 // Forces the written contents of a closed file to the disk. 0 or the errno.
 int SyncFileToDisk(const char* name);

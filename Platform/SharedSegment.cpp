@@ -109,6 +109,27 @@ bool IsSegmentName(const char* name, std::size_t maxLength) {
   return true;
 }
 
+int SharedSegmentIdentityOf(SharedSegmentHandle handle, SharedSegmentIdentity* identity) {
+  if (identity == nullptr) return EINVAL;
+  struct stat status {};
+  if (fstat(handle, &status) != 0) return errno;
+  identity->device = static_cast<std::uint64_t>(status.st_dev);
+  identity->object = static_cast<std::uint64_t>(status.st_ino);
+  identity->size = status.st_size > 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+  return 0;
+}
+
+int NamedSharedSegmentIdentity(const char* name, SharedSegmentIdentity* identity) {
+  char object[kObjectNameSize];
+  int code = ObjectName(name, object);
+  if (code != 0) return code;
+  int fd = shm_open(object, O_RDONLY, 0);
+  if (fd < 0) return errno;
+  code = SharedSegmentIdentityOf(fd, identity);
+  close(fd);
+  return code;
+}
+
 const char* SharedSegmentErrorText(int code) {
   return std::strerror(code);
 }

@@ -44,6 +44,25 @@ int SharedSegmentSize(const char* name, std::size_t* size);
 // printable characters, none of them a blank or "/".
 bool IsSegmentName(const char* name, std::size_t maxLength);
 
+// Which system object a segment is, and its size now. Two handles or names
+// mean the same segment when device and object number are equal; a segment
+// removed and created again under its name is another object.
+struct SharedSegmentIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t object = 0;
+  std::uint64_t size = 0;
+  bool SameObject(const SharedSegmentIdentity& other) const {
+    return device == other.device && object == other.object;
+  }
+};
+
+// The identity of the segment behind an open handle (also after its name
+// was removed).
+int SharedSegmentIdentityOf(SharedSegmentHandle handle, SharedSegmentIdentity* identity);
+
+// The identity of the segment the name means now; ENOENT when there is none.
+int NamedSharedSegmentIdentity(const char* name, SharedSegmentIdentity* identity);
+
 // The system's message text for an error code, without inserts or line end.
 const char* SharedSegmentErrorText(int code);
 

@@ -38,6 +38,9 @@ void CTavrionDlg::EndStation(int result) {
   }
   m_endRequested = true;
   m_endResult = result;
+  if (m_initialising) {
+    return;  // OnInitDialog finishes the close-down once Initialise returned
+  }
   ShutDown();
   if (m_loopDepth == 0) {
     m_controls.EndDialog(result);

@@ -39,9 +39,11 @@ double CTavrionDlg::WrapHeading(double heading) {
 
 void CTavrionDlg::FrameStep() {
   (void)kFrameStepRevision;
-  if (!m_running || m_shuttingDown || m_record == nullptr) {
+  // Frames need a segment, or one lost that is being waited for.
+  if (!m_running || m_shuttingDown || (m_record == nullptr && !m_segmentLost)) {
     return;
   }
+  WatchSegment();
   if (m_frameCount == -1) {
     // The address is fixed once datagrams may leave.
     for (int id = IDC_IP1; id <= IDC_IP4; ++id) {
@@ -55,7 +57,7 @@ void CTavrionDlg::FrameStep() {
   if (m_displayDivider == 1) {
     RefreshFigures();
   }
-  if (m_frameCount % 2 != 0) {
+  if (m_frameCount % 2 != 0 && !m_segmentLost) {
     SendViewSync();
   }
   Push();
@@ -69,13 +71,14 @@ void CTavrionDlg::RefreshFigures() {
 }
 
 void CTavrionDlg::SendViewSync() {
-  if (m_record == nullptr) {
+  if (!ReadSimulatorBlock()) {
     return;
   }
-  m_visual = m_record->visualBlock;
+  WatchSimulatorData();
   UpdateAirport();
   ComputeAltitude();
-  m_camera.counter = Next(m_camera.counter);
+  const int counter = m_camera.counter;
+  m_camera.counter = Next(counter);
   m_camera.latitude = m_visual.latitude;
   m_camera.longitude = m_visual.longitude;
   FollowSimulatorView();
@@ -84,8 +87,11 @@ void CTavrionDlg::SendViewSync() {
   SetCameraForView();
   m_camera.timeEnd = static_cast<std::int64_t>(m_visual.timeValue);
   m_camera.timeStart = 0;
-  SendDatagram();
-  m_altitudeShown = m_camera.altitude;
+  if (SendDatagram()) {
+    m_altitudeShown = m_camera.altitude;
+  } else {
+    m_camera.counter = counter;  // held back: the receiver sees no gap
+  }
 }
 
 void CTavrionDlg::UpdateAirport() {

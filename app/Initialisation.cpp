@@ -17,6 +17,17 @@ const char kInitialisationRevision[] = "%Z% Tavrion QM2137 Initialisation.cpp $R
 const char kOffsetsFileName[] = "Offsets.dat";
 const char kStartAirport[] = "EGLL";
 const char kNoAirportText[] = "No Airport";
+const char kAirportDataBaseCaption[] = "InitialiseAirportDataBase";
+// "3 lines with <what> (first at line 5)", or empty when there were none.
+void DescribeSkippedLines(char (&text)[DialogValues::kMessageSize], int count, int firstLine,
+                          const char* what) {
+  text[0] = '\0';
+  if (count > 0) {
+    SafeFormat(text, sizeof text, "%d line%s with %s (%s %d)", count, count == 1 ? "" : "s", what,
+               count == 1 ? "line" : "first at line", firstLine);
+  }
+}
+
 // The address boxes by their place, for the message that refuses one.
 const char* const kAddressBoxNames[] = {"first", "second", "third", "fourth"};
 
@@ -24,7 +35,15 @@ const char* const kAddressBoxNames[] = {"first", "second", "third", "fourth"};
 
 bool CTavrionDlg::OnInitDialog() {
   (void)kInitialisationRevision;
+  m_initialising = true;
   Initialise();
+  m_initialising = false;
+  if (m_endRequested) {
+    // Closed while a start-up message box was up: Initialise has now
+    // returned, so nothing of it uses what the close-down releases.
+    ShutDown();
+    m_controls.EndDialog(m_endResult);
+  }
   return true;
 }
 
@@ -53,7 +72,7 @@ bool CTavrionDlg::Initialise() {
   m_shownViewMode = ViewForward;
   m_slew = false;
   InitialiseAirportDataBase();
-  SafeCopy(m_record->visualBlock.airportIdent, kStartAirport, AirportRecord::kIdentSize);
+  m_shm->WriteAirportIdent(kStartAirport);
   return true;
 }
 
@@ -137,9 +156,37 @@ void CTavrionDlg::InitialiseAirportDataBase() {
     SafeCopy(fileName, kOffsetsFileName, kNameSize);
   }
   if (!m_airports.ReadOffsetsFile(fileName)) {
-    m_controls.ShowMessageBox(m_airports.GetErrorText(), "InitialiseAirportDataBase",
+    m_controls.ShowMessageBox(m_airports.GetErrorText(), kAirportDataBaseCaption,
                               kMessageBoxExclamation);
+    return;
   }
+  TellOffsetsFileReport();
+}
+
+void CTavrionDlg::TellOffsetsFileReport() {
+  const OffsetsReadReport& report = m_airports.GetReadReport();
+  if (report.recordsNotKept > 0) {
+    // Told before any trim: Save will refuse, and why.
+    char text[DialogValues::kMessageSize];
+    SafeFormat(text, sizeof text,
+               "%s holds %d airports; the table keeps %d.\n"
+               "Save will not overwrite the file, so that none of its airports is lost.",
+               kOffsetsFileName, report.records, report.records - report.recordsNotKept);
+    m_controls.ShowMessageBox(text, kAirportDataBaseCaption, kMessageBoxExclamation);
+  }
+  char bad[DialogValues::kMessageSize];
+  char shortLines[DialogValues::kMessageSize];
+  DescribeSkippedLines(bad, report.badOffsetLines, report.firstBadOffsetLine,
+                       "an offset that is not a finite number or too large");
+  DescribeSkippedLines(shortLines, report.shortLines, report.firstShortLine,
+                       "fewer than three fields");
+  if (bad[0] == '\0' && shortLines[0] == '\0') {
+    return;
+  }
+  char text[DialogValues::kMessageSize];
+  SafeFormat(text, sizeof text, "%s: skipped %s%s%s", kOffsetsFileName, bad,
+             bad[0] != '\0' && shortLines[0] != '\0' ? "; " : "", shortLines);
+  ShowMessage(text);
 }
 
 void CTavrionDlg::LoadStatusBitmaps() {
@@ -162,7 +209,8 @@ void CTavrionDlg::OnConnect() {
   if (m_shuttingDown) {
     return;
   }
-  if (m_record == nullptr) {
+  // A segment lost while running is waited for; one never attached is not.
+  if (m_record == nullptr && !m_segmentLost) {
     m_controls.ShowMessageBox(m_shmError, kShmFailureCaption, kMessageBoxOk);
     return;
   }

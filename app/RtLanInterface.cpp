@@ -8,6 +8,7 @@
 #include "QMP0001_02_RtLan.h"
 #include "TavrionDlg.h"
 #include "TextFunctions.h"
+#include "VisualShm.h"
 
 namespace {
 
@@ -66,11 +67,13 @@ void CTavrionDlg::DisplayInitialIp() {
   m_controls.EnableControl(IDC_CONNECT, false);
 }
 
-void CTavrionDlg::SendDatagram() {
+bool CTavrionDlg::SendDatagram() {
   char text[kViewSyncTextSize];
-  FormatViewSync(m_camera, text, sizeof text);
+  // A receiver cannot read "nan" or a text cut short: such a frame is held
+  // back and counted, and the link watchdog runs down as for a failed send.
+  const bool sendable = IsFiniteCamera(m_camera) && FormatViewSync(m_camera, text, sizeof text) > 0;
   int sent = 0;
-  if (m_rtLan != nullptr) {
+  if (sendable && m_rtLan != nullptr) {
     sent = m_rtLan->SendString(m_camera.counter, text, GetDestinationAddress());
   }
   if (sent > 1) {
@@ -79,12 +82,28 @@ void CTavrionDlg::SendDatagram() {
   if (m_linkWatchdog > INT_MIN) {
     --m_linkWatchdog;  // every send counts down, whatever it did
   }
+  if (sendable) {
+    ClearCondition(MessageLine::kDatagramsHeld);
+    return true;
+  }
+  ++m_heldDatagrams;
+  char message[DialogValues::kMessageSize];
+  SafeFormat(message, sizeof message,
+             "Datagram held back: the simulator's values are not finite or too large "
+             "(%d held back since start-up)",
+             m_heldDatagrams);
+  RaiseCondition(MessageLine::kDatagramsHeld, message);
+  return false;
 }
 
 void CTavrionDlg::UpdateLinkStatus() {
   m_linkStatus = m_linkWatchdog <= 1 ? LinkDown : LinkUp;
-  if (m_record != nullptr && m_record->stateWord == kStateWordLinkHeld) {
+  std::int32_t stateWord = 0;
+  if (m_shm != nullptr && m_shm->ReadStateWord(stateWord) && stateWord == kStateWordLinkHeld) {
     m_linkStatus = LinkHeld;
+  }
+  if (m_segmentLost) {
+    m_linkStatus = LinkDown;  // nothing can be sent without the simulator's record
   }
   if (m_linkStatus != m_shownLinkStatus) {
     switch (m_linkStatus) {

@@ -53,7 +53,15 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_linkWatchdog(0),
       m_linkStatus(LinkIdle),
       m_shownLinkStatus(LinkIdle),
+      m_heldDatagrams(0),
+      m_segmentLost(false),
+      m_segmentWatchStarted(false),
+      m_lastSegmentCheck(0),
+      m_dataWatchStarted(false),
+      m_dataFrozen(false),
+      m_lastDataChange(0),
       m_loopDepth(0),
+      m_initialising(false),
       m_shuttingDown(false),
       m_shutDownPending(false),
       m_endRequested(false),
@@ -70,6 +78,7 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
   std::memset(&m_visual, 0, sizeof m_visual);
   std::memset(m_lastAirport, 0, sizeof m_lastAirport);
   std::memset(&m_camera, 0, sizeof m_camera);
+  std::memset(&m_lastBlock, 0, sizeof m_lastBlock);
   m_camera.counter = kInitialCounter;
 }
 
@@ -225,6 +234,27 @@ bool CTavrionDlg::OnSave() {
 }
 
 void CTavrionDlg::ShowMessage(const char* text) {
-  SafeCopy(m_values.messageText, text, DialogValues::kMessageSize);
+  m_messageLine.Notice(text);
+  ShowMessageLine();
+}
+
+void CTavrionDlg::RaiseCondition(MessageLine::Condition condition, const char* text) {
+  m_messageLine.Raise(condition, text);
+  ShowMessageLine();
+}
+
+void CTavrionDlg::ClearCondition(MessageLine::Condition condition) {
+  if (!m_messageLine.Holds(condition)) {
+    return;
+  }
+  m_messageLine.Clear(condition);
+  ShowMessageLine();
+}
+
+void CTavrionDlg::ShowMessageLine() {
+  if (std::strcmp(m_values.messageText, m_messageLine.Text()) == 0) {
+    return;
+  }
+  SafeCopy(m_values.messageText, m_messageLine.Text(), DialogValues::kMessageSize);
   Push();
 }

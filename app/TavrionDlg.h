@@ -13,11 +13,22 @@
 // DialogControls::EndDialog. No frame step runs once the close-down has
 // begun, and each owned object is deleted once. Enter never ends the station:
 // an operator confirming a typed address must not switch the visuals off.
+//
+// While frames run the station watches the simulator's side: about once a
+// second it checks that the segment name still means the segment it has
+// mapped, whole. A segment removed, made anew or shrunk is let go at once:
+// nothing is sent, the lamp shows orange and the message line says why, and
+// the station attaches again as soon as a usable segment of that name
+// exists. A frame whose camera is not finite, or whose text would not fit
+// the datagram, is held back without using a counter value. Data that has
+// not changed for more than 5 s is told on the message line (and once in the
+// LAN log), but still sent: a paused simulator freezes its record too.
 
 #include <cstdint>
 
 #include "AirportManager.h"
 #include "DialogControls.h"
+#include "MessageLine.h"
 #include "Resource.h"
 #include "ViewSync.h"
 #include "VisualInterfaceShm.h"
@@ -57,6 +68,10 @@ class CTavrionDlg {
   static constexpr int kCloseDownWaitMs = 2000;
   static constexpr int kInitialCounter = 1509;
   static constexpr int kNoSimView = 8;
+  // How often the segment is checked, and how long the simulator's data may
+  // stand still before the operator is told, in milliseconds.
+  static constexpr std::uint32_t kSegmentCheckMs = 1000;
+  static constexpr std::uint32_t kFrozenDataMs = 5000;
   // m_airportIndex while the reported airport is not in the table (or none
   // was reported yet): a trim then has no record to go to until one is made.
   static constexpr int kNoAirport = -1;
@@ -68,7 +83,8 @@ class CTavrionDlg {
   static constexpr const char* kAddressFailureCaption = "CTavrionDlg::OnConnect";
 
   // `pump` is the window's message pump, run by the frame loop between frames;
-  // `clock` paces the frames and times the close-down wait. All three must
+  // `clock` paces the frames, times the close-down wait and, with its
+  // millisecond timer, the checks of the simulator's side. All three must
   // outlive the dialog.
   CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump, Platform::Clock& clock,
               const StationSettings& settings = StationSettings());
@@ -78,6 +94,8 @@ class CTavrionDlg {
 
   // --- Window entry points -------------------------------------------------
   // Dialog initialisation, once the controls exist: runs Initialise. True.
+  // A close that arrives meanwhile (from a message box) is carried out once
+  // Initialise has returned.
   bool OnInitDialog();
   // Button 1001. While the address boxes can still be edited, each must hold
   // a number from 0 to 255, or the press is refused with a message box that
@@ -163,6 +181,11 @@ class CTavrionDlg {
   bool HasRtLan() const { return m_rtLan != nullptr; }
   bool IsShuttingDown() const { return m_shuttingDown; }
   bool IsLoopRunning() const { return m_loopDepth > 0; }
+  // The segment was let go and the station waits for a usable one.
+  bool IsSegmentLost() const { return m_segmentLost; }
+  // Datagrams held back since start-up: not finite, or too long for the text.
+  int GetHeldDatagrams() const { return m_heldDatagrams; }
+  QMP0001_02_RtLan* GetRtLan() const { return m_rtLan; }
 
  private:
   // Start-up steps.
@@ -193,8 +216,22 @@ class CTavrionDlg {
   // the simulator reports, which gets a record first if it has none.
   void TrimDatumOffset(double offset);
   void TargetReportedAirport();
+  // The message line: a notice, and the conditions that outrank it.
   void ShowMessage(const char* text);
-  void SendDatagram();
+  void RaiseCondition(MessageLine::Condition condition, const char* text);
+  void ClearCondition(MessageLine::Condition condition);
+  void ShowMessageLine();
+  // The offsets file's lines skipped at start-up, or a file too large to keep.
+  void TellOffsetsFileReport();
+  // The simulator's side: its segment and whether its data moves.
+  void WatchSegment();
+  void LoseSegment(const char* what);
+  bool AttachAgain();
+  bool ReadSimulatorBlock();
+  void WatchSimulatorData();
+  void LogEvent(const char* text);
+  // False when the datagram was held back.
+  bool SendDatagram();
   void Push();
   bool Take();
 
@@ -251,9 +288,21 @@ class CTavrionDlg {
   int m_linkWatchdog;
   int m_linkStatus;
   int m_shownLinkStatus;
+  int m_heldDatagrams;
+
+  // The simulator's side, timed by the clock's millisecond timer.
+  bool m_segmentLost;
+  bool m_segmentWatchStarted;
+  std::uint32_t m_lastSegmentCheck;
+  bool m_dataWatchStarted;
+  bool m_dataFrozen;
+  std::uint32_t m_lastDataChange;
+  VisualBlock m_lastBlock;
+  MessageLine m_messageLine;
 
   // Close-down: Run calls on the stack, and what waits for them to return.
   int m_loopDepth;
+  bool m_initialising;
   bool m_shuttingDown;
   bool m_shutDownPending;
   bool m_endRequested;

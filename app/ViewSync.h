@@ -48,3 +48,7 @@ constexpr int kViewSyncTextSize = 256;
 // line end. At most size - 1 characters, always terminated. Returns the
 // text's length, or -1 when it did not fit.
 int FormatViewSync(const ViewSyncCamera& camera, char* text, int size);
+
+// Every double of the camera is a finite number: the receiver can read the
+// datagram ("nan" or "inf" would reach it as text otherwise).
+bool IsFiniteCamera(const ViewSyncCamera& camera);

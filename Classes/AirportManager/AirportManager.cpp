@@ -18,7 +18,8 @@ bool s_registered = false;
 static_assert(AirportManager::kTableSize == AirportTable::kSlots, "one table size");
 static_assert(AirportManager::kCountLimit == AirportTable::kCountLimit, "one count limit");
 
-AirportManager::AirportManager() : m_currentIndex(0), m_lineBuffer{}, m_writtenFileName{} {
+AirportManager::AirportManager()
+    : m_currentIndex(0), m_lineBuffer{}, m_writtenFileName{}, m_report(), m_loadedWhole(true) {
   RegisterClassOnce(
       s_registered, "AirportManager",
       {kAirportManagerRevision, kAirportManagerHeaderRevision, kReadAirportDataRevision});

@@ -26,6 +26,17 @@
 inline constexpr char kAirportManagerHeaderRevision[] =
     "%Z% QM-P-0001-02 QM2137 AirportManager.h $Revision: 1.1 $";
 
+// What the last ReadOffsetsFile met in the file. Line numbers count from 1,
+// the heading included; 0 when there was no such line.
+struct OffsetsReadReport {
+  int records = 0;         // record lines read, kept or not
+  int badOffsetLines = 0;  // skipped: offset not finite, or too large to write back
+  int firstBadOffsetLine = 0;
+  int shortLines = 0;  // skipped: not blank, but fewer than three fields
+  int firstShortLine = 0;
+  int recordsNotKept = 0;  // read once the count had stopped at 19,999
+};
+
 class AirportManager : public QM_ErrorReport {
  public:
   static constexpr int kTableSize = 20000;   // slots 0 to 19,999
@@ -52,8 +63,17 @@ class AirportManager : public QM_ErrorReport {
   // three fields: ident (first 4 characters), offset (decimal, "." always),
   // name (one leading blank dropped, first 49 characters). True when the file
   // was opened, even without any record; false with the input file's error
-  // text when it cannot be opened. The name is resolved ignoring case.
+  // text when it cannot be opened. The name is resolved ignoring case. A
+  // FIFO, device or folder of that name is refused as it cannot be read.
+  // Lines whose offset is not a finite number, or so large that the line
+  // could not be written back, are skipped like lines with too few fields;
+  // GetReadReport tells how many of each there were.
   bool ReadOffsetsFile(const char* fileName);
+  const OffsetsReadReport& GetReadReport() const { return m_report; }
+  // False when the file last read held more records than the table counts,
+  // or exists but could not be read: Save then refuses to overwrite it, as
+  // it would lose what it could not load.
+  bool IsLoadedWhole() const { return m_loadedWhole; }
 
   // Looks the identifier up in every slot, free ones included, comparing with
   // all blanks removed from both sides (case counts, the first 999 characters
@@ -85,13 +105,16 @@ class AirportManager : public QM_ErrorReport {
   // in the uncounted last slot would never be saved).
   int AddAirport(const char* ident, const char* name, double offset);
 
-  // Save: copies the offsets file to "Offsets_old.Dat" (failure ignored),
-  // then writes the three header lines and one "%s| %6.1f| %s\n" line per
-  // counted record into a new file beside it, flushes it to disk and renames
-  // it over the offsets file, so that the file always holds either the old or
-  // the new complete contents. `folder` is where the files live; empty means
-  // the working folder. False, with the failure in the error text, when the
-  // new contents could not be put in place (the old file is then untouched).
+  // Save: writes the three header lines and one "%s| %6.1f| %s\n" line per
+  // counted record into a new file beside the offsets file and flushes it to
+  // disk; copies the offsets file whole to "Offsets_old.Dat" the same way (a
+  // temporary copy renamed over the old backup); then renames the new file
+  // over the offsets file. So each file always holds either its old or its
+  // new complete contents. `folder` is where the files live; empty means the
+  // working folder. False, with the reason in the error text and both files
+  // as they were, when the new file or the backup could not be made, when a
+  // record's line would not fit, or when the file last read was not loaded
+  // whole (IsLoadedWhole).
   bool WriteOffsetsFile(const char* folder = "");
   // The offsets file the last successful WriteOffsetsFile wrote, as resolved
   // on disk; empty before.
@@ -102,7 +125,11 @@ class AirportManager : public QM_ErrorReport {
   static void ClearTable();
 
  private:
+  bool WriteNewContents(const char* temporary);
+
   int m_currentIndex;
   char m_lineBuffer[kLineSize];
   char m_writtenFileName[kLineSize];
+  OffsetsReadReport m_report;
+  bool m_loadedWhole;
 };

@@ -9,13 +9,24 @@
 // Each written line fits a 128-byte buffer: at most 127 characters.
 constexpr int kOffsetsLineSize = 128;
 
+// What a line of the file turned out to be.
+enum class OffsetsLine {
+  kRecord,        // a record: ident, offset and name
+  kComment,       // starts with ";"
+  kBlank,         // nothing but blanks, tabs and the line end
+  kTooFewFields,  // fewer than three fields
+  kBadOffset      // the offset is not finite, or its line could not be written back
+};
+
 // Fills `record` from a line as read from the file (any length, newline
-// included when it was read). False, record untouched, for a ";" comment and
-// for a line with fewer than three fields. Only the first 255 characters are
-// examined; the line is split in place.
-bool ParseOffsetsLine(char* line, AirportRecord& record);
+// included when it was read) and says what the line was; `record` is only
+// to be used for kRecord. Only the first 255 characters are examined; the
+// line is split in place. A record whose offset is not a finite number, or
+// so large that its written line would not fit 127 characters, is refused
+// (kBadOffset): Save could not write it back.
+OffsetsLine ParseOffsetsLine(char* line, AirportRecord& record);
 
 // Formats the record's line with "%s| %6.1f| %s\n", "." as decimal separator.
-// An offset too large for a 127-character line (about 1e60 and more) is
-// written in exponent form ("%6.1e"), which the reader reads back.
-void FormatOffsetsLine(const AirportRecord& record, char (&line)[kOffsetsLineSize]);
+// False, with an empty line, when the offset is not finite or the line would
+// not fit 127 characters (an offset of some 60 digits and more).
+bool FormatOffsetsLine(const AirportRecord& record, char (&line)[kOffsetsLineSize]);

@@ -8,23 +8,52 @@ extern const char kReadAirportDataRevision[];
 const char kReadAirportDataRevision[] =
     "%Z% CAirportManager QM2137 ReadAirportData.cpp $Revision: 1.2 $";
 
+namespace {
+
+void Count(int& lines, int& firstLine, int lineNumber) {
+  if (lines++ == 0) firstLine = lineNumber;
+}
+
+}  // namespace
+
 bool AirportManager::ReadOffsetsFile(const char* fileName) {
+  m_report = OffsetsReadReport();
+  m_loadedWhole = true;
   // The file may have been saved in another letter case ("offsets.DAT").
   char resolved[Platform::kFileNameSize];
-  Platform::ResolveFileName(fileName != nullptr ? fileName : "", resolved, sizeof resolved);
+  const bool exists =
+      Platform::ResolveFileName(fileName != nullptr ? fileName : "", resolved, sizeof resolved);
 
   InputFileClass input;
   if (!input.OpenInputFile(resolved)) {
     SetError(input.GetErrorText());
+    // Something is there that could not be read: Save must not replace it.
+    m_loadedWhole = !exists;
     return false;
   }
   // The first line is a heading, whatever it holds.
   if (!input.ReadFromInputFile(m_lineBuffer)) return true;
 
   AirportTable& table = AirportTable::Instance();
-  while (input.ReadFromInputFile(m_lineBuffer)) {
+  for (int lineNumber = 2; input.ReadFromInputFile(m_lineBuffer); ++lineNumber) {
     AirportRecord record{};
-    if (ParseOffsetsLine(m_lineBuffer, record)) table.Append(record);
+    switch (ParseOffsetsLine(m_lineBuffer, record)) {
+      case OffsetsLine::kRecord:
+        ++m_report.records;
+        if (table.Count() >= kCountLimit) ++m_report.recordsNotKept;
+        table.Append(record);
+        break;
+      case OffsetsLine::kBadOffset:
+        Count(m_report.badOffsetLines, m_report.firstBadOffsetLine, lineNumber);
+        break;
+      case OffsetsLine::kTooFewFields:
+        Count(m_report.shortLines, m_report.firstShortLine, lineNumber);
+        break;
+      case OffsetsLine::kComment:
+      case OffsetsLine::kBlank:
+        break;
+    }
   }
+  m_loadedWhole = m_report.recordsNotKept == 0;
   return true;
 }

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -33,7 +34,15 @@ bool AirportManager::WriteOffsetsFile(const char* folder) {
   char backup[Platform::kFileNameSize];
   NameInFolder(folder, kReadFileName, target);
   NameInFolder(folder, kBackupFileName, backup);
-  Platform::CopyFileReplacing(target, backup);  // a missing file has no backup
+  if (!m_loadedWhole) {
+    // Writing the table back would drop the airports it could not hold.
+    SetError(kOperation,
+             m_report.recordsNotKept > 0
+                 ? "Not saved: the file holds more airports than the table keeps"
+                 : "Not saved: the file could not be read at start-up",
+             target);
+    return false;
+  }
 
   char temporary[Platform::kFileNameSize];
   if (std::strlen(target) + sizeof kNewSuffix > sizeof temporary) {
@@ -41,7 +50,32 @@ bool AirportManager::WriteOffsetsFile(const char* folder) {
     return false;
   }
   SafeFormat(temporary, sizeof temporary, "%s%s", target, kNewSuffix);
+  if (!WriteNewContents(temporary)) {
+    Platform::RemoveFile(temporary);
+    return false;
+  }
 
+  // The backup is made only once the new contents are safe on disk, and
+  // whole or not at all: a failure leaves the earlier backup as it was.
+  int failure = Platform::CopyFileWhole(target, backup);
+  if (failure == ENOENT) failure = 0;  // no offsets file yet: nothing to back up
+  if (failure != 0) {
+    std::string reason = std::string("Backup not made: ") + std::strerror(failure);
+    SetError(kOperation, reason.c_str(), backup);
+    Platform::RemoveFile(temporary);
+    return false;
+  }
+  failure = Platform::ReplaceFile(temporary, target);
+  if (failure != 0) {
+    SetError(kOperation, std::strerror(failure), target);
+    Platform::RemoveFile(temporary);
+    return false;
+  }
+  SafeCopy(m_writtenFileName, target, kLineSize);
+  return true;
+}
+
+bool AirportManager::WriteNewContents(const char* temporary) {
   SettingsFileClass file(temporary, Write);
   if (!file.IsOpen()) {
     SetError(file.GetErrorText());
@@ -52,24 +86,23 @@ bool AirportManager::WriteOffsetsFile(const char* folder) {
   for (int index = 0; written && index < GetNumberOfAirports(); ++index) {
     if (!GetAirport(index, record)) continue;
     char line[kOffsetsLineSize];
-    FormatOffsetsLine(record, line);
+    if (!FormatOffsetsLine(record, line)) {
+      std::string reason = std::string("The offset of ") + record.ident +
+                           " cannot be written: not finite or too large";
+      SetError(kOperation, reason.c_str(), temporary);
+      return false;
+    }
     written = file.WriteToSettingsFile(line);
   }
   if (!written || !file.Flush()) {
     SetError(file.GetErrorText());
-    file.CloseFile();
-    Platform::RemoveFile(temporary);
     return false;
   }
   file.CloseFile();
-
-  int failure = Platform::SyncFileToDisk(temporary);
-  if (failure == 0) failure = Platform::ReplaceFile(temporary, target);
+  const int failure = Platform::SyncFileToDisk(temporary);
   if (failure != 0) {
-    SetError(kOperation, std::strerror(failure), target);
-    Platform::RemoveFile(temporary);
+    SetError(kOperation, std::strerror(failure), temporary);
     return false;
   }
-  SafeCopy(m_writtenFileName, target, kLineSize);
   return true;
 }

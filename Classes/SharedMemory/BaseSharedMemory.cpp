@@ -1,8 +1,7 @@
 #include "BaseSharedMemory.h"
 
-#include <cstring>
-
 #include "ConfigControl.h"
+#include "GuardedMemory.h"
 #include "SharedSegment.h"
 #include "TextFunctions.h"
 
@@ -77,8 +76,38 @@ void BaseSharedMemory::Release() {
 
 bool BaseSharedMemory::ZeroFill(unsigned count) {
   if (count == 0 || m_view == nullptr || count > m_viewSize) return false;
-  std::memset(m_view, 0, count);
-  return true;
+  return Platform::GuardedZero(m_view, count);
+}
+
+BaseSharedMemory::MappingState BaseSharedMemory::CheckMapping() const {
+  if (m_view == nullptr) return MappingState::kNotMapped;
+  Platform::SharedSegmentIdentity mapped;
+  Platform::SharedSegmentIdentity named;
+  if (Platform::SharedSegmentIdentityOf(m_handle, &mapped) != 0) return MappingState::kNotMapped;
+  if (Platform::NamedSharedSegmentIdentity(m_name, &named) != 0) return MappingState::kNameGone;
+  if (!named.SameObject(mapped)) return MappingState::kReplaced;
+  if (mapped.size < m_viewSize) return MappingState::kShrunk;
+  return MappingState::kIntact;
+}
+
+std::size_t BaseSharedMemory::GetCurrentSize() const {
+  Platform::SharedSegmentIdentity mapped;
+  if (m_view == nullptr || Platform::SharedSegmentIdentityOf(m_handle, &mapped) != 0) return 0;
+  return static_cast<std::size_t>(mapped.size);
+}
+
+bool BaseSharedMemory::InView(std::size_t offset, std::size_t length) const {
+  return m_view != nullptr && offset <= m_viewSize && length <= m_viewSize - offset;
+}
+
+bool BaseSharedMemory::ReadView(std::size_t offset, void* to, std::size_t length) const {
+  if (to == nullptr || !InView(offset, length)) return false;
+  return Platform::GuardedCopy(to, static_cast<const char*>(m_view) + offset, length);
+}
+
+bool BaseSharedMemory::WriteView(std::size_t offset, const void* from, std::size_t length) {
+  if (from == nullptr || !InView(offset, length)) return false;
+  return Platform::GuardedCopy(static_cast<char*>(m_view) + offset, from, length);
 }
 
 bool BaseSharedMemory::Fail(const char* format, int code) {

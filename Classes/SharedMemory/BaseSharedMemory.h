@@ -8,6 +8,11 @@
 // success never clears an earlier text, and nothing is undone on failure (a
 // handle opened before a failing MapView stays open until Release).
 // Destruction releases nothing; the derived class calls Release.
+//
+// The segment's owner may remove it, create another under its name, or
+// shrink it while the view is mapped. CheckMapping tells which, cheaply
+// enough to ask about once a second, and ReadView / WriteView reach the view
+// without the bus error that touching a shrunk view's lost pages raises.
 
 #include <cstddef>
 #include <cstdint>
@@ -41,8 +46,27 @@ class BaseSharedMemory : public QM_ErrorReport {
   // Unmaps the view and closes the handle; afterwards GetData is null.
   void Release();
   // Sets the first count bytes of the view to 0. False for count 0, without
-  // a view, or when count is more than the view holds (nothing is written).
+  // a view, or when count is more than the view holds (nothing is written),
+  // or when the segment was shrunk under the view.
   bool ZeroFill(unsigned count);
+
+  // What the mapped view is worth now.
+  enum class MappingState {
+    kIntact,    // the name still means the mapped segment, as large as the view
+    kNameGone,  // the name was removed (or can no longer be opened)
+    kReplaced,  // the name now means another segment
+    kShrunk,    // same segment, now shorter than the view
+    kNotMapped  // nothing is mapped
+  };
+  MappingState CheckMapping() const;
+  // The size of the mapped segment now, in bytes; 0 when nothing is mapped.
+  std::size_t GetCurrentSize() const;
+
+  // Copies length bytes at offset of the view out to `to` / in from `from`.
+  // False when the span lies outside the view or the segment was shrunk
+  // under it (then `to` or the view may hold part of the copy).
+  bool ReadView(std::size_t offset, void* to, std::size_t length) const;
+  bool WriteView(std::size_t offset, const void* from, std::size_t length);
 
   // Start of the mapped view, or null.
   void* GetData() const { return m_view; }
@@ -59,6 +83,7 @@ class BaseSharedMemory : public QM_ErrorReport {
 
  private:
   bool Fail(const char* format, int code);
+  bool InView(std::size_t offset, std::size_t length) const;
 
   char m_name[kNameSize];
   int m_handle;

@@ -1,9 +1,8 @@
 #include "InputFile.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
+#include "FileNames.h"
 #include "TextFunctions.h"
 
 namespace {
@@ -37,9 +36,12 @@ bool InputFileClass::OpenInputFile(const char* fileName) {
     s_stream = nullptr;
     s_open = false;
   }
-  s_stream = std::fopen(m_fileName, "r");
+  // Only a regular file: a FIFO or a device named here would hold the
+  // reader up for ever, or feed it without end.
+  const char* reason = nullptr;
+  s_stream = Platform::OpenRegularFileForReading(m_fileName, &reason);
   if (s_stream == nullptr) {
-    SetError("InputFileClass::OpenInputFile", std::strerror(errno), m_fileName);
+    SetError("InputFileClass::OpenInputFile", reason, m_fileName);
     return false;
   }
   s_open = true;

@@ -12,6 +12,9 @@ class InputFileClass : public QM_ErrorReport {
   InputFileClass(const InputFileClass&) = delete;
   InputFileClass& operator=(const InputFileClass&) = delete;
 
+  // Opens a regular file; anything else (a FIFO, a device, a folder) is
+  // refused like a missing file. False with "InputFileClass::OpenInputFile",
+  // the reason and the file name in the error text.
   bool OpenInputFile(const char* fileName);
   // Next line of at most 1023 characters into a buffer of at least 1024;
   // false at the end of the file.

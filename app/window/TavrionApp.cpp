@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "CommandLine.h"
 #include "StationOptions.h"
+#include "StopSignalWatcher.h"
 #include "TavrionDlg.h"
 #include "TavrionVersion.h"
 #include "TavrionWindow.h"
@@ -71,6 +72,7 @@ bool CTavrionApp::OnInit() {
     if (s_settings.connect) {
       window->PressConnectWhenUp();
     }
+    StopSignalWatcher stopSignals(*window);  // SIGTERM, SIGINT, SIGHUP: as the close box
     window->RunModal();
     // The window's destruction: the close-down runs if nothing ran it yet.
     window->Attach(nullptr);

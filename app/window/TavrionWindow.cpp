@@ -10,6 +10,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+// After wx/msgdlg.h, on which it builds.
+#include <wx/generic/msgdlgg.h>
+
 #include "AboutDlg.h"
 #include "BoxText.h"
 #include "CompactControls.h"
@@ -159,6 +162,9 @@ int TavrionWindow::RunModal() {
       CallAfter(&TavrionWindow::PressConnect);
     }
   });
+  if (m_endedBeforeRun) {
+    return GetReturnCode();  // stopped while start-up's message boxes were up
+  }
   return ShowModal();
 }
 
@@ -182,8 +188,46 @@ void TavrionWindow::FocusFirstControl() {
 }
 
 void TavrionWindow::ShowAbout() {
+  if (m_stopRequested) {
+    return;
+  }
   CAboutDlg about(this);
-  about.ShowModal();
+  RunClosableBox(about);
+}
+
+void TavrionWindow::RequestStop() {
+  if (m_stopRequested) {
+    return;
+  }
+  m_stopRequested = true;
+  if (!m_openBoxes.empty()) {
+    m_openBoxes.back()->EndModal(wxID_OK);  // RunClosableBox carries on from there
+    return;
+  }
+  DeliverStop();
+}
+
+int TavrionWindow::RunClosableBox(wxDialog& box) {
+  m_openBoxes.push_back(&box);
+  const int result = box.ShowModal();
+  m_openBoxes.pop_back();
+  if (m_stopRequested) {
+    if (!m_openBoxes.empty()) {
+      m_openBoxes.back()->EndModal(wxID_OK);
+    } else {
+      // Once the handler that showed the box has returned to the loop.
+      CallAfter([this] { DeliverStop(); });
+    }
+  }
+  return result;
+}
+
+void TavrionWindow::DeliverStop() {
+  if (m_logic != nullptr) {
+    m_logic->OnClose();
+  } else {
+    EndDialog(IDCANCEL_RESULT);
+  }
 }
 
 // --- Notifications ---------------------------------------------------------
@@ -436,6 +480,9 @@ void TavrionWindow::ShowStatusBitmap(int bitmapId) {
 }
 
 void TavrionWindow::ShowMessageBox(const char* text, const char* caption, int style) {
+  if (m_stopRequested) {
+    return;  // the station is closing: nobody is asked anything more
+  }
   long flags = wxOK | wxCENTRE;
   // The icon bits of the platform's message box styles.
   switch (style & 0xF0) {
@@ -454,8 +501,11 @@ void TavrionWindow::ShowMessageBox(const char* text, const char* caption, int st
     default:
       flags |= wxICON_NONE;
   }
-  wxMessageDialog box(this, ToWx(text), ToWx(caption), flags);
-  box.ShowModal();
+  // Drawn by the toolkit rather than the desktop's native message box, whose
+  // modal run nothing but its own buttons can end: a request to end the
+  // station must be able to close it.
+  wxGenericMessageDialog box(this, ToWx(text), ToWx(caption), flags);
+  RunClosableBox(box);
 }
 
 void TavrionWindow::SetCaption(const char* caption) {
@@ -482,5 +532,6 @@ void TavrionWindow::EndDialog(int result) {
   } else {
     SetReturnCode(result);
     Hide();
+    m_endedBeforeRun = true;
   }
 }

@@ -5,6 +5,8 @@
 
 #include <wx/dialog.h>
 
+#include <vector>
+
 #include "DialogControls.h"
 
 class CTavrionDlg;
@@ -34,6 +36,12 @@ class TavrionWindow : public wxDialog, public DialogControls {
   // desktop offers no system menu to put the about command in.
   void ShowAbout();
 
+  // A request from outside to end the station (a signal): the close box's
+  // close-down. A message box or the about box that is up is closed first,
+  // as its OK button would, and the close follows once it has gone; no
+  // further message box is shown.
+  void RequestStop();
+
   // DialogControls
   void PushValues(const DialogValues& values) override;
   bool TakeValues(DialogValues& values) override;
@@ -53,6 +61,10 @@ class TavrionWindow : public wxDialog, public DialogControls {
   void FocusFirstControl();
   void PressConnect();
   void BindNotifications();
+
+  // Runs a modal box that RequestStop may close.
+  int RunClosableBox(wxDialog& box);
+  void DeliverStop();
 
   void SetLabelText(int id, const char* text);
   void SetEditText(int id, const char* text);
@@ -77,4 +89,9 @@ class TavrionWindow : public wxDialog, public DialogControls {
   // text in several steps (typing over a selection) reaches the logic once.
   bool m_addressChangePending = false;
   bool m_portChangePending = false;
+  // The message and about boxes that are up, innermost last.
+  std::vector<wxDialog*> m_openBoxes;
+  bool m_stopRequested = false;
+  // EndDialog came before the modal run began (a stop during start-up).
+  bool m_endedBeforeRun = false;
 };

@@ -1,5 +1,8 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <clocale>
+#include <filesystem>
 #include <string>
 
 #include "AirportFixture.h"
@@ -87,11 +90,99 @@ TEST_F(AirportTest, CountStopsAt19999AndFurtherRecordsReplaceSlot19999) {
   // A full table takes no airport for the operator's trims: it could not be saved.
   EXPECT_EQ(m_airports.AddAirport("EDDF", "", 1.0), -1);
   EXPECT_EQ(Find("EDDF"), -1);
-  // Save writes the counted records only.
-  ASSERT_TRUE(Save());
+  // The second file was not loaded whole: Save would drop OVR1 and OVR2.
+  EXPECT_EQ(m_airports.GetReadReport().recordsNotKept, 2);
+  EXPECT_FALSE(m_airports.IsLoadedWhole());
+}
+
+TEST_F(AirportTest, AFileWithMoreAirportsThanTheTableKeepsIsNeverOverwritten) {
+  const std::string file = "heading\n" + NumberedLines(0, 20001);
+  ASSERT_TRUE(Load(file));
+  EXPECT_EQ(m_airports.GetNumberOfAirports(), 19999);
+  EXPECT_EQ(m_airports.GetReadReport().records, 20001);
+  EXPECT_EQ(m_airports.GetReadReport().recordsNotKept, 2);
+  EXPECT_FALSE(m_airports.IsLoadedWhole());
+  m_dir.Write("Offsets_old.Dat", "older backup");
+
+  m_airports.SetDatumOffset(5, 7.5);
+  EXPECT_FALSE(Save());
+  EXPECT_EQ(std::string(m_airports.GetErrorText()),
+            "AirportManager::WriteOffsetsFile\nNot saved: the file holds more airports than the "
+            "table keeps\n" +
+                m_dir.File("Offsets.dat"));
+  EXPECT_EQ(m_dir.Read("Offsets.dat"), file);
+  EXPECT_EQ(m_dir.Read("Offsets_old.Dat"), "older backup");
+
+  // Exactly as many as the table counts is whole, and saved.
+  AirportManager::ClearTable();
+  ASSERT_TRUE(LoadLines(NumberedLines(0, 19999)));
+  EXPECT_TRUE(m_airports.IsLoadedWhole());
+  ASSERT_TRUE(Save()) << m_airports.GetErrorText();
   std::string saved = m_dir.Read("Offsets.dat");
-  EXPECT_EQ(saved.find("OVR"), std::string::npos);
   EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 3 + 19999);
+}
+
+TEST_F(AirportTest, OffsetsThatAreNotFiniteOrTooLargeToWriteBackAreSkippedAndCounted) {
+  const std::string name49(49, 'n');
+  const std::string lines[] = {
+      "AAAA| nan| a",            // line 2
+      "BBBB| 1.5| kept",         // 3
+      "CCCC| inf| c",            // 4
+      "; a comment",             // 5
+      "DDDD| -INFINITY| d",      // 6
+      "",                        // 7, blank: not told
+      "EEEE| 1e308| e",          // 8
+      "FFFF| 7.0",               // 9, two fields
+      "GGGG| -1e66| " + name49,  // 10, written back in 127 characters
+      "HHHH| -1e67| " + name49,  // 11, one too many
+      "IIII| 1e100| i",          // 12, fits beside a short name
+      "JJ",                      // 13, one field
+  };
+  std::string file;
+  for (const std::string& line : lines) file += line + "\n";
+  ASSERT_TRUE(LoadLines(file));
+  ASSERT_EQ(m_airports.GetNumberOfAirports(), 3);
+  EXPECT_STREQ(Slot(0).ident, "BBBB");
+  EXPECT_STREQ(Slot(1).ident, "GGGG");
+  EXPECT_EQ(Slot(1).datumOffset, -1e66);
+  EXPECT_STREQ(Slot(2).ident, "IIII");
+  const OffsetsReadReport& report = m_airports.GetReadReport();
+  EXPECT_EQ(report.records, 3);
+  EXPECT_EQ(report.badOffsetLines, 5);
+  EXPECT_EQ(report.firstBadOffsetLine, 2);
+  EXPECT_EQ(report.shortLines, 2);
+  EXPECT_EQ(report.firstShortLine, 9);
+  // Skipped lines are not the table's to keep: the file counts as loaded.
+  EXPECT_TRUE(m_airports.IsLoadedWhole());
+
+  // What was loaded is written back whole and loads again unchanged.
+  ASSERT_TRUE(Save()) << m_airports.GetErrorText();
+  AirportManager::ClearTable();
+  ASSERT_TRUE(m_airports.ReadOffsetsFile(m_dir.File("Offsets.dat").c_str()));
+  EXPECT_EQ(m_airports.GetNumberOfAirports(), 3);
+  EXPECT_EQ(m_airports.GetReadReport().badOffsetLines, 0);
+  EXPECT_EQ(Slot(1).datumOffset, -1e66);
+}
+
+TEST_F(AirportTest, AFifoNamedOffsetsDatIsNeitherReadNorReplacedBySave) {
+  const std::string fifo = m_dir.File("Offsets.dat");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(m_airports.ReadOffsetsFile(fifo.c_str()));
+  EXPECT_EQ(std::string(m_airports.GetErrorText()),
+            "InputFileClass::OpenInputFile\nNot a regular file (a FIFO)\n" + fifo);
+  EXPECT_FALSE(m_airports.IsLoadedWhole());
+  EXPECT_FALSE(Save());
+  EXPECT_NE(std::string(m_airports.GetErrorText()).find("could not be read at start-up"),
+            std::string::npos);
+  struct stat status {};
+  ASSERT_EQ(lstat(fifo.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISFIFO(status.st_mode));
+
+  // A missing file is no such case: Save makes a new one.
+  std::filesystem::remove(fifo);
+  EXPECT_FALSE(m_airports.ReadOffsetsFile(fifo.c_str()));
+  EXPECT_TRUE(m_airports.IsLoadedWhole());
+  EXPECT_TRUE(Save());
 }
 
 TEST_F(AirportTest, CommaDecimalLocaleChangesNeitherReadingNorWriting) {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "AirportFixture.h"
+#include "ProcessLimits.h"
 
 namespace fs = std::filesystem;
 
@@ -39,17 +40,71 @@ TEST_F(AirportTest, SaveWithNothingLoadedWritesTheHeaderAndBacksUpTheFileBefore)
   EXPECT_EQ(m_dir.Read("Offsets_old.Dat"), kPrevious);
 }
 
-TEST_F(AirportTest, AnOffsetTooWideForTheLineIsSavedWholeInExponentForm) {
+TEST_F(AirportTest, AnOffsetTooWideForItsLineIsNotSavedAndBothFilesStayAsTheyWere) {
+  // Cut to 127 characters the line would lose its name and newline, and no
+  // other form of it would load again.
   ASSERT_TRUE(LoadLines("EGLL| 1| a\nEGKK| 2| b\nEGCC| 3| c\n"));
+  m_dir.Write("Offsets_old.Dat", "older backup");
+  const std::string before = m_dir.Read("Offsets.dat");
   m_airports.SetDatumOffset(1, -1e200);
-  ASSERT_TRUE(Save());
-  EXPECT_EQ(m_dir.Read("Offsets.dat"),
-            kSavedHeader + "EGLL|    1.0| a\nEGKK| -1.0e+200| b\nEGCC|    3.0| c\n");
-  AirportManager::ClearTable();
-  ASSERT_TRUE(m_airports.ReadOffsetsFile(m_dir.File("Offsets.dat").c_str()));
-  ASSERT_EQ(m_airports.GetNumberOfAirports(), 3);
-  EXPECT_EQ(Slot(1).datumOffset, -1e200);
-  EXPECT_STREQ(Slot(1).name, "b");
+  EXPECT_FALSE(Save());
+  EXPECT_EQ(std::string(m_airports.GetErrorText()),
+            "AirportManager::WriteOffsetsFile\nThe offset of EGKK cannot be written: not finite or "
+            "too large\n" +
+                m_dir.File("Offsets.dat.new"));
+  EXPECT_EQ(m_dir.Read("Offsets.dat"), before);
+  EXPECT_EQ(m_dir.Read("Offsets_old.Dat"), "older backup");
+  EXPECT_FALSE(fs::exists(m_dir.File("Offsets.dat.new")));
+}
+
+TEST_F(AirportTest, ABackupThatCannotBeMadeWholeKeepsTheEarlierBackupAndStopsTheSave) {
+  // The disk fills up while the backup is copied: a file size limit below
+  // the offsets file's size stands in for a full disk.
+  const std::string current =
+      kSavedHeader + "EGLL|   12.5| London Heathrow\n" + std::string(200, ';') + "\n";
+  ASSERT_TRUE(Load(current));
+  m_dir.Write("Offsets_old.Dat", "older backup");
+  bool saved = true;
+  {
+    FileSizeLimit limit(150);
+    saved = Save();
+  }
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(std::string(m_airports.GetErrorText()),
+            "AirportManager::WriteOffsetsFile\nBackup not made: File too large\n" +
+                m_dir.File("Offsets_old.Dat"));
+  EXPECT_EQ(m_dir.Read("Offsets_old.Dat"), "older backup");
+  EXPECT_EQ(m_dir.Read("Offsets.dat"), current);
+  EXPECT_FALSE(fs::exists(m_dir.File("Offsets_old.Dat.new")));
+  EXPECT_FALSE(fs::exists(m_dir.File("Offsets.dat.new")));
+
+  // With room again, the backup is the file as it was before this Save.
+  ASSERT_TRUE(Save()) << m_airports.GetErrorText();
+  EXPECT_EQ(m_dir.Read("Offsets_old.Dat"), current);
+}
+
+TEST_F(AirportTest, AReadOnlyFolderStopsTheSaveWithTheReasonAndChangesNothing) {
+  ASSERT_TRUE(Load(kPrevious));
+  m_dir.Write("Offsets_old.Dat", "older backup");
+  m_airports.SetDatumOffset(0, 3.0);
+  fs::permissions(m_dir.Path(), fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
+  fs::permissions(m_dir.Path(), fs::perms::owner_write, fs::perm_options::remove);
+  std::string error;
+  const bool saved = RunUnprivileged(
+      [&](std::string& text) {
+        const bool result = Save();
+        text = m_airports.GetErrorText();
+        return result;
+      },
+      error);
+  fs::permissions(m_dir.Path(), fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(error, "SettingsFileClass::OpenFileForWriting\nPermission denied\n" +
+                       m_dir.File("Offsets.dat.new"));
+  EXPECT_EQ(m_dir.Read("Offsets.dat"), kPrevious);
+  EXPECT_EQ(m_dir.Read("Offsets_old.Dat"), "older backup");
 }
 
 TEST_F(AirportTest, FailedSaveLeavesThePreviousFileWholeAndSaysWhy) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 
 #include "InputFile.h"
@@ -44,6 +46,32 @@ TEST(InputFile, OpenFailuresSayWhy) {
   EXPECT_FALSE(input.OpenInputFile(missing.c_str()));
   EXPECT_EQ(std::string(input.GetErrorText()),
             "InputFileClass::OpenInputFile\nNo such file or directory\n" + missing);
+}
+
+TEST(InputFile, AFifoADeviceOrAFolderIsRefusedWithoutWaitingAndSaysWhatItIs) {
+  // Opened for reading, a FIFO without a writer would never return.
+  TempDir dir;
+  const std::string fifo = dir.File("Offsets.dat");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  InputFileClass input;
+  EXPECT_FALSE(input.OpenInputFile(fifo.c_str()));
+  EXPECT_EQ(std::string(input.GetErrorText()),
+            "InputFileClass::OpenInputFile\nNot a regular file (a FIFO)\n" + fifo);
+
+  const std::string device = dir.File("device.dat");
+  std::filesystem::create_symlink("/dev/zero", device);
+  EXPECT_FALSE(input.OpenInputFile(device.c_str()));
+  EXPECT_EQ(std::string(input.GetErrorText()),
+            "InputFileClass::OpenInputFile\nNot a regular file (a character device)\n" + device);
+
+  EXPECT_FALSE(input.OpenInputFile(dir.Path().c_str()));
+  EXPECT_EQ(std::string(input.GetErrorText()),
+            "InputFileClass::OpenInputFile\nIs a directory\n" + dir.Path().string());
+
+  // A regular file behind a link is read as before.
+  dir.Write("real.txt", "line\n");
+  std::filesystem::create_symlink(dir.File("real.txt"), dir.File("link.txt"));
+  EXPECT_EQ(ReadAll(dir.File("link.txt")), "line\n");
 }
 
 TEST(InputFile, ReadingBeforeOpenIsReportedOnce) {

@@ -2,6 +2,8 @@
 // record, and what the operator sees when the segment or the offsets file is
 // not there.
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -70,6 +72,64 @@ TEST_F(DialogStart, UnusableSegmentIsToldAndConnectStartsNothing) {
   EXPECT_FALSE(dialog->HasSegment());
   EXPECT_TRUE(clock.Sleeps().empty());             // no loop, no wait
   EXPECT_EQ(std::string(Sim().airportIdent), "");  // nothing written into a foreign layout
+}
+
+TEST_F(DialogStart, SkippedOffsetsLinesAreToldOnTheMessageLine) {
+  StartDialog(
+      ";\n"
+      "EGLL| nan| London Heathrow\n"
+      "EGKK|   -3.5| London Gatwick\n"
+      "EDDF| 7.0\n"
+      "LFPG| 1e308| Paris\n"
+      "KJFK| inf| New York\n");
+  EXPECT_TRUE(controls.messageBoxes.empty());
+  EXPECT_EQ(std::string(controls.shown.messageText),
+            "Offsets.dat: skipped 3 lines with an offset that is not a finite number or too large "
+            "(first at line 2); 1 line with fewer than three fields (line 4)");
+  AirportManager table;
+  EXPECT_EQ(table.GetNumberOfAirports(), 1);
+}
+
+TEST_F(DialogStart, AnOffsetsFileLargerThanTheTableIsToldAtStartUpAndSaveRefusesIt) {
+  std::string file = ";\n";
+  for (int i = 0; i < AirportManager::kCountLimit + 3; ++i) {
+    file += "A" + std::to_string(i) + "|1|n\n";
+  }
+  StartDialog(file.c_str());
+  ASSERT_EQ(controls.messageBoxes.size(), 1u);
+  EXPECT_EQ(controls.messageBoxes[0].caption, "InitialiseAirportDataBase");
+  EXPECT_EQ(controls.messageBoxes[0].text,
+            "Offsets.dat holds 20002 airports; the table keeps 19999.\n"
+            "Save will not overwrite the file, so that none of its airports is lost.");
+  EXPECT_FALSE(dialog->OnSave());
+  ASSERT_EQ(controls.messageBoxes.size(), 2u);
+  EXPECT_EQ(controls.messageBoxes[1].caption, CTavrionDlg::kSaveFailureCaption);
+  EXPECT_EQ(folder.Read("Offsets.dat"), file);
+}
+
+TEST_F(DialogStart, AFifoAsTheOffsetsFileIsRefusedAtStartUpWithoutWaitingForAWriter) {
+  ASSERT_EQ(mkfifo(folder.File("Offsets.dat").c_str(), 0600), 0);
+  StartDialog(nullptr);
+  ASSERT_EQ(controls.messageBoxes.size(), 1u);
+  EXPECT_EQ(controls.messageBoxes[0].caption, "InitialiseAirportDataBase");
+  EXPECT_EQ(
+      controls.messageBoxes[0].text,
+      "InputFileClass::OpenInputFile\nNot a regular file (a FIFO)\n" + folder.File("Offsets.dat"));
+  EXPECT_TRUE(controls.IsEnabled(IDC_CONNECT));
+}
+
+TEST_F(DialogStart, ACloseWhileAStartUpMessageBoxIsUpEndsTheDialogOnceInitialiseReturned) {
+  controls.whileMessageBoxIsUp = [this] {
+    controls.whileMessageBoxIsUp = nullptr;
+    dialog->OnClose();
+    EXPECT_TRUE(controls.endResults.empty()) << "ended while Initialise was still running";
+    EXPECT_TRUE(dialog->HasSegment());
+  };
+  StartDialog(nullptr);  // the missing file's box
+  EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
+  EXPECT_FALSE(dialog->HasSegment());
+  EXPECT_EQ(Record().userCount, 1);
+  EXPECT_STREQ(Sim().airportIdent, "EGLL") << "Initialise ran to its end first";
 }
 
 TEST_F(DialogStart, CloseBeforeConnectShutsDownAndEndsAtOnce) {

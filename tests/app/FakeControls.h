@@ -4,6 +4,7 @@
 // "types" into a box by changing what it shows and then calls the handler.
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
@@ -67,6 +68,7 @@ class FakeControls : public DialogControls {
   void ShowStatusBitmap(int bitmapId) override { bitmaps.push_back(bitmapId); }
   void ShowMessageBox(const char* text, const char* boxCaption, int style) override {
     messageBoxes.push_back({text, boxCaption, style});
+    if (whileMessageBoxIsUp) whileMessageBoxIsUp();
   }
   void SetCaption(const char* text) override { caption = text; }
   int GetSliderPosition(int id) override { return sliders[id]; }
@@ -106,6 +108,8 @@ class FakeControls : public DialogControls {
   std::map<int, int> sliders;
   std::vector<int> bitmaps;
   std::vector<MessageBox> messageBoxes;
+  // Runs while a message box is up, as events that arrive then would.
+  std::function<void()> whileMessageBoxIsUp;
   std::string caption;
   std::vector<int> endResults;
 };

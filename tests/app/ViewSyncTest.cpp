@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -53,6 +54,38 @@ TEST(ViewSyncDatagram, NegativeCounterAndHugeValuesStayInOneTerminatedText) {
   EXPECT_EQ(FormatViewSync(camera, text, sizeof text), -1);
   EXPECT_EQ(std::string(text).size(), 255u);
   EXPECT_EQ(std::string(text).substr(0, 3), "-7,");
+}
+
+TEST(ViewSyncDatagram, ATextOfExactlyTheBuffersSizeDidNotFit) {
+  // A long altitude, then a counter of as many digits as make the whole text
+  // 256 characters: it has lost its last comma to the terminator.
+  ViewSyncCamera camera = HeathrowCamera();
+  camera.counter = 1;
+  camera.altitude = 1e182;
+  char text[kViewSyncTextSize];
+  const int shortest = FormatViewSync(camera, text, sizeof text);
+  ASSERT_GE(shortest, 247);  // a counter of at most 10 digits makes it 256
+  ASSERT_LE(shortest, 255);
+  int counter = 1;
+  for (int digits = 1; digits <= 256 - shortest; ++digits) counter *= 10;
+  camera.counter = counter;  // 257 - shortest digits
+  EXPECT_EQ(FormatViewSync(camera, text, sizeof text), -1);
+  camera.counter = counter / 10;
+  EXPECT_EQ(FormatViewSync(camera, text, sizeof text), 255);
+}
+
+TEST(ViewSyncDatagram, ACameraIsFiniteOnlyWhenEachOfItsSixNumbersIs) {
+  EXPECT_TRUE(IsFiniteCamera(HeathrowCamera()));
+  double ViewSyncCamera::*fields[] = {&ViewSyncCamera::latitude, &ViewSyncCamera::longitude,
+                                      &ViewSyncCamera::altitude, &ViewSyncCamera::heading,
+                                      &ViewSyncCamera::tilt,     &ViewSyncCamera::roll};
+  for (double ViewSyncCamera::*field : fields) {
+    for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
+      ViewSyncCamera camera = HeathrowCamera();
+      camera.*field = bad;
+      EXPECT_FALSE(IsFiniteCamera(camera));
+    }
+  }
 }
 
 TEST(ViewSyncDatagram, CommaDecimalLocaleDoesNotChangeTheText) {

@@ -161,3 +161,7 @@ bool StationProcess::WaitForExit(std::chrono::milliseconds timeout, int& status)
   }
   return false;
 }
+
+bool StationProcess::Signal(int signal) {
+  return m_pid > 0 && kill(m_pid, signal) == 0;
+}

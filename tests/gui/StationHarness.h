@@ -79,6 +79,8 @@ class StationProcess {
   // True when it ended within the timeout; `status` gets its exit status, or
   // -1 when a signal ended it.
   bool WaitForExit(std::chrono::milliseconds timeout, int& status);
+  // Sends the running program a signal; false when it is not running.
+  bool Signal(int signal);
 
  private:
   pid_t m_pid = -1;

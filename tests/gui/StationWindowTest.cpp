@@ -7,6 +7,7 @@
 #include <locale.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -16,6 +17,8 @@
 #include <thread>
 #include <vector>
 
+#include "SegmentResize.h"
+#include "SharedSegment.h"
 #include "StationHarness.h"
 #include "TempDir.h"
 #include "XSession.h"
@@ -171,9 +174,7 @@ class StationWindowTest : public ::testing::Test {
   }
 
   // The colour in the middle of the link indication (control 1006).
-  Rgb LinkColour() {
-    return m_x.Pixel(X(70.0) + 9, Y(23.0) + 8);
-  }
+  Rgb LinkColour() { return m_x.Pixel(X(70.0) + 9, Y(23.0) + 8); }
   // Polls the indication until it shows the colour (the window paints after
   // it maps, and the indication refreshes 5.5 times a second).
   bool WaitForLinkColour(int red, int green, int blue) {
@@ -212,6 +213,27 @@ class StationWindowTest : public ::testing::Test {
       }
     }
     return pixels;
+  }
+
+  // Polls the message line until it is (or is no longer) as `blank` shows it.
+  bool WaitForMessageLine(const std::vector<Rgb>& blank, bool wantBlank,
+                          std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+      const std::vector<Rgb> now = MessageLinePixels();
+      bool same = now.size() == blank.size();
+      for (std::size_t i = 0; same && i < now.size(); ++i) {
+        same = now[i].red == blank[i].red && now[i].green == blank[i].green &&
+               now[i].blue == blank[i].blue;
+      }
+      if (same == wantBlank) {
+        return true;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) {
+        return false;
+      }
+      std::this_thread::sleep_for(50ms);
+    }
   }
 
   void ExpectEndsWithinThreeSeconds() {
@@ -369,9 +391,8 @@ TEST_F(StationWindowTest, ATrimOfTheFilesFirstAirportIsSaved) {
   ConnectAndReceive();
   ClickControl(95, 81, 9, 16);  // lower arrow
   ViewSyncDatagram lowered;
-  ASSERT_TRUE(m_receiver.ReceiveUntil(lowered, 5s, [](const ViewSyncDatagram& d) {
-    return Near(d.altitude, 4.5 + kHeightAgl);
-  }));
+  ASSERT_TRUE(m_receiver.ReceiveUntil(
+      lowered, 5s, [](const ViewSyncDatagram& d) { return Near(d.altitude, 4.5 + kHeightAgl); }));
   ClickControl(157, 74, 63, 18);  // "Save"
   const std::string saved = WaitForSavedFile("KJFK|    4.5|");
   EXPECT_EQ(saved,
@@ -411,8 +432,8 @@ TEST_F(StationWindowTest, CloseBoxWhileSendingEndsTheProgram) {
 
 TEST_F(StationWindowTest, EnterInEachEditBoxLeavesTheStationUp) {
   // Before Connect the four address boxes and the port box take the focus.
-  const double boxes[][4] = {{86, 22, 17, 13},  {107, 22, 17, 13}, {128, 22, 17, 13},
-                             {149, 22, 17, 13}, {171, 22, 38, 13}};
+  const double boxes[][4] = {
+      {86, 22, 17, 13}, {107, 22, 17, 13}, {128, 22, 17, 13}, {149, 22, 17, 13}, {171, 22, 38, 13}};
   for (const auto& box : boxes) {
     ClickControl(box[0], box[1], box[2], box[3]);
     ASSERT_TRUE(m_x.Key("End"));
@@ -531,6 +552,108 @@ TEST_F(StationWindowTest, AnEmptiedAddressBoxPromptsForAnInteger) {
   EXPECT_TRUE(m_receiver.Receive(datagram, 10s));
 }
 
+TEST_F(StationWindowTest, ASegmentRemovedAndMadeAnewIsFollowedWithoutAGapAndCountedOnce) {
+  ViewSyncDatagram last = ConnectAndReceive();
+  ASSERT_TRUE(Platform::RemoveSharedSegment("VisualInterface") == 0);
+  SimulatorSegment remade("VisualInterface");
+  ASSERT_TRUE(remade.IsOpen());
+  remade.Record().visualBlock = m_segment.Record().visualBlock;
+  remade.Record().visualBlock.latitude = 48.0;
+  // Datagrams go on from the orphaned segment until the station's check,
+  // then from the new one, with no counter skipped.
+  ViewSyncDatagram next;
+  bool followed = false;
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!followed && std::chrono::steady_clock::now() < deadline && m_receiver.Receive(next, 2s)) {
+    EXPECT_EQ(next.counter, last.counter + 1) << next.text;
+    followed = Near(next.latitude, 48.0);
+    last = next;
+  }
+  EXPECT_TRUE(followed) << "the station did not follow the segment made anew";
+  EXPECT_EQ(m_segment.UserCount(), 1) << "the station left its count in the old segment";
+  EXPECT_EQ(remade.UserCount(), 2);
+  m_x.SendCloseRequest(m_window);
+  int status = -1;
+  ASSERT_TRUE(m_station.WaitForExit(10s, status));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(remade.UserCount(), 1);
+}
+
+TEST_F(StationWindowTest, ASegmentShrunkUnderTheStationTurnsTheLampOrangeAndIsTakenBackWhole) {
+  ConnectAndReceive();
+  EXPECT_TRUE(WaitForLinkColour(0x00, 0xC0, 0x00));
+  ASSERT_TRUE(ResizeSharedSegment("VisualInterface", 0));
+  EXPECT_TRUE(WaitForLinkColour(0xFF, 0x80, 0x00)) << "the lamp did not turn orange";
+  ViewSyncDatagram datagram;
+  m_receiver.ReceiveFresh(datagram, 0ms);  // what was sent before the lamp turned
+  EXPECT_FALSE(m_receiver.Receive(datagram, 500ms)) << "sent without a record";
+
+  // The simulator makes its record whole again.
+  ASSERT_TRUE(ResizeSharedSegment("VisualInterface", kVisualInterfaceSize));
+  VisualInterfaceRecord& record = m_segment.Record();
+  std::memcpy(record.version, kVisualInterfaceVersion, sizeof kVisualInterfaceVersion);
+  record.userCount = 1;
+  record.visualBlock.latitude = 45.0;
+  record.visualBlock.heightAgl = kHeightAgl;
+  ASSERT_TRUE(m_receiver.ReceiveUntil(datagram, 10s, [](const ViewSyncDatagram& d) {
+    return Near(d.latitude, 45.0);
+  })) << "the station did not take the segment back";
+  EXPECT_EQ(m_segment.UserCount(), 2);
+  m_x.SendCloseRequest(m_window);
+  ExpectEndsWithinThreeSeconds();
+}
+
+TEST_F(StationWindowTest, DataStandingStillIsToldOnTheMessageLineUntilItMovesAgain) {
+  ConnectAndReceive();
+  const std::vector<Rgb> blank = MessageLinePixels();
+  // The record has not changed since start-up: after 5 s the line says so.
+  EXPECT_TRUE(WaitForMessageLine(blank, false, 15s)) << "nothing told about the frozen data";
+  ViewSyncDatagram datagram;
+  EXPECT_TRUE(m_receiver.ReceiveFresh(datagram, 2s)) << "frozen data is still sent";
+  m_segment.Record().visualBlock.longitude = kLongitude + 0.001;
+  EXPECT_TRUE(WaitForMessageLine(blank, true, 5s)) << "the line did not clear";
+}
+
+class StationStopSignalTest : public StationWindowTest,
+                              public ::testing::WithParamInterface<int> {};
+
+TEST_P(StationStopSignalTest, EndsLikeTheCloseBoxWithStatusZeroAndItsCountRestored) {
+  ConnectAndReceive();
+  ASSERT_TRUE(m_station.Signal(GetParam()));
+  int status = -1;
+  ASSERT_TRUE(m_station.WaitForExit(10s, status)) << "the station did not end";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(m_segment.UserCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StationStopSignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& signal) {
+                           return std::string(sigabbrev_np(signal.param));
+                         });
+
+TEST_F(StationWindowTest, ASignalBeforeConnectEndsTheStationCleanly) {
+  ASSERT_TRUE(m_station.Signal(SIGTERM));
+  int status = -1;
+  ASSERT_TRUE(m_station.WaitForExit(10s, status));
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(m_segment.UserCount(), 1);
+}
+
+TEST_F(StationWindowTest, ASecondSignalDuringTheCloseDownEndsTheStationAtOnce) {
+  ConnectAndReceive();
+  ASSERT_TRUE(m_station.Signal(SIGTERM));
+  // Detached: the close-down now waits its two seconds before it ends.
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (m_segment.UserCount() != 1 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(5ms);
+  }
+  ASSERT_EQ(m_segment.UserCount(), 1);
+  ASSERT_TRUE(m_station.Signal(SIGTERM));
+  int status = 0;
+  ASSERT_TRUE(m_station.WaitForExit(10s, status));
+  EXPECT_EQ(status, -1) << "ended by the second signal, not by the close-down";
+}
+
 // Start-up cases: the station is started by the test itself.
 class StationStartUpTest : public StationWindowTest {
  protected:
@@ -544,6 +667,17 @@ TEST_F(StationStartUpTest, MissingOffsetsFileIsToldOnceAndTheWindowComesUp) {
   // No table: the datum offset stays 0 and the altitude is the height alone.
   const ViewSyncDatagram datagram = ConnectAndReceive();
   EXPECT_TRUE(Near(datagram.altitude, kHeightAgl)) << datagram.text;
+}
+
+TEST_F(StationStartUpTest, ASignalWhileAStartUpMessageBoxIsUpClosesItAndEndsTheStation) {
+  ASSERT_TRUE(Launch());  // no offsets file: a message box before the window
+  const XWindowId box = m_x.WaitForWindow("InitialiseAirportDataBase", 20s);
+  ASSERT_NE(box, 0u);
+  ASSERT_TRUE(m_station.Signal(SIGINT));
+  int status = -1;
+  ASSERT_TRUE(m_station.WaitForExit(10s, status)) << "the message box held the station up";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(m_segment.UserCount(), 1);
 }
 
 TEST_F(StationStartUpTest, SegmentOfAnotherLayoutIsToldAndNothingIsSent) {

@@ -81,7 +81,7 @@ class MessageBoxRecorder : public wxModalDialogHook {
  protected:
   int Enter(wxDialog* dialog) override {
     ++shown;
-    if (auto* box = dynamic_cast<wxMessageDialog*>(dialog)) {
+    if (auto* box = dynamic_cast<wxMessageDialogBase*>(dialog)) {
       message = box->GetMessage();
       caption = box->GetCaption();
       style = box->GetMessageDialogStyle();

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "SegmentResize.h"
 #include "SharedTestSegment.h"
 #include "TempDir.h"
 #include "VisualShm.h"
@@ -149,6 +150,35 @@ TEST(VisimProgram, TheDemoRunsUntilSigtermAndThenDetaches) {
   ASSERT_TRUE(WIFEXITED(raw)) << "ended by the signal instead of cleanly";
   EXPECT_EQ(WEXITSTATUS(raw), 0);
   EXPECT_EQ(record->userCount, 1);
+}
+
+TEST(VisimProgram, ASegmentShrunkUnderTheDemoEndsItWithAMessageNotABusError) {
+  SharedTestSegment name;
+  TempDir dir;
+  CVisShm station(name.Name());
+  ASSERT_TRUE(station.IsUsable());
+  const std::string err = dir.File("err");
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (freopen(err.c_str(), "w", stderr) == nullptr) _exit(126);
+    execl(VISIM_PROGRAM, VISIM_PROGRAM, "--demo", "--duration", "60", "--segment", name.Name(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (station.GetRecord()->userCount < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_EQ(station.GetRecord()->userCount, 2);
+  ASSERT_TRUE(ResizeSharedSegment(name.Name(), 0));
+  int raw = 0;
+  ASSERT_EQ(waitpid(child, &raw, 0), child);
+  ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  EXPECT_EQ(dir.Read("err"), "visim: segment \"" + std::string(name.Name()) +
+                                 "\" shrank to 0 bytes under visim, the record needs 15944: "
+                                 "stopped writing\n");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "SegmentResize.h"
 #include "SharedTestSegment.h"
 #include "TempDir.h"
 #include "VisimDemo.h"
@@ -15,6 +16,8 @@
 namespace {
 
 volatile std::sig_atomic_t s_stop = 0;
+const char* s_segmentToShrink = nullptr;
+
 
 // Time moves only when the loop sleeps, by exactly as much as it asks.
 class FakeClock : public VisimClock {
@@ -200,6 +203,21 @@ TEST(VisimMain, BadArgumentsAreExplainedWithAPointerToHelp) {
   Outcome help = RunInProcess({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out, VisimUsage());
+}
+
+TEST(RunVisimFrames, ARecordShrunkAwayEndsTheLoopAndIsReported) {
+  SharedTestSegment name;
+  CVisShm segment(name.Name());
+  ASSERT_TRUE(segment.IsUsable());
+  s_segmentToShrink = name.Name();
+  FakeClock clock;
+  clock.m_onSleep = [](FakeClock& c) {
+    if (c.m_sleeps == 5) ResizeSharedSegment(s_segmentToShrink, 0);  // before the sixth frame
+  };
+  VisimDemoSource demo;
+  bool lost = false;
+  EXPECT_EQ(RunVisimFrames(demo, segment.GetRecord(), 10.0, 0.0, clock, nullptr, &lost), 5);
+  EXPECT_TRUE(lost);
 }
 
 }  // namespace

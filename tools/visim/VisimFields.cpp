@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "GuardedMemory.h"
 #include "TextFunctions.h"
 #include "VisualShm.h"
 
@@ -216,8 +217,17 @@ bool ParseVisimField(VisimField field, const char* text, VisimFields* fields, ch
   return true;
 }
 
-void WriteVisimFields(const VisimFields& fields, VisualInterfaceRecord* record) {
-  if (record == nullptr) return;
+namespace {
+
+struct FieldsWrite {
+  const VisimFields* fields;
+  VisualInterfaceRecord* record;
+};
+
+// Plain stores only: a shrinking segment may abandon it at any one of them.
+void StoreVisimFields(void* context) {
+  const VisimFields& fields = *static_cast<FieldsWrite*>(context)->fields;
+  VisualInterfaceRecord* record = static_cast<FieldsWrite*>(context)->record;
   VisualBlock& block = record->visualBlock;
   if (fields.Has(kFieldLatitude)) block.latitude = fields.latitude;
   if (fields.Has(kFieldLongitude)) block.longitude = fields.longitude;
@@ -230,6 +240,14 @@ void WriteVisimFields(const VisimFields& fields, VisualInterfaceRecord* record) 
   if (fields.Has(kFieldView)) block.viewSelect = fields.view;
   if (fields.Has(kFieldTimeValue)) block.timeValue = fields.timeValue;
   if (fields.Has(kFieldStateWord)) record->stateWord = fields.stateWord;
+}
+
+}  // namespace
+
+bool WriteVisimFields(const VisimFields& fields, VisualInterfaceRecord* record) {
+  if (record == nullptr) return false;
+  FieldsWrite write{&fields, record};
+  return Platform::RunGuarded(StoreVisimFields, &write);
 }
 
 namespace {

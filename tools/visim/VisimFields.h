@@ -65,8 +65,9 @@ bool ParseVisimNumber(const char* text, double* value);
 
 // Writes the fields that are set into the record, and nothing else. An
 // airport of 8 characters fills its field without a terminator, as another
-// simulator might.
-void WriteVisimFields(const VisimFields& fields, VisualInterfaceRecord* record);
+// simulator might. False when the record could not be written: null, or its
+// segment was shrunk under the mapping (some fields may then be written).
+bool WriteVisimFields(const VisimFields& fields, VisualInterfaceRecord* record);
 
 // Prints the record as name=value lines: version, user_count and every field.
 void PrintVisimRecord(const VisualInterfaceRecord& record, std::FILE* out);

@@ -39,7 +39,9 @@ bool VisimReplaySource::FieldsAt(double seconds, VisimFields* fields) {
 }
 
 long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double rate,
-                    double duration, VisimClock& clock, const volatile std::sig_atomic_t* stop) {
+                    double duration, VisimClock& clock, const volatile std::sig_atomic_t* stop,
+                    bool* recordLost) {
+  if (recordLost != nullptr) *recordLost = false;
   if (!(rate > 0.0)) return 0;
   auto stopped = [stop] { return stop != nullptr && *stop != 0; };
   double start = clock.Seconds();
@@ -56,7 +58,10 @@ long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double r
     if (stopped()) break;
     VisimFields fields;
     bool more = source.FieldsAt(due, &fields);
-    WriteVisimFields(fields, record);
+    if (!WriteVisimFields(fields, record)) {
+      if (recordLost != nullptr) *recordLost = true;
+      break;
+    }
     ++frames;
     if (!more) break;
   }
@@ -81,12 +86,14 @@ int Dump(const char* segment, std::FILE* out, std::FILE* err) {
     return 1;
   }
   std::fprintf(out, "segment=%s\nsize=%zu\n", segment, peek.GetViewSize());
-  if (peek.GetViewSize() < sizeof(VisualInterfaceRecord)) {
+  // A copy, taken in one go: the segment may shrink while it is read.
+  static VisualInterfaceRecord record;
+  if (peek.GetViewSize() < sizeof record || !peek.ReadView(0, &record, sizeof record)) {
     std::fprintf(err, "visim: segment \"%s\" holds %zu bytes, the record needs %d\n", segment,
-                 peek.GetViewSize(), kVisualInterfaceSize);
+                 peek.GetCurrentSize(), kVisualInterfaceSize);
     return 1;
   }
-  PrintVisimRecord(*static_cast<const VisualInterfaceRecord*>(peek.GetData()), out);
+  PrintVisimRecord(record, out);
   return 0;
 }
 
@@ -122,13 +129,20 @@ int Write(const VisimOptions& options, const VisimTrack& track, std::FILE* err, 
                  FailureReason(shm.GetErrorText()).c_str());
     return 1;
   }
-  WriteVisimFields(options.sets, shm.GetRecord());
-  if (options.demo) {
+  bool lost = !WriteVisimFields(options.sets, shm.GetRecord());
+  if (!lost && options.demo) {
     VisimDemoSource demo;
-    RunVisimFrames(demo, shm.GetRecord(), options.rate, options.duration, clock, stop);
-  } else if (options.Replays()) {
+    RunVisimFrames(demo, shm.GetRecord(), options.rate, options.duration, clock, stop, &lost);
+  } else if (!lost && options.Replays()) {
     VisimReplaySource replay(track);
-    RunVisimFrames(replay, shm.GetRecord(), options.rate, options.duration, clock, stop);
+    RunVisimFrames(replay, shm.GetRecord(), options.rate, options.duration, clock, stop, &lost);
+  }
+  if (lost) {
+    std::fprintf(err,
+                 "visim: segment \"%s\" shrank to %zu bytes under visim, the record needs %d: "
+                 "stopped writing\n",
+                 options.segment, shm.GetCurrentSize(), kVisualInterfaceSize);
+    return 1;
   }
   return 0;
 }

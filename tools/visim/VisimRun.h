@@ -54,15 +54,18 @@ class VisimReplaySource : public VisimSource {
 // Writes the source into the record, rate frames a second, until the source
 // ends, duration seconds have passed (0: no limit) or *stop is non-zero.
 // Frame n is due at n / rate seconds; a loop held up for more than a second
-// skips the frames it missed rather than rushing through them. Returns the
-// number of frames run.
+// skips the frames it missed rather than rushing through them. A record that
+// can no longer be written (its segment shrunk under the mapping) ends the
+// loop too, and sets *recordLost when given. Returns the number of frames run.
 long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double rate,
-                    double duration, VisimClock& clock, const volatile std::sig_atomic_t* stop);
+                    double duration, VisimClock& clock, const volatile std::sig_atomic_t* stop,
+                    bool* recordLost = nullptr);
 
 // The whole program: options, then --remove, or --set / --demo / --replay
 // through an attachment that counts as a user, then --dump. Messages go to
 // err, the dump, --help and --version to out. Returns the exit status: 0
-// done, 1 the segment or the replay file could not be used, 2 bad arguments
-// or a faulty line in the replay file.
+// done, 1 the segment or the replay file could not be used (also when the
+// segment shrank while visim wrote it), 2 bad arguments or a faulty line in
+// the replay file.
 int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err, VisimClock& clock,
               const volatile std::sig_atomic_t* stop);

@@ -1,0 +1,32 @@
+#pragma once
+// What the window's message line says. Two kinds of text meet there:
+//  - a condition (the simulator's segment lost, datagrams held back, the
+//    simulator's data frozen) shows for as long as it lasts; while several
+//    hold, the most important one shows (the order below);
+//  - a notice (Save's confirmation, what start-up found in the offsets file)
+//    shows while no condition holds, until the next notice replaces it.
+// So a notice that a condition covered comes back when the condition ends,
+// and the line is empty when neither was ever given.
+
+#include "DialogControls.h"
+
+class MessageLine {
+ public:
+  // Most important first.
+  enum Condition { kSegmentLost, kDatagramsHeld, kDataFrozen, kConditionCount };
+
+  MessageLine();
+
+  // Starts the condition, or changes its text while it lasts.
+  void Raise(Condition condition, const char* text);
+  void Clear(Condition condition);
+  bool Holds(Condition condition) const;
+  void Notice(const char* text);
+
+  // The text the line shows now.
+  const char* Text() const;
+
+ private:
+  char m_conditions[kConditionCount][DialogValues::kMessageSize];
+  char m_notice[DialogValues::kMessageSize];
+};

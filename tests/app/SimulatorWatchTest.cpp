@@ -1,0 +1,286 @@
+// The running station and a simulator that misbehaves: its segment removed
+// and made anew, shrunk under the station, values that cannot be sent, data
+// that stops moving. Time for the once-a-second checks is the fake clock's
+// millisecond timer, moved by the tests.
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <memory>
+
+#include "QMP0001_02_RtLan.h"
+#include "SegmentResize.h"
+#include "StationFixture.h"
+
+namespace {
+
+class SimulatorWatch : public StationTest {
+ protected:
+  void SetUp() override {
+    StartDialog();
+    SetEyePoint(Sim(), 51.4775);
+  }
+
+  static void SetEyePoint(VisualBlock& block, double latitude) {
+    block.heightAgl = 100.0;
+    block.altitude = 150.0;
+    block.heading = 90.0;
+    block.latitude = latitude;
+    block.longitude = -0.5;
+  }
+
+  bool Resize(off_t size) { return ResizeSharedSegment(SegmentName(), size); }
+
+  // Counter and latitude of each datagram, by the step after which it arrived.
+  struct Sent {
+    int counter;
+    double latitude;
+  };
+  std::map<int, Sent> sent;
+  void Collect(int step) {
+    for (const std::string& payload : Received()) {
+      Sent one{};
+      std::sscanf(payload.c_str(), "%d,%lf", &one.counter, &one.latitude);
+      sent[step - 1] = one;
+    }
+  }
+  void CloseAt(int step, int wanted) {
+    if (step == wanted) pump.Post([this] { dialog->OnClose(); });
+  }
+  std::string Message() const { return controls.shown.messageText; }
+  int LastBitmap() const { return controls.bitmaps.empty() ? 0 : controls.bitmaps.back(); }
+};
+
+TEST_F(SimulatorWatch, ASegmentRemovedAndMadeAnewIsLeftThenFollowedWithoutGaps) {
+  std::unique_ptr<CVisShm> newSimulator;
+  std::string whileLost;
+  RunConnected([&](int step) {
+    Collect(step);
+    if (step == 15) Platform::RemoveSharedSegment(SegmentName().c_str());
+    if (step == 17) clock.AdvanceMilliseconds(1000);  // the check of step 17 finds it gone
+    if (step == 29) {
+      whileLost = Message();
+      EXPECT_TRUE(dialog->IsSegmentLost());
+      EXPECT_EQ(Record().userCount, 1) << "the station's count left the old segment";
+      newSimulator = std::make_unique<CVisShm>(SegmentName().c_str());
+      SetEyePoint(newSimulator->GetRecord()->visualBlock, 48.0);
+    }
+    if (step == 31) clock.AdvanceMilliseconds(1000);  // attaches to the new one
+    if (step == 33) {
+      EXPECT_EQ(newSimulator->GetRecord()->userCount, 2);
+    }
+    CloseAt(step, 36);
+  });
+  // Until the check, the orphaned segment still held the old eye point.
+  std::vector<int> steps;
+  std::vector<int> counters;
+  for (const auto& [step, one] : sent) {
+    steps.push_back(step);
+    counters.push_back(one.counter);
+  }
+  EXPECT_EQ(steps, (std::vector<int>{2, 4, 6, 8, 10, 12, 14, 16, 32, 34}));
+  EXPECT_EQ(counters,
+            (std::vector<int>{1510, 1511, 1512, 1513, 1514, 1515, 1516, 1517, 1518, 1519}));
+  EXPECT_EQ(sent[16].latitude, 51.4775);
+  EXPECT_EQ(sent[32].latitude, 48.0);
+  EXPECT_EQ(whileLost,
+            "Simulator segment \"" + SegmentName() +
+                "\" was removed: nothing is sent until the simulator's segment is there again");
+  // Green while sending, orange from the refresh of step 23, green again.
+  EXPECT_EQ(controls.bitmaps, (std::vector<int>{IDB_ORANGE, IDB_GREEN, IDB_ORANGE, IDB_GREEN}));
+  EXPECT_EQ(Message(), "Attached again to the simulator's segment \"" + SegmentName() + "\"");
+  EXPECT_FALSE(dialog->IsSegmentLost());
+  // Both counts end right: each segment is left with its own simulator.
+  EXPECT_EQ(Record().userCount, 1);
+  EXPECT_EQ(newSimulator->GetRecord()->userCount, 1);
+}
+
+TEST_F(SimulatorWatch, ASegmentAlreadyMadeAnewIsFollowedAtTheCheckThatFindsIt) {
+  std::unique_ptr<CVisShm> newSimulator;
+  RunConnected([&](int step) {
+    Collect(step);
+    if (step == 3) {
+      Platform::RemoveSharedSegment(SegmentName().c_str());
+      newSimulator = std::make_unique<CVisShm>(SegmentName().c_str());
+      SetEyePoint(newSimulator->GetRecord()->visualBlock, 40.0);
+      clock.AdvanceMilliseconds(1000);
+    }
+    CloseAt(step, 7);
+  });
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[2].latitude, 51.4775);
+  EXPECT_EQ(sent[4].latitude, 40.0);
+  EXPECT_EQ(sent[4].counter, 1511);
+  EXPECT_EQ(Record().userCount, 1);
+  EXPECT_EQ(newSimulator->GetRecord()->userCount, 1);
+}
+
+TEST_F(SimulatorWatch, ASegmentShrunkBetweenTwoChecksIsLeftAtTheNextCopyAndTakenBackWhole) {
+  bool aliveAfterShrink = false;
+  RunConnected([&](int step) {
+    Collect(step);
+    if (step == 6) {
+      ASSERT_TRUE(Resize(0));  // the send of step 6 meets the lost pages
+    }
+    if (step == 8) {
+      aliveAfterShrink = true;
+      EXPECT_TRUE(dialog->IsSegmentLost());
+      EXPECT_EQ(Message(), "Simulator segment \"" + SegmentName() +
+                               "\" shrank to 0 bytes: nothing is sent until the simulator's "
+                               "segment is there again");
+    }
+    if (step == 12) {
+      // The simulator makes its record whole again (zero pages) and stamps it.
+      ASSERT_TRUE(Resize(kVisualInterfaceSize));
+      WriteFieldText(Record().version, kVisualInterfaceVersion);
+      Record().userCount = 1;
+      SetEyePoint(Sim(), 45.0);
+      clock.AdvanceMilliseconds(1000);
+    }
+    CloseAt(step, 17);
+  });
+  EXPECT_TRUE(aliveAfterShrink);
+  std::vector<int> steps;
+  for (const auto& [step, one] : sent) steps.push_back(step);
+  EXPECT_EQ(steps, (std::vector<int>{2, 4, 12, 14, 16}));
+  EXPECT_EQ(sent[12].counter, 1512);
+  EXPECT_EQ(sent[12].latitude, 45.0);
+  EXPECT_EQ(Record().userCount, 1);
+}
+
+TEST_F(SimulatorWatch, ASegmentShrunkOnlyBeyondTheBlockIsLeftAtTheOnceASecondCheck) {
+  // The block still reads: only the check of the segment's size finds it.
+  RunConnected([&](int step) {
+    Collect(step);
+    if (step == 3) {
+      ASSERT_TRUE(Resize(4096));
+    }
+    if (step == 9) clock.AdvanceMilliseconds(1000);
+    CloseAt(step, 14);
+  });
+  std::vector<int> steps;
+  for (const auto& [step, one] : sent) steps.push_back(step);
+  EXPECT_EQ(steps, (std::vector<int>{2, 4, 6, 8}));
+  EXPECT_EQ(Message(), "Simulator segment \"" + SegmentName() +
+                           "\" shrank to 4096 bytes: nothing is sent until the simulator's "
+                           "segment is there again");
+  EXPECT_EQ(dialog->GetLinkStatus(), LinkDown);
+}
+
+TEST_F(SimulatorWatch, ConnectPausesAndResumesWhileTheSegmentIsAwayAndTheCloseEndsAllCounts) {
+  RunConnected([&](int step) {
+    if (step == 2) {
+      Platform::RemoveSharedSegment(SegmentName().c_str());
+      clock.AdvanceMilliseconds(1000);
+    }
+    if (step == 4) {
+      EXPECT_TRUE(dialog->IsSegmentLost());
+      pump.Post([this] { dialog->OnConnect(); });  // pause
+    }
+    if (step == 6) pump.Post([this] { dialog->OnConnect(); });  // resume
+    CloseAt(step, 8);
+  });
+  EXPECT_TRUE(controls.messageBoxes.empty()) << "a lost segment does not refuse Connect";
+  EXPECT_EQ(dialog->GetFrameCount(), 4) << "steps 1 to 3, paused on 4 and 5, then 6 and 7";
+  EXPECT_FALSE(dialog->HasSegment());
+  EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
+  EXPECT_EQ(Record().userCount, 1);
+}
+
+TEST_F(SimulatorWatch, AFrameThatCannotBeSentIsHeldBackWithoutUsingACounter) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  std::vector<std::string> messages;
+  RunConnected([&](int step) {
+    Collect(step);
+    if (step == 5) Sim().latitude = nan;
+    if (step == 7) {
+      Sim().latitude = 51.0;
+      Sim().heading = -inf;
+    }
+    if (step == 9) {
+      Sim().heading = 90.0;
+      Sim().heightAgl = 7000.0;  // the plain altitude alone
+      Sim().altitude = 1e300;    // whose text would not fit the datagram
+    }
+    if (step == 11) {
+      messages.push_back(Message());
+      Sim().heightAgl = 100.0;
+      Sim().altitude = 150.0;
+    }
+    if (step == 13) messages.push_back(Message());
+    CloseAt(step, 14);
+  });
+  std::vector<int> steps;
+  std::vector<int> counters;
+  for (const auto& [step, one] : sent) {
+    steps.push_back(step);
+    counters.push_back(one.counter);
+  }
+  EXPECT_EQ(steps, (std::vector<int>{2, 4, 12}));
+  EXPECT_EQ(counters, (std::vector<int>{1510, 1511, 1512}));
+  EXPECT_EQ(dialog->GetHeldDatagrams(), 3);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0],
+            "Datagram held back: the simulator's values are not finite or too large (3 held back "
+            "since start-up)");
+  EXPECT_EQ(messages[1], "") << "the line clears once datagrams go again";
+  // The held frames ran the link watchdog down as failed sends do.
+  EXPECT_EQ(dialog->GetLinkWatchdog(), 49);
+}
+
+TEST_F(SimulatorWatch, FramesHeldBackForLongTurnTheLampOrangeAsFailedSendsDo) {
+  RunConnected([&](int step) {
+    if (step == 3) Sim().altitude = std::numeric_limits<double>::quiet_NaN();
+    if (step == 3) pump.Post([this] { dialog->OnAgl(); });  // the altitude alone
+    CloseAt(step, 120);
+  });
+  // Orange at the refresh of step 100, once 48 held frames ran the watchdog down.
+  EXPECT_EQ(controls.bitmaps, (std::vector<int>{IDB_ORANGE, IDB_GREEN, IDB_ORANGE}));
+  EXPECT_EQ(Received().size(), 1u);
+  EXPECT_EQ(dialog->GetHeldDatagrams(), 58);
+}
+
+TEST_F(SimulatorWatch, DataStandingStillForMoreThanFiveSecondsIsToldAndLoggedOnceAndStillSent) {
+  TempDir logs;
+  const std::string logFile = logs.File("lan.log");
+  std::vector<std::string> messages;
+  int sends = 0;
+  RunConnected([&](int step) {
+    sends += static_cast<int>(Received().size());
+    if (step == 1) {
+      ASSERT_TRUE(dialog->GetRtLan()->SetUpLogFile(logFile.c_str(), true));
+    }
+    if (step == 2) pump.Post([this] { dialog->OnSave(); });
+    if (step == 3) clock.AdvanceMilliseconds(5000);
+    if (step == 5) {
+      messages.push_back(Message());  // exactly 5 s: not yet
+      clock.AdvanceMilliseconds(1);
+    }
+    if (step == 7) {
+      messages.push_back(Message());
+      clock.AdvanceMilliseconds(60000);
+    }
+    if (step == 11) Sim().latitude = 52.0;  // moves again
+    if (step == 13) {
+      messages.push_back(Message());
+      clock.AdvanceMilliseconds(5001);  // and stands still once more
+    }
+    CloseAt(step, 16);
+  });
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0].rfind("Offsets saved: ", 0), 0u) << messages[0];
+  EXPECT_EQ(messages[1], "Simulator data unchanged for more than 5 s");
+  EXPECT_EQ(messages[2], messages[0]) << "Save's notice comes back when the data moves";
+  EXPECT_EQ(Message(), "Simulator data unchanged for more than 5 s");
+  EXPECT_EQ(sends, 7) << "frozen data is still sent";
+  const std::string log = logs.Read("lan.log");
+  std::size_t told = 0;
+  for (std::size_t at = log.find("Simulator data unchanged"); at != std::string::npos;
+       at = log.find("Simulator data unchanged", at + 1)) {
+    ++told;
+  }
+  EXPECT_EQ(told, 2u) << "once for each time the data stood still\n" << log;
+}
+
+}  // namespace
