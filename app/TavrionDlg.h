@@ -185,7 +185,6 @@ class CTavrionDlg {
   bool IsSegmentLost() const { return m_segmentLost; }
   // Datagrams held back since start-up: not finite, or too long for the text.
   int GetHeldDatagrams() const { return m_heldDatagrams; }
-  QMP0001_02_RtLan* GetRtLan() const { return m_rtLan; }
 
  private:
   // Start-up steps.

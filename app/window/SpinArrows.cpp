@@ -52,11 +52,6 @@ void SpinArrows::OnKeyDown(wxKeyEvent& event) {
         m_handler(1);
       }
       return;
-    case WXK_TAB:
-      // Tab reaches a window that wants every key; it still moves the focus.
-      Navigate(event.ShiftDown() ? wxNavigationKeyEvent::IsBackward
-                                 : wxNavigationKeyEvent::IsForward);
-      return;
     default:
       event.Skip();
   }

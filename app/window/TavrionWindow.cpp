@@ -13,6 +13,8 @@
 // After wx/msgdlg.h, on which it builds.
 #include <wx/generic/msgdlgg.h>
 
+#include <vector>
+
 #include "AboutDlg.h"
 #include "BoxText.h"
 #include "CompactControls.h"
@@ -178,6 +180,29 @@ void TavrionWindow::PressConnect() {
   connect->GetEventHandler()->ProcessEvent(press);
 }
 
+// Tab follows the template's order, as the platform's dialogs do. The
+// desktop's own navigation would sometimes follow the controls' places on
+// the screen instead, skipping the spin buttons.
+void TavrionWindow::FocusNextControl(bool forward) {
+  const wxWindowList& children = GetChildren();
+  const std::vector<wxWindow*> order(children.begin(), children.end());
+  const int count = static_cast<int>(order.size());
+  int at = -1;
+  for (int i = 0; i < count; ++i) {
+    if (order[i] == FindFocus()) {
+      at = i;
+    }
+  }
+  for (int step = 1; step <= count; ++step) {
+    const int next = ((at + (forward ? step : -step)) % count + count) % count;
+    if (order[next]->IsShown() && order[next]->IsEnabled() &&
+        order[next]->CanAcceptFocusFromKeyboard()) {
+      order[next]->SetFocus();
+      return;
+    }
+  }
+}
+
 void TavrionWindow::FocusFirstControl() {
   for (wxWindow* child : GetChildren()) {
     if (child->IsShown() && child->IsEnabled() && child->CanAcceptFocusFromKeyboard()) {
@@ -251,6 +276,9 @@ void TavrionWindow::OnCharHook(wxKeyEvent& event) {
       if (m_logic != nullptr) {
         m_logic->OnOK();
       }
+      return;
+    case WXK_TAB:
+      FocusNextControl(!event.ShiftDown());
       return;
     case WXK_F1:
       ShowAbout();

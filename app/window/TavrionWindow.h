@@ -59,6 +59,7 @@ class TavrionWindow : public wxDialog, public DialogControls {
  private:
   void CreateControls();
   void FocusFirstControl();
+  void FocusNextControl(bool forward);
   void PressConnect();
   void BindNotifications();
 
