@@ -69,7 +69,9 @@ bool WxMessagePump::DispatchOne() {
 
 // One round of the main context as GLib's own "is anything pending" runs it
 // (prepare, query, poll, check), with the poll allowed to last. Sources found
-// ready stay ready, so the next DispatchOne hands their events over.
+// ready stay ready, so the next DispatchOne hands their events over. A wx
+// event queued from another thread adds a GLib source, which wakes the poll.
+// The poll ends early for a toolkit timer too; that counts as time run out.
 bool WxMessagePump::WaitForMessage(std::int64_t nanoseconds) {
   if (wxTheApp != nullptr && wxTheApp->HasPendingEvents()) {
     return true;
@@ -79,24 +81,18 @@ bool WxMessagePump::WaitForMessage(std::int64_t nanoseconds) {
     return false;  // another thread runs the toolkit: nothing to wait on here
   }
   gint priority = G_MAXINT;
+  // wx's own idle source never shows here for long: asking the event loop
+  // whether anything is pending (DispatchOne, just before) removes it.
   const bool ready = g_main_context_prepare(context, &priority) != FALSE;
-  // wx keeps an idle source of low priority from the first event after its
-  // idle work until that work has run. It never counts as pending to the
-  // event loop, and it would end every wait at once: let wx do that work now,
-  // as the toolkit does whenever its queue runs empty.
-  const bool idleWorkOnly = ready && priority >= G_PRIORITY_LOW;
   gint contextTimeoutMs = -1;
   std::vector<GPollFD> records = QueryPollRecords(context, priority, contextTimeoutMs);
   std::int64_t wait = ready ? 0 : std::max<std::int64_t>(nanoseconds, 0);
   if (contextTimeoutMs >= 0) {
     wait = std::min(wait, contextTimeoutMs * kNanosecondsPerMillisecond);
   }
-  const bool polled = PollRecords(records, wait);
-  const bool checked = g_main_context_check(context, priority, records.data(),
-                                            static_cast<gint>(records.size())) != FALSE;
-  if (idleWorkOnly && !polled) {
-    g_main_context_dispatch(context);
-  }
+  const bool woken = PollRecords(records, wait);
+  // A toolkit timer that fell due ends the poll too; check marks it ready.
+  g_main_context_check(context, priority, records.data(), static_cast<gint>(records.size()));
   g_main_context_release(context);
-  return ready || checked || polled || (wxTheApp != nullptr && wxTheApp->HasPendingEvents());
+  return ready || woken;
 }
