@@ -18,6 +18,7 @@
 #include "AirportManager.h"
 #include "DialogControls.h"
 #include "Resource.h"
+#include "ThreadScheduling.h"
 #include "ViewSync.h"
 #include "VisualInterfaceShm.h"
 
@@ -39,6 +40,12 @@ struct StationSettings {
   // Folder of "Offsets.dat"; empty means the process's working folder.
   const char* workingFolder = "";
   int frameRate = 60;
+  // The frame loop polls between frames instead of sleeping, for hosts whose
+  // wake-ups come late.
+  bool busyWait = false;
+  // The frame loop's thread asks for a real-time priority while the loop
+  // runs (not with busyWait: a polling loop would hold a core at it).
+  bool realtime = false;
 };
 
 class CTavrionDlg {
@@ -142,6 +149,11 @@ class CTavrionDlg {
   bool HasRtLan() const { return m_rtLan != nullptr; }
   bool IsShuttingDown() const { return m_shuttingDown; }
   bool IsLoopRunning() const { return m_loopDepth > 0; }
+  bool IsBusyWait() const { return m_busyWait; }
+  // What became of the real-time priority asked for, one line, empty when
+  // none was asked for; also written to the LAN log and to standard error
+  // when the loop starts.
+  const char* GetSchedulingText() const { return m_schedulingText; }
 
  private:
   // Start-up steps.
@@ -151,6 +163,9 @@ class CTavrionDlg {
   void LoadStatusBitmaps();
   void DeleteStatusBitmaps();
   void SetCaption();
+  // The frame loop's scheduling around its outermost Run.
+  void EnterLoopScheduling();
+  void LeaveLoopScheduling();
   // Close-down of Enter, Escape and the close box.
   void EndStation(int result);
   // Frame step pieces.
@@ -174,6 +189,10 @@ class CTavrionDlg {
   char m_workingFolder[kNameSize];
   int m_remotePort;
   int m_frameRate;
+  bool m_busyWait;
+  bool m_realtime;
+  Platform::ThreadScheduling m_scheduling;
+  char m_schedulingText[Platform::ThreadScheduling::kTextSize];
 
   // Owned objects and start-up state.
   CVisShm* m_shm;

@@ -62,6 +62,8 @@ class StationTest : public ::testing::Test {
     settings.localPort = m_localPort;
     settings.remotePort = receiver.Port();
     settings.workingFolder = m_folderText.c_str();
+    settings.busyWait = busyWait;
+    settings.realtime = realtime;
     return settings;
   }
 
@@ -112,6 +114,10 @@ class StationTest : public ::testing::Test {
     while (receiver.Next(payload)) all.push_back(payload);
     return all;
   }
+
+  // The frame loop's settings for the next StartDialog.
+  bool busyWait = false;
+  bool realtime = false;
 
   TempDir folder;
   UdpReceiver receiver;
