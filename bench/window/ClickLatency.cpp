@@ -166,20 +166,25 @@ int main(int argc, char** argv) {
   if (status != 0) {
     return status < 0 ? 0 : status;
   }
-  XInitThreads();
-  int xtestEvent = 0, xtestError = 0, major = 0, minor = 0;
-  Display* probeDisplay = XOpenDisplay(nullptr);
-  if (probeDisplay == nullptr ||
-      !XTestQueryExtension(probeDisplay, &xtestEvent, &xtestError, &major, &minor)) {
-    std::fprintf(stderr, "tavrion-click-latency: display \"%s\": no X display with XTEST\n",
-                 std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
-    return 1;
-  }
-  XCloseDisplay(probeDisplay);
   setenv("GDK_GL", "disable", 0);
   wxApp::SetInstance(new wxApp);
   if (!wxEntryStart(argc, argv)) {
-    std::fprintf(stderr, "tavrion-click-latency: the toolkit did not start\n");
+    std::fprintf(stderr, "tavrion-click-latency: the toolkit did not start (DISPLAY \"%s\")\n",
+                 std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "");
+    return 1;
+  }
+  // After the toolkit's own connection: one opened and closed before it
+  // keeps the toolkit from starting.
+  int xtestEvent = 0, xtestError = 0, major = 0, minor = 0;
+  Display* probeDisplay = XOpenDisplay(nullptr);
+  const bool xtest = probeDisplay != nullptr &&
+                     XTestQueryExtension(probeDisplay, &xtestEvent, &xtestError, &major, &minor);
+  if (probeDisplay != nullptr) {
+    XCloseDisplay(probeDisplay);
+  }
+  if (!xtest) {
+    std::fprintf(stderr, "tavrion-click-latency: the display has no XTEST extension\n");
+    wxEntryCleanup();
     return 1;
   }
   Probe probe;
