@@ -18,9 +18,9 @@ class MessagePump {
 
   // Blocks until a message is waiting for this thread or `nanoseconds` have
   // passed, whichever comes first, and dispatches nothing. True when it ended
-  // because a message came, false when the time ran out (the pump may end a
-  // wait sooner for work of its own). A pump that cannot wait returns false
-  // at once, and its loop polls.
+  // because a message came (or, for a toolkit, one of its timers fell due),
+  // false when the time ran out. A pump that cannot wait returns false at
+  // once, and its loop polls.
   virtual bool WaitForMessage(std::int64_t nanoseconds) {
     (void)nanoseconds;
     return false;

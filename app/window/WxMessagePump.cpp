@@ -71,7 +71,6 @@ bool WxMessagePump::DispatchOne() {
 // (prepare, query, poll, check), with the poll allowed to last. Sources found
 // ready stay ready, so the next DispatchOne hands their events over. A wx
 // event queued from another thread adds a GLib source, which wakes the poll.
-// The poll ends early for a toolkit timer too; that counts as time run out.
 bool WxMessagePump::WaitForMessage(std::int64_t nanoseconds) {
   if (wxTheApp != nullptr && wxTheApp->HasPendingEvents()) {
     return true;
@@ -87,12 +86,14 @@ bool WxMessagePump::WaitForMessage(std::int64_t nanoseconds) {
   gint contextTimeoutMs = -1;
   std::vector<GPollFD> records = QueryPollRecords(context, priority, contextTimeoutMs);
   std::int64_t wait = ready ? 0 : std::max<std::int64_t>(nanoseconds, 0);
-  if (contextTimeoutMs >= 0) {
-    wait = std::min(wait, contextTimeoutMs * kNanosecondsPerMillisecond);
+  // A toolkit timer due sooner ends the wait as a message would.
+  bool timerFirst = false;
+  if (contextTimeoutMs >= 0 && contextTimeoutMs * kNanosecondsPerMillisecond < wait) {
+    wait = contextTimeoutMs * kNanosecondsPerMillisecond;
+    timerFirst = true;
   }
   const bool woken = PollRecords(records, wait);
-  // A toolkit timer that fell due ends the poll too; check marks it ready.
   g_main_context_check(context, priority, records.data(), static_cast<gint>(records.size()));
   g_main_context_release(context);
-  return ready || woken;
+  return ready || woken || timerFirst;
 }

@@ -374,15 +374,19 @@ TEST_F(WindowTest, PumpSleepEndsForAClickOnTheDisplay) {
   bool clicked = false;
   button->Bind(wxEVT_BUTTON, [&clicked](wxCommandEvent&) { clicked = true; });
   frame->Show();
+  // Until the display shows the window and the button fills it: a click
+  // before the frame has its size would miss the button.
   XWindowId window = 0;
-  for (int pass = 0; pass < 200 && window == 0; ++pass) {
+  for (int pass = 0; pass < 200 && (window == 0 || button->GetSize() != frame->GetClientSize());
+       ++pass) {
     while (m_pump.DispatchOne()) {
     }
     window = x->WaitForWindow("pump click target", std::chrono::milliseconds(20));
   }
   ASSERT_NE(window, 0u);
+  ASSERT_EQ(button->GetSize(), frame->GetClientSize());
   ASSERT_TRUE(Drain(m_pump));
-  const ScreenRect area = x->Geometry(window);
+  const wxRect area = button->GetScreenRect();
   std::atomic<bool> sent{false};
   std::thread presser([&] {
     sent = x->Click(area.x + area.width / 2, area.y + area.height / 2);
