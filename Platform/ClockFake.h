@@ -3,6 +3,8 @@
 // millisecond timer when there is no counter) may advance it by a fixed step,
 // so a frame loop under test finds frames due without any real waiting.
 // Sleeps do not block: they are recorded and advance the time.
+// Nanoseconds() is the one time line the counter and the timer share, for
+// fakes that wait on this clock (see FakeMessagePump).
 
 #include <cstdint>
 #include <vector>
@@ -47,6 +49,26 @@ class FakeClock : public Clock {
     }
   }
 
+  // Moves the counter and the timer on together; the timer keeps the part of
+  // a millisecond for the next advance.
+  void AdvanceNanoseconds(std::int64_t nanoseconds) {
+    if (m_frequency > 0) {
+      m_counter += nanoseconds / kNanosecondsPerSecond * m_frequency +
+                   nanoseconds % kNanosecondsPerSecond * m_frequency / kNanosecondsPerSecond;
+    }
+    m_subMillisecond += nanoseconds;
+    m_milliseconds += static_cast<std::uint32_t>(m_subMillisecond / kNanosecondsPerMillisecond);
+    m_subMillisecond %= kNanosecondsPerMillisecond;
+  }
+  // The time the counter shows, in nanoseconds; the timer's without a counter.
+  std::int64_t Nanoseconds() const {
+    if (m_frequency > 0) {
+      return m_counter / m_frequency * kNanosecondsPerSecond +
+             m_counter % m_frequency * kNanosecondsPerSecond / m_frequency;
+    }
+    return static_cast<std::int64_t>(m_milliseconds) * kNanosecondsPerMillisecond + m_subMillisecond;
+  }
+
   // Moves the counter on by `ticks` / the timer by `milliseconds`.
   void Advance(std::int64_t ticks) { m_counter += ticks; }
   void AdvanceMilliseconds(std::uint32_t milliseconds) { m_milliseconds += milliseconds; }
@@ -63,11 +85,15 @@ class FakeClock : public Clock {
   const std::vector<int>& Sleeps() const { return m_sleeps; }
 
  private:
+  static constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
+  static constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
+
   std::int64_t m_frequency;
   std::int64_t m_counter = 0;
   std::int64_t m_counterStep = 0;
   std::uint32_t m_milliseconds = 0;
   std::uint32_t m_millisecondStep = 0;
+  std::int64_t m_subMillisecond = 0;
   int m_counterReads = 0;
   int m_millisecondReads = 0;
   std::vector<int> m_sleeps;

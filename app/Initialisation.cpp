@@ -60,6 +60,7 @@ bool CTavrionDlg::Initialise() {
     return false;
   }
   m_loop = new RealTimeLoop(this, m_frameRate, m_clock, m_pump);
+  m_loop->SetBusyWait(m_busyWait);
   DisplayInitialIp();
   ShowHostAddress();
   ShowGivenDestination();
@@ -261,9 +262,15 @@ void CTavrionDlg::StartLoop() {
     return;
   }
   m_loop->Start();
+  if (m_loopDepth == 0) {
+    EnterLoopScheduling();
+  }
   ++m_loopDepth;
   m_loop->Run();
   --m_loopDepth;
+  if (m_loopDepth == 0) {
+    LeaveLoopScheduling();
+  }
   // A close-down that arrived inside Run finishes once the outermost Run has
   // returned: nothing of the loop is on the stack any more.
   if (m_loopDepth == 0 && m_shutDownPending) {

@@ -22,6 +22,10 @@ struct StationFlag {
 };
 const StationFlag kFlags[] = {
     {"connect", 'c', &StationSettings::connect, "press Connect once the window is up"},
+    {"busy-wait", 0, &StationSettings::busyWait,
+     "poll between frames instead of sleeping (hosts whose wake-ups come late)"},
+    {"realtime", 0, &StationSettings::realtime,
+     "ask for a real-time priority for the frame loop where allowed"},
 };
 constexpr int kFlagCount = static_cast<int>(sizeof kFlags / sizeof kFlags[0]);
 
@@ -160,6 +164,12 @@ StationCommand ParseStationOptions(int argc, const char* const* argv, StationSet
   };
   if (!Platform::ReadCommandLine(argc, argv, options.data(), static_cast<int>(options.size()), read,
                                  fault, faultSize)) {
+    return StationCommand::Fault;
+  }
+  if (settings->busyWait && settings->realtime) {
+    // A polling loop at a real-time priority would hold a core from
+    // everything else on the machine.
+    SafeCopy(fault, "--realtime cannot be used with --busy-wait", faultSize);
     return StationCommand::Fault;
   }
   if (help) return StationCommand::Help;

@@ -30,6 +30,7 @@
 #include "DialogControls.h"
 #include "MessageLine.h"
 #include "Resource.h"
+#include "ThreadScheduling.h"
 #include "ViewSync.h"
 #include "VisualInterfaceShm.h"
 
@@ -57,6 +58,12 @@ struct StationSettings {
   unsigned char destination[4] = {0, 0, 0, 0};
   // Connect is pressed once the window is up: an unattended start-up.
   bool connect = false;
+  // The frame loop polls between frames instead of sleeping, for hosts whose
+  // wake-ups come late.
+  bool busyWait = false;
+  // The frame loop's thread asks for a real-time priority while the loop
+  // runs (not with busyWait: a polling loop would hold a core at it).
+  bool realtime = false;
 };
 
 class CTavrionDlg {
@@ -185,6 +192,11 @@ class CTavrionDlg {
   bool IsSegmentLost() const { return m_segmentLost; }
   // Datagrams held back since start-up: not finite, or too long for the text.
   int GetHeldDatagrams() const { return m_heldDatagrams; }
+  bool IsBusyWait() const { return m_busyWait; }
+  // What became of the real-time priority asked for, one line, empty when
+  // none was asked for; also written to the LAN log and to standard error
+  // when the loop starts.
+  const char* GetSchedulingText() const { return m_schedulingText; }
 
  private:
   // Start-up steps.
@@ -200,6 +212,9 @@ class CTavrionDlg {
   void SetCaption();
   // Connect while the address can be edited: every box 0 to 255.
   bool CheckDestinationBoxes();
+  // The frame loop's scheduling around its outermost Run.
+  void EnterLoopScheduling();
+  void LeaveLoopScheduling();
   // Close-down of Enter, Escape and the close box.
   void EndStation(int result);
   // Frame step pieces.
@@ -244,6 +259,10 @@ class CTavrionDlg {
   int m_frameRate;
   bool m_destinationGiven;
   unsigned char m_givenDestination[4];
+  bool m_busyWait;
+  bool m_realtime;
+  Platform::ThreadScheduling m_scheduling;
+  char m_schedulingText[Platform::ThreadScheduling::kTextSize];
 
   // Owned objects and start-up state.
   CVisShm* m_shm;

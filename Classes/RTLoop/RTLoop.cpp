@@ -7,6 +7,8 @@ namespace {
 const char kHeaderRevision[] = "%Z% RTLoop QM2114:01 RTLoop.h $Revision: 1.1 $";
 const char kSourceRevision[] = "%Z% RTLoop QM2114:01 RTLoop.cpp $Revision: 1.1 $";
 bool s_registered = false;
+constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
+constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
 }  // namespace
 
@@ -18,6 +20,8 @@ RTLoop::RTLoop(int rate, Platform::Clock& clock, Platform::MessagePump& pump)
       m_usesPerformanceCounter(false),
       m_frequency(0),
       m_period(kMillisecondPeriod),
+      m_wakeAhead(1),
+      m_busyWait(false),
       m_nextDue(0),
       m_now(0),
       m_lastMilliseconds(0),
@@ -40,12 +44,17 @@ void RTLoop::Calibrate() {
     m_usesPerformanceCounter = true;
     m_frequency = frequency;
     m_period = frequency / m_rate;
+    m_wakeAhead = kWakeAheadNanoseconds * frequency / kNanosecondsPerSecond;
     m_nextDue = m_clock.ReadCounter();
   } else {
     m_usesPerformanceCounter = false;
     m_lastMilliseconds = m_clock.ReadMilliseconds();
     m_nextDue = m_lastMilliseconds;
     m_period = kMillisecondPeriod;
+    m_wakeAhead = (kWakeAheadNanoseconds + kNanosecondsPerMillisecond - 1) / kNanosecondsPerMillisecond;
+  }
+  if (m_wakeAhead < 1) {
+    m_wakeAhead = 1;
   }
 }
 
@@ -90,6 +99,7 @@ void RTLoop::Run() {
     }
     m_now = ReadClock();
     if (m_now <= m_nextDue) {
+      WaitUntilNearlyDue();
       continue;
     }
     Execute(frameIndex, m_state);
@@ -99,4 +109,27 @@ void RTLoop::Run() {
       frameIndex = 0;
     }
   }
+}
+
+void RTLoop::WaitUntilNearlyDue() {
+  if (m_busyWait) {
+    return;
+  }
+  // The frame is due at the first tick after next due. The sleep ends the
+  // wake-ahead before that; the passes after it poll the rest, so a prompt
+  // wake-up still finds the frame on its tick. A message ends the sleep early
+  // and the next pass dispatches it.
+  const std::int64_t ticks = m_nextDue + 1 - m_now - m_wakeAhead;
+  if (ticks > 0) {
+    m_pump.WaitForMessage(TicksToNanoseconds(ticks));
+  }
+}
+
+std::int64_t RTLoop::TicksToNanoseconds(std::int64_t ticks) const {
+  if (!m_usesPerformanceCounter) {
+    return ticks * kNanosecondsPerMillisecond;
+  }
+  // Rounded down, so that a sleep never ends after the tick it aims for.
+  return ticks / m_frequency * kNanosecondsPerSecond +
+         ticks % m_frequency * kNanosecondsPerSecond / m_frequency;
 }

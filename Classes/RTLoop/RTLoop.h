@@ -1,9 +1,14 @@
 #pragma once
 // Frame pacing on the user-interface thread. Run keeps the window's messages
 // flowing, one per pass and always before a frame, and calls Execute once
-// whenever a frame period has passed. It polls; it does not sleep between
-// frames. Everything Execute and the dispatched messages do runs inside Run,
-// and Stop called from there ends Run after the current pass.
+// whenever a frame period has passed. Between frames it sleeps in the message
+// pump until a message comes or the next frame is nearly due, then polls the
+// messages and the clock for the last short stretch, so that a frame starts
+// as soon as it is due without holding a core the rest of the time. In busy
+// wait it never sleeps: it polls from one frame to the next, as hosts whose
+// wake-ups come late may need. Everything Execute and the dispatched messages
+// do runs inside Run, and Stop called from there ends Run after the current
+// pass.
 
 #include <cstdint>
 
@@ -19,6 +24,9 @@ class RTLoop {
   // The millisecond timer's period, whatever the rate asked for.
   static constexpr std::int64_t kMillisecondPeriod = 16;
   static constexpr int kFrameIndexCount = 16;
+  // How long before a frame is due the loop stops sleeping and polls: longer
+  // than this host's usual lateness of a wake-up, short enough to cost little.
+  static constexpr std::int64_t kWakeAheadNanoseconds = 1000000;
 
   // `rate` frames a second, 1 to 1000; anything else runs at 1. Starts
   // stopped. The clock and the pump must outlive the loop.
@@ -39,16 +47,25 @@ class RTLoop {
   // loop's state. This one does nothing and returns -1.
   virtual int Execute(int frameIndex, int state);
 
+  // Busy wait polls between frames instead of sleeping. Off at construction.
+  void SetBusyWait(bool busyWait) { m_busyWait = busyWait; }
+  bool IsBusyWait() const { return m_busyWait; }
+
   int GetState() const { return m_state; }
   int GetRate() const { return m_rate; }
   bool UsesPerformanceCounter() const { return m_usesPerformanceCounter; }
   std::int64_t GetFrequency() const { return m_frequency; }
   std::int64_t GetPeriod() const { return m_period; }
+  // The polled stretch before a due frame, in ticks of the clock in use.
+  std::int64_t GetWakeAhead() const { return m_wakeAhead; }
 
  private:
   void Calibrate();
   // The clock in use: counter ticks, or milliseconds widened past their wrap.
   std::int64_t ReadClock();
+  // Sleeps in the pump until a message comes or the frame is nearly due.
+  void WaitUntilNearlyDue();
+  std::int64_t TicksToNanoseconds(std::int64_t ticks) const;
 
   Platform::Clock& m_clock;
   Platform::MessagePump& m_pump;
@@ -57,6 +74,8 @@ class RTLoop {
   bool m_usesPerformanceCounter;
   std::int64_t m_frequency;
   std::int64_t m_period;
+  std::int64_t m_wakeAhead;
+  bool m_busyWait;
   std::int64_t m_nextDue;
   std::int64_t m_now;
   std::uint32_t m_lastMilliseconds;

@@ -8,37 +8,11 @@
 #include "ConfigControl.h"
 #include "MessagePumpFake.h"
 #include "RTLoop.h"
+#include "RecordingLoop.h"
 
 namespace {
 
 constexpr std::int64_t kSecond = 1000000000;
-
-// Records every frame and runs a test's action in it.
-class RecordingLoop : public RTLoop {
- public:
-  using RTLoop::RTLoop;
-
-  int Execute(int frameIndex, int state) override {
-    indices.push_back(frameIndex);
-    states.push_back(state);
-    if (onFrame) {
-      onFrame(static_cast<int>(indices.size()));
-    }
-    return 0;
-  }
-
-  std::vector<int> indices;
-  std::vector<int> states;
-  std::function<void(int)> onFrame;
-  // Ends Run once the given number of frames have run.
-  void StopAfter(int frames) {
-    onFrame = [this, frames](int count) {
-      if (count >= frames) {
-        Stop();
-      }
-    };
-  }
-};
 
 // The registration is once per process: checked in a fresh process of its own.
 void FirstLoopRegistersAndSecondDoesNot() {

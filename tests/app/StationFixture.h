@@ -62,6 +62,8 @@ class StationTest : public ::testing::Test {
     settings.localPort = m_localPort;
     settings.remotePort = receiver.Port();
     settings.workingFolder = m_folderText.c_str();
+    settings.busyWait = busyWait;
+    settings.realtime = realtime;
     return settings;
   }
 
@@ -115,6 +117,10 @@ class StationTest : public ::testing::Test {
 
   // RunConnected types 127.0.0.1 into the boxes first unless told not to.
   bool typeLoopback = true;
+  // The frame loop's settings for the next StartDialog.
+  bool busyWait = false;
+  bool realtime = false;
+
   TempDir folder;
   UdpReceiver receiver;
   FakeControls controls;

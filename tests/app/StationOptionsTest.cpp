@@ -45,6 +45,16 @@ TEST(StationOptions, NoOptionsKeepEveryDefault) {
   EXPECT_EQ(parsed.settings.frameRate, defaults.frameRate);
   EXPECT_FALSE(parsed.settings.destinationGiven);
   EXPECT_FALSE(parsed.settings.connect);
+  EXPECT_FALSE(parsed.settings.busyWait);
+  EXPECT_FALSE(parsed.settings.realtime);
+}
+
+TEST(StationOptions, TheFrameLoopModesAreSwitchesOfTheirOwn) {
+  EXPECT_TRUE(Parse({"--busy-wait"}).settings.busyWait);
+  Parsed realtime = Parse({"--realtime", "-c"});
+  ASSERT_EQ(realtime.command, StationCommand::Run) << realtime.fault;
+  EXPECT_TRUE(realtime.settings.realtime);
+  EXPECT_FALSE(realtime.settings.busyWait);
 }
 
 TEST(StationOptions, LongFormsTakeTheirValueNextOrAfterAnEqualsSign) {
@@ -92,7 +102,8 @@ TEST(StationOptions, TheUsageListsEveryOption) {
   const std::string usage = StationUsage();
   EXPECT_EQ(usage.rfind("Usage: tavrion [OPTION]...\n", 0), 0u);
   for (const char* option : {"-d, --destination A.B.C.D", "-p, --port N", "-s, --segment NAME",
-                             "-C, --directory DIR", "-c, --connect", "-h, --help", "--version"}) {
+                             "-C, --directory DIR", "-c, --connect", "--busy-wait", "--realtime",
+                             "-h, --help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
 }
@@ -137,6 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"--port"}, "option '--port' requires an argument"},
         BadCase{{"-c", "-p"}, "option requires an argument -- 'p'"},
         BadCase{{"-x"}, "invalid option -- 'x'"},
+        BadCase{{"--realtime", "--busy-wait"}, "--realtime cannot be used with --busy-wait"},
         BadCase{{"--display=:0"}, "unrecognized option '--display'"},
         BadCase{{"--d", "1.2.3.4"},
                 "option '--d' is ambiguous; possibilities: '--destination' '--directory'"},

@@ -9,6 +9,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/evtloop.h>
+#include <wx/frame.h>
 #include <wx/init.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
@@ -17,9 +18,13 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "Clock.h"
 #include "DialogTemplate.h"
@@ -56,15 +61,21 @@ class ToolkitEnvironment : public ::testing::Environment {
     int argc = 1;
     ASSERT_TRUE(wxEntryStart(argc, argv));
     m_up = true;
+    s_session = m_x.get();
   }
   void TearDown() override {
     if (m_up) {
       wxEntryCleanup();
     }
+    s_session = nullptr;
     m_x.reset();
   }
 
+  // The display's session, for tests that give the window real input.
+  static XSession* Session() { return s_session; }
+
  private:
+  static inline XSession* s_session = nullptr;
   std::unique_ptr<XSession> m_x;
   bool m_up = false;
 };
@@ -286,6 +297,94 @@ TEST_F(WindowTest, PumpHandsOverOneWaitingEventAtATime) {
   }
   EXPECT_TRUE(dispatched);
   EXPECT_EQ(calls, 1);
+}
+
+// The frame loop's way between frames: dispatch what waits, else sleep in
+// the pump. Returns how many sleeps ran their whole time, which none may do
+// while the awaited event is on its way.
+int PumpUntil(WxMessagePump& pump, const std::function<bool()>& done) {
+  constexpr std::int64_t kLongSleep = 20LL * 1000 * 1000 * 1000;
+  int sleepsRunOut = 0;
+  for (int pass = 0; pass < 100000 && !done() && sleepsRunOut == 0; ++pass) {
+    if (!pump.DispatchOne() && !pump.WaitForMessage(kLongSleep)) {
+      ++sleepsRunOut;
+    }
+  }
+  return sleepsRunOut;
+}
+
+// Runs what the toolkit still has queued until a short sleep of the pump
+// runs out; false when none ever does (the pump would never let a loop sleep).
+bool Drain(WxMessagePump& pump) {
+  constexpr std::int64_t kShortSleep = 10LL * 1000 * 1000;
+  for (int pass = 0; pass < 1000; ++pass) {
+    if (!pump.DispatchOne() && !pump.WaitForMessage(kShortSleep)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(WindowTest, PumpSleepRunsOutWhenNothingArrives) {
+  wxGUIEventLoop loop;
+  wxEventLoopActivator active(&loop);
+  // The window's own start-up work wakes the first sleeps; then they run out
+  // instead of ending at once time after time.
+  m_window->Show();
+  EXPECT_TRUE(Drain(m_pump));
+  m_window->Hide();
+}
+
+TEST_F(WindowTest, PumpSleepEndsForAnEventQueuedFromAnotherThread) {
+  wxGUIEventLoop loop;
+  wxEventLoopActivator active(&loop);
+  ASSERT_TRUE(Drain(m_pump));
+  std::atomic<bool> called{false};
+  std::thread poster([&] {
+    // Most likely while the pump sleeps; any moment must do.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    m_window->CallAfter([&called] { called = true; });
+  });
+  const int sleepsRunOut = PumpUntil(m_pump, [&] { return called.load(); });
+  poster.join();
+  EXPECT_EQ(sleepsRunOut, 0);
+  EXPECT_TRUE(called);
+}
+
+TEST_F(WindowTest, PumpSleepEndsForAClickOnTheDisplay) {
+  wxGUIEventLoop loop;
+  wxEventLoopActivator active(&loop);
+  XSession* x = ToolkitEnvironment::Session();
+  ASSERT_NE(x, nullptr);
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "pump click target", wxPoint(0, 0), wxSize(200, 120));
+  auto* button = new wxButton(frame, wxID_ANY, "Press");
+  bool clicked = false;
+  button->Bind(wxEVT_BUTTON, [&clicked](wxCommandEvent&) { clicked = true; });
+  frame->Show();
+  // Until the display shows the window and the button fills it: a click
+  // before the frame has its size would miss the button.
+  XWindowId window = 0;
+  for (int pass = 0; pass < 200 && (window == 0 || button->GetSize() != frame->GetClientSize());
+       ++pass) {
+    while (m_pump.DispatchOne()) {
+    }
+    window = x->WaitForWindow("pump click target", std::chrono::milliseconds(20));
+  }
+  ASSERT_NE(window, 0u);
+  ASSERT_EQ(button->GetSize(), frame->GetClientSize());
+  ASSERT_TRUE(Drain(m_pump));
+  const wxRect area = button->GetScreenRect();
+  std::atomic<bool> sent{false};
+  std::thread presser([&] {
+    sent = x->Click(area.x + area.width / 2, area.y + area.height / 2);
+  });
+  const int sleepsRunOut = PumpUntil(m_pump, [&] { return clicked; });
+  presser.join();
+  EXPECT_TRUE(sent);
+  EXPECT_EQ(sleepsRunOut, 0);
+  EXPECT_TRUE(clicked);
+  frame->Destroy();
+  RunPendingEvents();
 }
 
 }  // namespace

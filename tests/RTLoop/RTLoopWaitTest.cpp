@@ -1,0 +1,176 @@
+// The loop between frames: it sleeps in the pump until shortly before the
+// next frame is due and polls the rest, wakes for messages, and in busy wait
+// never sleeps. The fake pump's waits pass time on the fake clock.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ClockFake.h"
+#include "MessagePumpFake.h"
+#include "RTLoop.h"
+#include "RecordingLoop.h"
+
+namespace {
+
+constexpr std::int64_t kMicrosecond = 1000;
+constexpr std::int64_t kMillisecond = 1000000;
+
+// A loop at 60 frames a second on a nanosecond counter that moves one
+// microsecond per read, with waits that pass time on it.
+class WaitingLoop : public ::testing::Test {
+ protected:
+  WaitingLoop() : loop(60, clock, pump) {
+    pump.PassTimeOn(clock);
+    clock.SetCounterStep(kMicrosecond);
+    loop.onFrame = [this](int count) {
+      frameTimes.push_back(clock.Counter() - kMicrosecond);  // the read that found it due
+      readsAtFrame.push_back(clock.CounterReads());
+      if (count >= frameLimit) {
+        loop.Stop();
+      }
+    };
+  }
+
+  void RunLoop() {
+    loop.Start();
+    loop.Run();
+  }
+
+  // When the frame after frame `i` falls due: on the first tick after one
+  // period from the read that found frame `i` due.
+  std::int64_t DueAfter(std::size_t i) const { return frameTimes[i] + loop.GetPeriod() + 1; }
+
+  Platform::FakeClock clock;
+  Platform::FakeMessagePump pump;
+  RecordingLoop loop;
+  std::vector<std::int64_t> frameTimes;
+  std::vector<int> readsAtFrame;
+  int frameLimit = 20;
+};
+
+TEST_F(WaitingLoop, SleepsUntilShortlyBeforeEachFrameAndPollsOnlyTheRest) {
+  RunLoop();
+  ASSERT_EQ(frameTimes.size(), 20u);
+  ASSERT_FALSE(pump.Waits().empty());
+  std::size_t frame = 0;
+  for (const auto& wait : pump.Waits()) {
+    while (frame + 1 < frameTimes.size() && frameTimes[frame + 1] < wait.from) {
+      ++frame;
+    }
+    EXPECT_FALSE(wait.woken);
+    // Every sleep ends the wake-ahead before the frame is due, give or take
+    // the step the clock moved between the reading and the sleep.
+    EXPECT_LE(wait.until, DueAfter(frame) - loop.GetWakeAhead() + kMicrosecond);
+  }
+  for (std::size_t i = 1; i < frameTimes.size(); ++i) {
+    // Each frame starts on the tick it falls due, to the poll's resolution.
+    EXPECT_GE(frameTimes[i], DueAfter(i - 1));
+    EXPECT_LT(frameTimes[i], DueAfter(i - 1) + kMicrosecond);
+    // Only the wake-ahead is polled, not the whole period.
+    const int reads = readsAtFrame[i] - readsAtFrame[i - 1];
+    EXPECT_LE(reads, loop.GetWakeAhead() / kMicrosecond + 3);
+  }
+}
+
+TEST_F(WaitingLoop, BusyWaitPollsTheWholePeriodAndNeverSleeps) {
+  loop.SetBusyWait(true);
+  frameLimit = 4;
+  RunLoop();
+  ASSERT_EQ(frameTimes.size(), 4u);
+  EXPECT_TRUE(pump.Waits().empty());
+  for (std::size_t i = 1; i < frameTimes.size(); ++i) {
+    EXPECT_GE(frameTimes[i], DueAfter(i - 1));
+    EXPECT_LT(frameTimes[i], DueAfter(i - 1) + kMicrosecond);
+    EXPECT_GE(readsAtFrame[i] - readsAtFrame[i - 1], loop.GetPeriod() / kMicrosecond);
+  }
+}
+
+TEST_F(WaitingLoop, AMessageArrivingDuringASleepIsHandledAtOnceAndTheFrameStillWaitsItsTurn) {
+  std::vector<std::string> order;
+  std::int64_t handledAt = 0;
+  const std::int64_t arrival = loop.GetPeriod() / 2;  // halfway to the second frame
+  pump.PostAt(arrival, [&] {
+    order.push_back("message");
+    handledAt = clock.Counter();
+  });
+  frameLimit = 3;
+  loop.onFrame = [&, inner = loop.onFrame](int count) {
+    order.push_back("frame");
+    inner(count);
+  };
+  RunLoop();
+  EXPECT_EQ(order, (std::vector<std::string>{"frame", "message", "frame", "frame"}));
+  ASSERT_EQ(frameTimes.size(), 3u);
+  EXPECT_LT(handledAt - arrival, 10 * kMicrosecond) << "the sleep did not end for the message";
+  // The message did not bring the frame forward: after it the loop sleeps
+  // again for the rest of the period.
+  EXPECT_GE(frameTimes[1], DueAfter(0));
+  int wokenWaits = 0;
+  for (const auto& wait : pump.Waits()) {
+    if (wait.woken) {
+      ++wokenWaits;
+      EXPECT_EQ(wait.until, arrival);
+    }
+    const std::size_t frame = wait.from < frameTimes[1] ? 0 : 1;
+    EXPECT_LE(wait.until, DueAfter(frame) - loop.GetWakeAhead() + kMicrosecond);
+  }
+  EXPECT_EQ(wokenWaits, 1);
+  // Before the second frame: the sleep the message ended and one for the rest.
+  EXPECT_EQ(pump.Waits().size(), 3u);
+}
+
+TEST_F(WaitingLoop, StopFromAMessageThatEndsASleepEndsTheLoopWithoutAnotherFrame) {
+  pump.PostAt(loop.GetPeriod() / 3, [this] { loop.Stop(); });
+  RunLoop();
+  EXPECT_EQ(loop.indices.size(), 1u);
+  EXPECT_EQ(loop.GetState(), RTLoop::kStopped);
+  ASSERT_FALSE(pump.Waits().empty());
+  EXPECT_TRUE(pump.Waits().back().woken);
+  EXPECT_EQ(pump.Dispatched(), 1);
+}
+
+TEST_F(WaitingLoop, AFrameThatOverrunsItsPeriodIsFollowedByTheNextWithoutASleep) {
+  frameLimit = 3;
+  loop.onFrame = [&, inner = loop.onFrame](int count) {
+    inner(count);
+    if (count == 1) {
+      clock.Advance(2 * loop.GetPeriod());
+    }
+  };
+  RunLoop();
+  ASSERT_EQ(frameTimes.size(), 3u);
+  for (const auto& wait : pump.Waits()) {
+    EXPECT_GT(wait.from, frameTimes[1]) << "slept while a frame was overdue";
+  }
+  EXPECT_GE(frameTimes[2], DueAfter(1));
+}
+
+TEST(RTLoopWithoutCounter, SleepsInWholeMillisecondsAndNeverPastADueFrame) {
+  Platform::FakeClock clock(0);
+  Platform::FakeMessagePump pump;
+  pump.PassTimeOn(clock);
+  clock.SetMillisecondStep(1);
+  RecordingLoop loop(60, clock, pump);
+  std::vector<std::uint32_t> frameTimes;
+  loop.onFrame = [&](int count) {
+    frameTimes.push_back(clock.Milliseconds() - 1);
+    if (count >= 4) {
+      loop.Stop();
+    }
+  };
+  loop.Start();
+  loop.Run();
+  ASSERT_EQ(frameTimes.size(), 4u);
+  ASSERT_FALSE(pump.Waits().empty());
+  for (const auto& wait : pump.Waits()) {
+    EXPECT_EQ(wait.asked % kMillisecond, 0) << wait.asked;
+  }
+  for (std::size_t i = 1; i < frameTimes.size(); ++i) {
+    // Due after 16 ms on the millisecond timer, found on its first tick.
+    EXPECT_EQ(frameTimes[i] - frameTimes[i - 1], 17u);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+// The station's frame loop settings: the loop sleeps between frames unless it
+// is set to busy wait, and a real-time priority asked for is told and given
+// back when the loop ends. Time passes only on the fake clock; the loop runs
+// on this thread, whose scheduling is back to normal when each test ends.
+
+#include <sched.h>
+
+#include <string>
+
+#include "StationFixture.h"
+
+namespace {
+
+constexpr std::int64_t kMicrosecond = 1000;
+
+class LoopSettings : public StationTest {
+ protected:
+  // Connects with the loopback address typed and runs the station for a
+  // fifth of a second of fake time, clock moving a microsecond per read and
+  // in the pump's sleeps; `during` runs in a message halfway.
+  void RunForAFifthOfASecond(const std::function<void()>& during = nullptr) {
+    StartDialog();
+    pump.PassTimeOn(clock);
+    clock.SetCounterStep(kMicrosecond);
+    const std::int64_t start = clock.Nanoseconds();
+    pump.Post([this] { TypeLoopback(); });
+    if (during) {
+      pump.PostAt(start + kFrequency / 10, during);
+    }
+    pump.PostAt(start + kFrequency / 5, [this] { dialog->OnClose(); });
+    dialog->OnConnect();
+  }
+
+  static int Policy() { return sched_getscheduler(0) & ~SCHED_RESET_ON_FORK; }
+};
+
+TEST_F(LoopSettings, TheLoopSleepsBetweenFrames) {
+  RunForAFifthOfASecond();
+  EXPECT_FALSE(dialog->IsBusyWait());
+  EXPECT_GE(dialog->GetFrameCount(), 10);
+  EXPECT_GE(pump.Waits().size(), 10u);
+  EXPECT_FALSE(Received().empty());
+  EXPECT_STREQ(dialog->GetSchedulingText(), "");
+}
+
+TEST_F(LoopSettings, BusyWaitKeepsTheLoopPolling) {
+  busyWait = true;
+  RunForAFifthOfASecond();
+  EXPECT_TRUE(dialog->IsBusyWait());
+  EXPECT_GE(dialog->GetFrameCount(), 10);
+  EXPECT_TRUE(pump.Waits().empty());
+}
+
+TEST_F(LoopSettings, RealtimeIsToldAndHeldOnlyWhileTheLoopRuns) {
+  realtime = true;
+  int policyDuring = -1;
+  RunForAFifthOfASecond([&] { policyDuring = Policy(); });
+  const std::string text = dialog->GetSchedulingText();
+  if (text == "Real-time priority: SCHED_FIFO 10 for the frame loop") {
+    EXPECT_EQ(policyDuring, SCHED_FIFO);
+  } else {
+    EXPECT_TRUE(text.rfind("Real-time priority not allowed", 0) == 0 ||
+                text.rfind("Real-time priority refused", 0) == 0)
+        << text;
+    EXPECT_EQ(policyDuring, SCHED_OTHER);
+  }
+  EXPECT_EQ(Policy(), SCHED_OTHER);
+  EXPECT_FALSE(pump.Waits().empty());
+}
+
+TEST_F(LoopSettings, RealtimeIsNotAskedForWhileTheLoopPolls) {
+  realtime = true;
+  busyWait = true;
+  int policyDuring = -1;
+  RunForAFifthOfASecond([&] { policyDuring = Policy(); });
+  EXPECT_STREQ(dialog->GetSchedulingText(),
+               "Real-time priority not asked for: the loop polls (busy wait)");
+  EXPECT_EQ(policyDuring, SCHED_OTHER);
+}
+
+}  // namespace
