@@ -20,7 +20,8 @@ class KmlFile {
     ChildProcess xmllint(XMLLINT_PATH, {"--noout", m_path});
     std::string said = Output(xmllint);
     int status = xmllint.Wait();
-    return status == 0 && said.empty() ? "" : "xmllint status " + std::to_string(status) + ": " + said;
+    return status == 0 && said.empty() ? ""
+                                       : "xmllint status " + std::to_string(status) + ": " + said;
   }
 
   // Values of XPath expressions in which "{Name}" stands for an element of
@@ -29,7 +30,9 @@ class KmlFile {
   int Count(const std::string& path) const {
     return std::atoi(Evaluate("count(" + Local(path) + ")").c_str());
   }
-  std::string Text(const std::string& path) const { return Evaluate("string(" + Local(path) + ")"); }
+  std::string Text(const std::string& path) const {
+    return Evaluate("string(" + Local(path) + ")");
+  }
 
   static std::string Local(std::string path) {
     for (std::size_t open = path.find('{'); open != std::string::npos; open = path.find('{')) {

@@ -59,8 +59,7 @@ TEST(MonitorKml, WritesEveryCameraReceivedAsATrackWithAMarkWhereTheViewJumped) {
   EXPECT_EQ(kml.Count("//{Placemark}/{MultiTrack}/{Track}/{coord}"), 60);
   EXPECT_EQ(kml.Count("//{Track}/{when}"), 60);
   EXPECT_EQ(kml.Count("//{Track}/{when}[preceding-sibling::{coord}]"), 0);
-  EXPECT_EQ(kml.Text("//{Placemark}[1]//{Track}[1]/{coord}[1]"),
-            "-0.461389 51.477500 100.000");
+  EXPECT_EQ(kml.Text("//{Placemark}[1]//{Track}[1]/{coord}[1]"), "-0.461389 51.477500 100.000");
   EXPECT_EQ(kml.Count("//{Placemark}[{Point}]"), 1);
   EXPECT_EQ(kml.Text("//{Placemark}[{Point}]/{name}"), "heading -90.0 deg");
   EXPECT_EQ(kml.Text("//{Placemark}[{Point}]/{description}").rfind("Counter 1540 at ", 0), 0u);

@@ -107,7 +107,8 @@ TEST(KmlRecorder, TheFileIsAWholeDocumentAfterEveryFlush) {
   EXPECT_EQ(CheckedPoints(KmlFile(path)), 20);
   std::string text = dir.Read("growing.kml");
   EXPECT_EQ(Occurrences(text, "</kml>"), 1);
-  EXPECT_EQ(text.substr(text.size() - 19), "</Document>\n</kml>\n") << "nothing left behind the end";
+  EXPECT_EQ(text.substr(text.size() - 19), "</Document>\n</kml>\n")
+      << "nothing left behind the end";
 }
 
 TEST(KmlRecorder, AbruptChangesAreMarkedWhereTheyHappenAndSplitThePath) {
@@ -180,7 +181,8 @@ TEST(KmlRecorder, FailuresNameTheFileAndTheReason) {
   KmlRecorder missing;
   std::string path = dir.File("gone/flight.kml");
   EXPECT_FALSE(missing.Open(path.c_str(), "127.0.0.1:7001"));
-  EXPECT_STREQ(missing.GetErrorText(), ("cannot write " + path + ": No such file or directory").c_str());
+  EXPECT_STREQ(missing.GetErrorText(),
+               ("cannot write " + path + ": No such file or directory").c_str());
   EXPECT_FALSE(missing.IsOpen());
   EXPECT_FALSE(missing.Add(kStart, Camera(1510)));
 

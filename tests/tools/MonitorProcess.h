@@ -25,8 +25,7 @@
 // full for it alone.
 class ChildProcess {
  public:
-  ChildProcess(const char* program, const std::vector<std::string>& args,
-               long fileSizeLimit = 0) {
+  ChildProcess(const char* program, const std::vector<std::string>& args, long fileSizeLimit = 0) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -51,8 +51,8 @@ TEST(ViewChange, NormalFlightIsNeverAnAbruptChange) {
     int frame = 2 * i - (i % 7 == 6 ? 1 : 0);
     double t = frame / 60.0;
     double heading = std::fmod(330.0 + 3.0 * t, 360.0);
-    flight.push_back(Camera(1510 + i, altitudes[static_cast<std::size_t>(frame)], heading,
-                            250.0 * t));
+    flight.push_back(
+        Camera(1510 + i, altitudes[static_cast<std::size_t>(frame)], heading, 250.0 * t));
   }
   EXPECT_EQ(Changes(flight), std::vector<int>());
 }

@@ -128,8 +128,8 @@ void KmlRecorder::WriteTrack() {
     PutFormatted("<when>%s</when>\n", when);
   }
   for (int i = 0; i < m_heldCount; ++i) {
-    PutFormatted("<gx:coord>%.6f %.6f %.3f</gx:coord>\n", m_held[i].longitude,
-                 m_held[i].latitude, m_held[i].altitude);
+    PutFormatted("<gx:coord>%.6f %.6f %.3f</gx:coord>\n", m_held[i].longitude, m_held[i].latitude,
+                 m_held[i].altitude);
   }
   Put("</gx:Track>\n");
   m_heldCount = 0;
@@ -166,8 +166,7 @@ void KmlRecorder::WriteChange(double unixSeconds, const ReceivedCamera& camera,
   FormatChangeName(change, name, sizeof name);
   FormatChangeDescription(change, camera, when, description, sizeof description);
   FormatKmlCamera(camera, view, sizeof view);
-  PutFormatted("<Placemark>\n<name>%s</name>\n<description>%s</description>\n", name,
-               description);
+  PutFormatted("<Placemark>\n<name>%s</name>\n<description>%s</description>\n", name, description);
   Put(view);
   PutFormatted(
       "<TimeStamp>\n<when>%s</when>\n</TimeStamp>\n<styleUrl>#change</styleUrl>\n<Point>\n"

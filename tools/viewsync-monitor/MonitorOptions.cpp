@@ -118,8 +118,9 @@ bool ParseMonitorOptions(int argc, const char* const* argv, MonitorOptions& opti
 }
 
 const char* MonitorUsage() {
-  return "Usage: viewsync-monitor [--bind ADDR] [--port N] [--duration S] [--count N]\n"
-         "                        [--csv FILE] [--kml FILE]\n"
+  // One usage line, as help2man reads it for the man page's synopsis.
+  return "Usage: viewsync-monitor [--bind ADDR] [--port N] [--duration S] [--count N] [--csv "
+         "FILE] [--kml FILE]\n"
          "\n"
          "Listens for ViewSync camera datagrams, as Google Earth would, and checks each one.\n"
          "Prints a line a second (counts, counter gaps/repeats, rate, intervals, last camera)\n"
