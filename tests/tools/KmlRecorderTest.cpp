@@ -228,19 +228,4 @@ TEST(KmlText, TheCameraAnglesAreBroughtIntoKmlRanges) {
   EXPECT_NE(element.find("<tilt>0.000000</tilt>"), std::string::npos) << element;
 }
 
-TEST(KmlText, AMarkNamesEverythingThatJumped) {
-  ViewChange change;
-  change.heading = change.altitude = change.position = true;
-  change.turnDegrees = 90.0;
-  change.altitudeStep = -12.345;
-  change.distanceMetres = 5012.4;
-  char name[128];
-  FormatChangeName(change, name, sizeof name);
-  EXPECT_STREQ(name, "heading +90.0 deg, altitude -12.35 m, moved 5012 m");
-  change.heading = false;
-  change.altitude = false;
-  FormatChangeName(change, name, sizeof name);
-  EXPECT_STREQ(name, "moved 5012 m");
-}
-
 }  // namespace
