@@ -40,7 +40,7 @@ pids+=("$visim_pid")
 wait_for 5 "$bin/visim" --dump >/dev/null 2>&1 || { echo "FAILED: visim did not create the segment"; exit 1; }
 
 "$bin/viewsync-monitor" --bind "$address" --port 7001 --duration 25 --csv "$work/viewsync.csv" \
-  >"$work/monitor.log" 2>&1 &
+  --kml "$work/flight.kml" >"$work/monitor.log" 2>&1 &
 monitor_pid=$!
 pids+=("$monitor_pid")
 wait_for 5 grep -q '^listening on ' "$work/monitor.log" || { echo "FAILED: monitor"; cat "$work/monitor.log"; exit 1; }
@@ -123,6 +123,18 @@ check "altitude follows the record's height above ground ($agl m)" \
   'BEGIN { exit !(lo >= 0 && hi <= agl + 50 && hi >= agl - 50) }'
 check "the left-window selection turned the camera 90 degrees left ($(value heading_turn))" \
   awk -v turn="$(value heading_turn)" 'BEGIN { exit !(turn > 89.0 && turn < 91.0) }'
+# The path as Google Earth opens it: well-formed, a track with one point per
+# camera received, and one mark, where the camera turned to the left window.
+kml_count() { xmllint --xpath "count($1)" "$work/flight.kml" 2>/dev/null; }
+points=$(kml_count "//*[local-name()='Track']/*[local-name()='coord']")
+tracks=$(kml_count "//*[local-name()='Placemark']/*[local-name()='MultiTrack']/*[local-name()='Track']")
+marks=$(kml_count "//*[local-name()='Placemark'][*[local-name()='Point']]")
+check "the KML path is well-formed" xmllint --noout "$work/flight.kml"
+check "the KML path has a point for each of the $((received - malformed)) cameras ($points)" \
+  [ "$points" = "$((received - malformed))" ]
+check "the KML path is a track ($tracks track elements)" [ "${tracks:-0}" -ge 1 ]
+check "the KML path marks the turn to the left window and nothing else ($marks marks)" \
+  test "$marks" = 1 -a "$(grep -c '<name>heading -90.0 deg</name>' "$work/flight.kml")" = 1
 # The demo's own attachment ended when it was stopped; the station's must end
 # with the station.
 check "the station attached once and detached on closing ($users_before, $users_running -> $users_after)" \

@@ -1,26 +1,18 @@
 // The monitor's command line, and real runs of the viewsync-monitor program
 // receiving datagrams sent from here to 127.0.0.1.
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
-#include <cstdlib>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "MonitorOptions.h"
+#include "MonitorProcess.h"
 #include "TempDir.h"
 
 namespace {
@@ -45,6 +37,7 @@ TEST(MonitorOptions, DefaultsListenWhereGoogleEarthWould) {
   EXPECT_EQ(options.durationSeconds, 0.0);
   EXPECT_EQ(options.count, 0);
   EXPECT_STREQ(options.csvPath, "");
+  EXPECT_STREQ(options.kmlPath, "");
   EXPECT_FALSE(options.help);
 }
 
@@ -52,7 +45,7 @@ TEST(MonitorOptions, ReadsEveryOption) {
   MonitorOptions options;
   std::string error;
   ASSERT_TRUE(Options({"--bind=10.0.0.5", "--port", "0", "--duration=2.5", "--count", "300",
-                       "--csv", "run.csv", "-h"},
+                       "--csv", "run.csv", "--kml=path.kml", "-h"},
                       options, error))
       << error;
   EXPECT_STREQ(options.bindAddress, "10.0.0.5");
@@ -60,6 +53,7 @@ TEST(MonitorOptions, ReadsEveryOption) {
   EXPECT_DOUBLE_EQ(options.durationSeconds, 2.5);
   EXPECT_EQ(options.count, 300);
   EXPECT_STREQ(options.csvPath, "run.csv");
+  EXPECT_STREQ(options.kmlPath, "path.kml");
   EXPECT_TRUE(options.help);
 }
 
@@ -68,7 +62,7 @@ TEST(MonitorOptions, RefusesWhatItCannotUse) {
       {"--port", "65536"}, {"--port", "-1"},     {"--port", "7001x"},   {"--count", "0"},
       {"--duration", "0"}, {"--duration", "-1"}, {"--duration", "1e3"}, {"--duration", "1,5"},
       {"--count"},         {"--bind", ""},       {"--frobnicate", "1"}, {"7001"},
-      {"--help=yes"},      {"--port=7001x"},
+      {"--help=yes"},      {"--port=7001x"},     {"--kml", ""},         {"--kml"},
   };
   for (const auto& args : bad) {
     MonitorOptions options;
@@ -79,131 +73,6 @@ TEST(MonitorOptions, RefusesWhatItCannotUse) {
 }
 
 // --- real runs ---------------------------------------------------------------
-
-// The monitor program with its standard output and error read through a pipe.
-class MonitorProcess {
- public:
-  explicit MonitorProcess(const std::vector<std::string>& args) {
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return;
-    m_pid = fork();
-    if (m_pid == 0) {
-      dup2(out[1], 1);
-      dup2(out[1], 2);
-      close(out[0]);
-      close(out[1]);
-      std::vector<char*> argv;
-      argv.push_back(const_cast<char*>(VIEWSYNC_MONITOR_PATH));
-      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    close(out[1]);
-    m_out = out[0];
-  }
-  ~MonitorProcess() {
-    if (m_pid > 0) Wait();
-    if (m_out >= 0) close(m_out);
-  }
-
-  // The next whole line; false at the end of the output or after 10 s.
-  bool ReadLine(std::string& line) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    for (;;) {
-      std::size_t end = m_pending.find('\n');
-      if (end != std::string::npos) {
-        line = m_pending.substr(0, end);
-        m_pending.erase(0, end + 1);
-        m_lines.push_back(line);
-        return true;
-      }
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      pollfd waiting{m_out, POLLIN, 0};
-      if (left.count() <= 0 || poll(&waiting, 1, static_cast<int>(left.count())) <= 0) return false;
-      char chunk[4096];
-      ssize_t got = read(m_out, chunk, sizeof chunk);
-      if (got <= 0) {
-        m_ended = got == 0;
-        return false;
-      }
-      m_pending.append(chunk, static_cast<std::size_t>(got));
-    }
-  }
-  // Reads to the end of the output; returns the last line.
-  std::string ReadToEnd() {
-    std::string line;
-    while (ReadLine(line)) {
-    }
-    return m_lines.empty() ? "" : m_lines.back();
-  }
-  const std::vector<std::string>& Lines() const { return m_lines; }
-
-  // The port from the first line, "listening on ADDR:PORT"; 0 when missing.
-  int ListeningPort() {
-    std::string line;
-    if (!ReadLine(line) || line.rfind("listening on ", 0) != 0) return 0;
-    return std::atoi(line.c_str() + line.rfind(':') + 1);
-  }
-  void Signal(int number) { kill(m_pid, number); }
-  // The exit status. A program whose output has not ended is killed (-1).
-  int Wait() {
-    if (m_pid <= 0) return -1;
-    if (!m_ended) kill(m_pid, SIGKILL);
-    int status = 0;
-    waitpid(m_pid, &status, 0);
-    m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t m_pid = -1;
-  int m_out = -1;
-  bool m_ended = false;
-  std::string m_pending;
-  std::vector<std::string> m_lines;
-};
-
-// A UDP socket on 127.0.0.1, optionally bound as the station's receive
-// channel is: every address, the given port, with or without SO_REUSEADDR.
-class LoopbackSocket {
- public:
-  LoopbackSocket() : m_socket(socket(AF_INET, SOCK_DGRAM, 0)) {}
-  ~LoopbackSocket() { close(m_socket); }
-  int BindEveryAddress(bool reuse) {
-    int on = 1;
-    if (reuse) setsockopt(m_socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (bind(m_socket, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) return 0;
-    socklen_t length = sizeof local;
-    getsockname(m_socket, reinterpret_cast<sockaddr*>(&local), &length);
-    return ntohs(local.sin_port);
-  }
-  void SendTo(int port, const std::string& text) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<std::uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(
-        sendto(m_socket, text.data(), text.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
-        static_cast<ssize_t>(text.size()));
-  }
-  bool HasWaiting() {
-    char byte;
-    return recv(m_socket, &byte, 1, MSG_DONTWAIT) >= 0;
-  }
-
- private:
-  int m_socket;
-};
-
-std::string Datagram(int counter, const char* tail = "") {
-  return std::to_string(counter) +
-         ",51.477500,-0.461389,120.500000,270.000000,90.000000,-2.500000,0,0," + tail;
-}
 
 // True when text is a whole number (optionally negative) or, with decimals
 // above 0, digits, a point and exactly that many decimals; "-" stands for

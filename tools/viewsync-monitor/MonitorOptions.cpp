@@ -49,14 +49,22 @@ enum MonitorKey : int {
   kDurationKey,
   kCountKey,
   kCsvKey,
+  kKmlKey,
 };
 
 const Platform::CommandOption kOptions[] = {
     {"bind", 0, true, kBindKey},         {"port", 0, true, kPortKey},
     {"duration", 0, true, kDurationKey}, {"count", 0, true, kCountKey},
-    {"csv", 0, true, kCsvKey},           {"help", 'h', false, kHelpKey},
-    {"version", 0, false, kVersionKey},
+    {"csv", 0, true, kCsvKey},           {"kml", 0, true, kKmlKey},
+    {"help", 'h', false, kHelpKey},      {"version", 0, false, kVersionKey},
 };
+
+// A file name that fits the options' buffer.
+bool ReadPath(const char* value, decltype(MonitorOptions::csvPath)& path) {
+  if (*value == '\0' || std::strlen(value) >= sizeof path) return false;
+  SafeCopy(path, value, sizeof path);
+  return true;
+}
 
 // One option with a value into the options; false when the value is unusable.
 bool ReadValue(int key, const char* value, MonitorOptions& options) {
@@ -76,10 +84,10 @@ bool ReadValue(int key, const char* value, MonitorOptions& options) {
       if (!ReadWhole(value, 1, INT64_MAX, whole)) return false;
       options.count = whole;
       return true;
+    case kCsvKey:
+      return ReadPath(value, options.csvPath);
     default:
-      if (*value == '\0' || std::strlen(value) >= sizeof options.csvPath) return false;
-      SafeCopy(options.csvPath, value, sizeof options.csvPath);
-      return true;
+      return ReadPath(value, options.kmlPath);
   }
 }
 
@@ -110,8 +118,9 @@ bool ParseMonitorOptions(int argc, const char* const* argv, MonitorOptions& opti
 }
 
 const char* MonitorUsage() {
+  // One usage line, as help2man reads it for the man page's synopsis.
   return "Usage: viewsync-monitor [--bind ADDR] [--port N] [--duration S] [--count N] [--csv "
-         "FILE]\n"
+         "FILE] [--kml FILE]\n"
          "\n"
          "Listens for ViewSync camera datagrams, as Google Earth would, and checks each one.\n"
          "Prints a line a second (counts, counter gaps/repeats, rate, intervals, last camera)\n"
@@ -124,9 +133,16 @@ const char* MonitorUsage() {
          "  --duration S   stop after S seconds (decimals allowed)\n"
          "  --count N      stop after N datagrams\n"
          "  --csv FILE     record every datagram with its arrival time\n"
+         "  --kml FILE     write the cameras received as a path for Google Earth (KML,\n"
+         "                 a track with absolute altitudes and arrival times, UTC) with a\n"
+         "                 mark wherever the view jumped (heading over 45 degrees,\n"
+         "                 altitude over 2 m off the vertical speed, position over 100 m\n"
+         "                 from one datagram to the next); a whole document after every\n"
+         "                 second, so it can be opened while it grows\n"
          "  -h, --help     print this help and exit\n"
          "  --version      print the version and exit\n"
          "\n"
          "The first line names the address and port listened on. Ctrl-C or SIGTERM ends it\n"
-         "with the summary. Exit status: 0 done, 1 could not listen or record, 2 bad option.\n";
+         "with the summary, and the files written are closed properly. Exit status: 0 done,\n"
+         "1 could not listen or write a file, 2 bad option.\n";
 }

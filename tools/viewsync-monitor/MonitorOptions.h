@@ -12,6 +12,7 @@ struct MonitorOptions {
   double durationSeconds = 0.0;  // 0: no limit
   std::int64_t count = 0;        // 0: no limit
   char csvPath[1024] = "";       // empty: no recording
+  char kmlPath[1024] = "";       // empty: no path written
   bool help = false;
   bool version = false;
 };

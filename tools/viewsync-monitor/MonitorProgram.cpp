@@ -8,6 +8,7 @@
 
 #include "CommandLine.h"
 #include "CsvRecorder.h"
+#include "KmlRecorder.h"
 #include "MonitorOptions.h"
 #include "MonitorReport.h"
 #include "MonitorSocket.h"
@@ -71,8 +72,9 @@ void PrintLine(const char* line) {
 // One monitoring run, from the bound socket to the summary.
 class MonitorRun {
  public:
-  MonitorRun(const MonitorOptions& options, MonitorSocket& socket, CsvRecorder& csv)
-      : m_options(options), m_socket(socket), m_csv(csv) {}
+  MonitorRun(const MonitorOptions& options, MonitorSocket& socket, CsvRecorder& csv,
+             KmlRecorder& kml)
+      : m_options(options), m_socket(socket), m_csv(csv), m_kml(kml) {}
 
   // False when the socket failed; the summary is printed either way.
   bool Run();
@@ -81,6 +83,7 @@ class MonitorRun {
  private:
   bool Drain();
   void Take(const char* data, std::size_t length);
+  void Map(std::int64_t arrival, const ReceivedCamera& camera);
   void PrintProgress(std::int64_t now);
   bool CountReached() const {
     return m_options.count > 0 && m_statistics.Counts().received >= m_options.count;
@@ -89,8 +92,10 @@ class MonitorRun {
   const MonitorOptions& m_options;
   MonitorSocket& m_socket;
   CsvRecorder& m_csv;
+  KmlRecorder& m_kml;
   MonitorStatistics m_statistics;
   std::int64_t m_startNs = 0;
+  double m_startUnixSeconds = 0.0;
   std::int64_t m_windowStartNs = 0;
   std::int64_t m_windowStartCount = 0;
   std::int64_t m_shownMalformed = 0;
@@ -101,6 +106,7 @@ class MonitorRun {
 
 bool MonitorRun::Run() {
   m_startNs = MonotonicNs();
+  m_startUnixSeconds = UnixSeconds();
   m_windowStartNs = m_startNs;
   const bool timed = m_options.durationSeconds > 0.0;
   const std::int64_t deadline =
@@ -152,9 +158,21 @@ void MonitorRun::Take(const char* data, std::size_t length) {
     PrintFailure(m_csv.GetErrorText());
     m_csv.Close();
   }
+  if (wellFormed) Map(arrival, camera);
 }
 
+// The path's times are the wall clock at the start plus the monotonic time
+// since, so they never go back when the system clock is set during a run.
+void MonitorRun::Map(std::int64_t arrival, const ReceivedCamera& camera) {
+  double unixSeconds = m_startUnixSeconds + static_cast<double>(arrival - m_startNs) / 1e9;
+  if (m_kml.IsOpen() && !m_kml.Add(unixSeconds, camera)) PrintFailure(m_kml.GetErrorText());
+}
+
+// The files first, so that whoever reads a line finds at least what it counts
+// in them.
 void MonitorRun::PrintProgress(std::int64_t now) {
+  m_csv.Flush();
+  if (m_kml.IsOpen() && !m_kml.Flush()) PrintFailure(m_kml.GetErrorText());
   std::int64_t received = m_statistics.Counts().received;
   std::int64_t windowNs = now - m_windowStartNs;
   double recentRate =
@@ -172,7 +190,17 @@ void MonitorRun::PrintProgress(std::int64_t now) {
   }
   m_windowStartNs = now;
   m_windowStartCount = received;
-  m_csv.Flush();
+}
+
+// Closes a file the run wrote. False when that failed, now (said here) or
+// during the run (said then, when the file was closed).
+template <typename Recorder>
+bool CloseWritten(const char* path, Recorder& recorder) {
+  if (path[0] == '\0') return true;
+  if (!recorder.IsOpen()) return false;
+  if (recorder.Close()) return true;
+  PrintFailure(recorder.GetErrorText());
+  return false;
 }
 
 }  // namespace
@@ -205,16 +233,22 @@ int RunViewSyncMonitor(int argc, const char* const* argv) {
     PrintFailure(csv.GetErrorText());
     return 1;
   }
+  char source[96];
+  SafeFormat(source, sizeof source, "%s:%d", options.bindAddress, socket.BoundPort());
+  // On the heap: it holds back up to a chunk of cameras.
+  auto kml = std::make_unique<KmlRecorder>();
+  if (options.kmlPath[0] != '\0' && !kml->Open(options.kmlPath, source)) {
+    PrintFailure(kml->GetErrorText());
+    return 1;
+  }
   InstallSignalHandlers();
-  std::printf("listening on %s:%d\n", options.bindAddress, socket.BoundPort());
+  std::printf("listening on %s\n", source);
 
   // On the heap: the run holds a receive buffer of 64 KiB.
-  auto run = std::make_unique<MonitorRun>(options, socket, csv);
+  auto run = std::make_unique<MonitorRun>(options, socket, csv, *kml);
   bool healthy = run->Run();
-  bool recorded = options.csvPath[0] == '\0' || (csv.IsOpen() && csv.Close());
-  if (options.csvPath[0] != '\0' && !recorded) {
-    PrintFailure(csv.GetErrorText());
-  }
+  bool recorded = CloseWritten(options.csvPath, csv);
+  recorded = CloseWritten(options.kmlPath, *kml) && recorded;
   char summary[kReportLineSize];
   FormatSummary(run->Statistics(), summary, sizeof summary);
   PrintLine(summary);
