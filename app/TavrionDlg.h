@@ -23,6 +23,12 @@
 // the datagram, is held back without using a counter value. Data that has
 // not changed for more than 5 s is told on the message line (and once in the
 // LAN log), but still sent: a paused simulator freezes its record too.
+//
+// The counter goes on across runs: the highest one sent is kept in the
+// working folder (ViewSyncCounter.h), so that a Google Earth that kept
+// running accepts a restarted station at once. Receivers given beside the
+// destination get every datagram too (ViewSyncReceivers.h); the link lamp
+// follows the destination alone.
 
 #include <cstdint>
 
@@ -31,6 +37,8 @@
 #include "MessageLine.h"
 #include "Resource.h"
 #include "ViewSync.h"
+#include "ViewSyncCounter.h"
+#include "ViewSyncReceivers.h"
 #include "VisualInterfaceShm.h"
 
 namespace Platform {
@@ -57,6 +65,11 @@ struct StationSettings {
   unsigned char destination[4] = {0, 0, 0, 0};
   // Connect is pressed once the window is up: an unattended start-up.
   bool connect = false;
+  // Receivers fed beside the destination, and whether the sending socket may
+  // reach a broadcast address.
+  int receiverCount = 0;
+  ViewSyncReceiver receivers[ViewSyncReceivers::kMostReceivers] = {};
+  bool broadcast = false;
 };
 
 class CTavrionDlg {
@@ -81,6 +94,9 @@ class CTavrionDlg {
   static constexpr const char* kSaveFailureCaption = "CTavrionDlg::OnSave";
   // Caption of the message box that refuses an address box at Connect.
   static constexpr const char* kAddressFailureCaption = "CTavrionDlg::OnConnect";
+  // The message line when the counter had to start again at 1510.
+  static constexpr const char* kCounterStartedOverText =
+      "ViewSync counter started again at 1510: restart Google Earth on every receiver";
 
   // `pump` is the window's message pump, run by the frame loop between frames;
   // `clock` paces the frames, times the close-down wait and, with its
@@ -185,6 +201,8 @@ class CTavrionDlg {
   bool IsSegmentLost() const { return m_segmentLost; }
   // Datagrams held back since start-up: not finite, or too long for the text.
   int GetHeldDatagrams() const { return m_heldDatagrams; }
+  const ViewSyncReceivers& GetReceivers() const { return m_receivers; }
+  const ViewSyncCounterKeeper& GetCounterKeeper() const { return m_counterKeeper; }
 
  private:
   // Start-up steps.
@@ -229,6 +247,10 @@ class CTavrionDlg {
   bool ReadSimulatorBlock();
   void WatchSimulatorData();
   void LogEvent(const char* text);
+  // The counter across runs: where a run starts, and the operator told when
+  // it had to start again at 1510.
+  void StartCounter();
+  void TellCounterStartedOver();
   // False when the datagram was held back.
   bool SendDatagram();
   void Push();
@@ -288,6 +310,9 @@ class CTavrionDlg {
   int m_linkStatus;
   int m_shownLinkStatus;
   int m_heldDatagrams;
+  ViewSyncReceivers m_receivers;
+  bool m_broadcast;
+  ViewSyncCounterKeeper m_counterKeeper;
 
   // The simulator's side, timed by the clock's millisecond timer.
   bool m_segmentLost;
