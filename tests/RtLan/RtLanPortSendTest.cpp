@@ -8,9 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "QMP0001_02_RtLan.h"
-#include "SocketFake.h"
-#include "TempDir.h"
+#include "FakeSocketLan.h"
 
 using Platform::FakeSockets;
 using Platform::SocketOption;
@@ -21,26 +19,9 @@ constexpr int kLocalPort = 7200;
 constexpr std::uint32_t kSecond = 0x0200007F;  // 127.0.0.2
 constexpr std::uint32_t kThird = 0x0300007F;   // 127.0.0.3
 
-class PortSend : public ::testing::Test {
+class PortSend : public FakeSocketLan {
  protected:
-  void Start(bool broadcast) {
-    m_lan = std::make_unique<QMP0001_02_RtLan>(nullptr);
-    m_lan->SetLocalPort(kLocalPort);
-    m_lan->SetStandalone();
-    m_lan->SetBroadcast(broadcast);
-    m_lan->SetLogFileName(m_dir.File("lan.log").c_str());
-    ASSERT_TRUE(m_lan->Initialise()) << m_lan->GetErrorText();
-  }
-
-  std::string CloseAndReadLog() {
-    m_lan.reset();
-    return m_dir.Read("lan.log");
-  }
-
-  TempDir m_dir;
-  FakeSockets m_fake;
-  Platform::ScopedSockets m_installed{m_fake};
-  std::unique_ptr<QMP0001_02_RtLan> m_lan;
+  void Start(bool broadcast) { StartLan(kLocalPort, broadcast); }
 };
 
 TEST_F(PortSend, GoesThroughTheTransmitChannelToTheGivenPort) {

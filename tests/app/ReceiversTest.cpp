@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "QMP0001_02_RtLan.h"
-#include "SocketFake.h"
+#include "FakeSocketLan.h"
 #include "StationFixture.h"
 #include "ViewSyncReceivers.h"
 
@@ -16,14 +15,6 @@ namespace {
 
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-int Count(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++count;
-  }
-  return count;
 }
 
 ViewSyncReceiver On(const char* address, int port) {
@@ -111,7 +102,7 @@ TEST_F(StationReceivers, OneThatFailsCostsTheOthersNothingAndIsLoggedOnce) {
   EXPECT_EQ(dialog->GetReceivers().GetFailedSends(0), 14);
   EXPECT_EQ(dialog->GetLinkStatus(), LinkUp);  // the destination's sends drive the lamp
   const std::string log = LanLog();
-  EXPECT_EQ(Count(log, "\tReceiver 127.255.255.255:" + std::to_string(second.Port()) +
+  EXPECT_EQ(CountOf(log, "\tReceiver 127.255.255.255:" + std::to_string(second.Port()) +
                            ": WSAEACCES::Permission denied\n"),
             1)
       << log;
@@ -145,71 +136,59 @@ TEST_F(StationReceivers, WithBroadcastAllowedABroadcastAddressIsFedToo) {
 }
 
 // The receivers on their own, over the fake socket calls.
-class ReceiverFailures : public ::testing::Test {
+class ReceiverFailures : public FakeSocketLan {
  protected:
-  void SetUp() override {
-    lan->SetStandalone();
-    lan->SetLogFileName(logFolder.File("lan.log").c_str());
-    ASSERT_TRUE(lan->Initialise()) << lan->GetErrorText();
-  }
-  std::string CloseAndReadLog() {
-    lan.reset();
-    return logFolder.Read("lan.log");
-  }
+  void SetUp() override { StartLan(7000); }
   void SendTimes(int times) {
-    for (int i = 0; i < times; ++i) receivers.Send(*lan, "1510,1,2,");
+    for (int i = 0; i < times; ++i) receivers.Send(*m_lan, "1510,1,2,");
   }
 
-  TempDir logFolder;
-  Platform::FakeSockets fake;
-  Platform::ScopedSockets installed{fake};
-  std::unique_ptr<QMP0001_02_RtLan> lan = std::make_unique<QMP0001_02_RtLan>(nullptr);
   const ViewSyncReceiver list[3] = {On("127.0.0.11", 7001), On("127.0.0.12", 7001),
                                     On("127.0.0.12", 7002)};
   ViewSyncReceivers receivers{list, 3};
 };
 
 TEST_F(ReceiverFailures, AFailingReceiverLeavesTheLaterOnesTheirDatagrams) {
-  fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
-  EXPECT_EQ(receivers.Send(*lan, "1510,1,2,"), 2);
-  ASSERT_EQ(fake.Sent().size(), 2u);
-  EXPECT_EQ(fake.Sent()[0].peer.address, list[1].address);
-  EXPECT_EQ(Platform::NetworkToHost16(fake.Sent()[1].peer.port), 7002);
+  m_fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
+  EXPECT_EQ(receivers.Send(*m_lan, "1510,1,2,"), 2);
+  ASSERT_EQ(m_fake.Sent().size(), 2u);
+  EXPECT_EQ(m_fake.Sent()[0].peer.address, list[1].address);
+  EXPECT_EQ(Platform::NetworkToHost16(m_fake.Sent()[1].peer.port), 7002);
 }
 
 TEST_F(ReceiverFailures, EachFailureIsLoggedOncePerReceiverAndError) {
-  fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
-  fake.FailSendsTo(list[2].address, 7002, Platform::kWsaWouldBlock);
+  m_fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
+  m_fake.FailSendsTo(list[2].address, 7002, Platform::kWsaWouldBlock);
   SendTimes(90);
-  fake.FailSendsTo(list[0].address, 7001, Platform::kWsaNetworkDown);  // another reason
+  m_fake.FailSendsTo(list[0].address, 7001, Platform::kWsaNetworkDown);  // another reason
   SendTimes(90);
   EXPECT_EQ(receivers.GetFailedSends(0), 180);
   EXPECT_EQ(receivers.GetFailedSends(1), 0);
   const std::string log = CloseAndReadLog();
-  EXPECT_EQ(Count(log, "\tReceiver 127.0.0.11:7001: WSAEHOSTUNREACH::No route to the host\n"), 1)
+  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: WSAEHOSTUNREACH::No route to the host\n"), 1)
       << log;
-  EXPECT_EQ(Count(log, "\tReceiver 127.0.0.11:7001: WSAENETDOWN::Network is down\n"), 1) << log;
-  EXPECT_EQ(Count(log, "\tReceiver 127.0.0.12:7002: send buffer full, datagrams dropped\n"), 1)
+  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: WSAENETDOWN::Network is down\n"), 1) << log;
+  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.12:7002: send buffer full, datagrams dropped\n"), 1)
       << log;
-  EXPECT_EQ(Count(log, "127.0.0.12:7001"), 0) << log;
+  EXPECT_EQ(CountOf(log, "127.0.0.12:7001"), 0) << log;
 }
 
 TEST_F(ReceiverFailures, AfterASecondOfGoodSendsTheNextFailureIsLoggedAfresh) {
-  fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
+  m_fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
   SendTimes(5);
-  fake.FailSendsTo(list[0].address, 7001, 0);
+  m_fake.FailSendsTo(list[0].address, 7001, 0);
   SendTimes(ViewSyncReceivers::kRecoverySends - 1);
   // A flicker inside that second is the same run of failures: not logged.
-  fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
+  m_fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
   SendTimes(1);
-  fake.FailSendsTo(list[0].address, 7001, 0);
+  m_fake.FailSendsTo(list[0].address, 7001, 0);
   SendTimes(ViewSyncReceivers::kRecoverySends);
-  fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
+  m_fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
   SendTimes(3);
   const std::string log = CloseAndReadLog();
-  EXPECT_EQ(Count(log, "\tReceiver 127.0.0.11:7001: WSAEHOSTUNREACH::No route to the host\n"), 2)
+  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: WSAEHOSTUNREACH::No route to the host\n"), 2)
       << log;
-  EXPECT_EQ(Count(log, "\tReceiver 127.0.0.11:7001: datagrams leave again (6 failed so far)\n"), 1)
+  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: datagrams leave again (6 failed so far)\n"), 1)
       << log;
 }
 

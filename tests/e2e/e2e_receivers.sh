@@ -12,35 +12,17 @@ bin=$1
 src=$2
 source "$src/scripts/lib.sh"
 source "$src/tests/common/checks.sh"
-
-pids=()
-stop_all() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$scratch"
-}
-trap stop_all EXIT
+source "$src/tests/common/demo_flight.sh"
 
 # Sends to 127.0.0.5 fail at once with "no route to the host"; nothing leaves
 # this private network view in any case.
 ip route add unreachable 127.0.0.5/32 table local || { echo "FAILED: no unreachable route"; exit 1; }
-mkdir "$scratch/work"
-cp "$src/config/Offsets.dat" "$scratch/work/"
-
-start_xvfb 81 || { echo "FAILED: Xvfb did not start"; exit 1; }
-pids+=("$xvfb_pid")
-"$bin/visim" --demo --rate 60 >"$scratch/visim.log" 2>&1 &
-pids+=($!)
-wait_for 5 "$bin/visim" --dump >/dev/null 2>&1 || { echo "FAILED: visim did not create the segment"; exit 1; }
-
+start_demo_flight "$bin" 81
 monitors=(127.0.0.1 127.0.0.2 127.0.0.3)
 monitor_pids=()
 for address in "${monitors[@]}"; do
-  "$bin/viewsync-monitor" --bind "$address" --port 7001 --duration 120 --csv "$scratch/$address.csv" \
-    >"$scratch/$address.log" 2>&1 &
-  monitor_pids+=($!)
-  pids+=($!)
-  wait_for 5 grep -qs '^listening on ' "$scratch/$address.log" || { echo "FAILED: monitor on $address"; exit 1; }
+  start_monitor "$bin" "$address" "$address"
+  monitor_pids+=("$monitor_pid")
 done
 
 "$bin/tavrion" -C "$scratch/work" -d 127.0.0.1 --connect -r 127.0.0.2 -r 127.0.0.3:7001 \
@@ -51,10 +33,7 @@ window=$(find_station_window 20) || { echo "FAILED: the station window did not c
 caption=$(xdotool getwindowname "$window")
 
 # Some ten seconds of the demo flight at every monitor.
-rows() { cat "$1" 2>/dev/null | awk -F, '$4 == "ok" { n++ } END { print n + 0 }'; }
-at_least() { [ "$(rows "$scratch/127.0.0.1.csv")" -ge "$1" ]; }
-wait_for 30 at_least 300 ||
-  echo "note: only $(rows "$scratch/127.0.0.1.csv") datagrams arrived"
+wait_for 30 at_least 127.0.0.1 300 || echo "note: only $(rows 127.0.0.1) datagrams arrived"
 kill -TERM "$station_pid"
 station_status=0
 wait_with_timeout 10 "$station_pid" || station_status=$?
@@ -62,7 +41,7 @@ wait_with_timeout 10 "$station_pid" || station_status=$?
 # monitor has read everything once that datagram is in its record.
 last=$(grep -v '^#' "$scratch/work/ViewSyncCounter.txt")
 for address in "${monitors[@]}"; do
-  wait_for 5 grep -q ",ok,$last," "$scratch/$address.csv" || echo "note: $address never got $last"
+  wait_for 5 has_counter "$address" "$last" || echo "note: $address never got $last"
 done
 for pid in "${monitor_pids[@]}"; do kill -TERM "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
 

@@ -12,38 +12,20 @@ bin=$1
 src=$2
 source "$src/scripts/lib.sh"
 source "$src/tests/common/checks.sh"
+source "$src/tests/common/demo_flight.sh"
 
-pids=()
-stop_all() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$scratch"
-}
-trap stop_all EXIT
+start_demo_flight "$bin" 85
+start_monitor "$bin" 127.0.0.1 viewsync
 
-mkdir "$scratch/work"
-cp "$src/config/Offsets.dat" "$scratch/work/"
-start_xvfb 85 || { echo "FAILED: Xvfb did not start"; exit 1; }
-pids+=("$xvfb_pid")
-"$bin/visim" --demo --rate 60 >"$scratch/visim.log" 2>&1 &
-pids+=($!)
-wait_for 5 "$bin/visim" --dump >/dev/null 2>&1 || { echo "FAILED: visim did not create the segment"; exit 1; }
-"$bin/viewsync-monitor" --port 7001 --duration 300 --csv "$scratch/viewsync.csv" >"$scratch/monitor.log" 2>&1 &
-monitor_pid=$!
-pids+=("$monitor_pid")
-wait_for 5 grep -qs '^listening on ' "$scratch/monitor.log" || { echo "FAILED: monitor"; exit 1; }
-
-rows() { cat "$scratch/viewsync.csv" 2>/dev/null | awk -F, '$4 == "ok" { n++ } END { print n + 0 }'; }
-at_least() { [ "$(rows)" -ge "$1" ]; }
 # run_station SIGNAL: runs the station until some 90 more datagrams (3 s)
 # arrived, then ends it with the signal; the status of the station.
 run_station() {
   local before
-  before=$(rows)
+  before=$(rows viewsync)
   "$bin/tavrion" -C "$scratch/work" -d 127.0.0.1 --connect >>"$scratch/station.log" 2>&1 &
   local pid=$!
   pids+=("$pid")
-  wait_for 30 at_least $((before + 90)) || echo "note: the run sent only $(($(rows) - before)) datagrams"
+  wait_for 30 at_least viewsync $((before + 90)) || echo "note: the run sent only $(($(rows viewsync) - before)) datagrams"
   kill "-$1" "$pid"
   wait_with_timeout 10 "$pid"
 }
@@ -56,11 +38,11 @@ last_status=$?
 # The last run's close-down left its last counter in the file; the monitor
 # has read everything once that datagram is in its record.
 stored=$(grep -v '^#' "$scratch/work/ViewSyncCounter.txt")
-wait_for 5 grep -q ",ok,$stored," "$scratch/viewsync.csv" || echo "note: $stored never arrived"
+wait_for 5 has_counter viewsync "$stored" || echo "note: $stored never arrived"
 kill -TERM "$monitor_pid"
 wait "$monitor_pid" 2>/dev/null
 
-backwards=$(grep -o 'backwards [0-9]*' "$scratch/monitor.log" | tail -n 1)
+backwards=$(grep -o 'backwards [0-9]*' "$scratch/viewsync.log" | tail -n 1)
 # Counters in arrival order: one step up within a run, a jump between runs.
 awk -F, 'NR > 1 && $4 == "ok" {
     c = $5 + 0
@@ -85,6 +67,6 @@ check "the last run's close-down left its last counter in the file ($stored)" [ 
 if [ "$fail" -ne 0 ]; then
   echo "--- station log"; cat "$scratch/station.log"
   echo "--- LAN log"; cat "$scratch/work/QM_RT_LAN_Log.txt"
-  echo "--- monitor log (last 5 lines)"; tail -n 5 "$scratch/monitor.log"
+  echo "--- monitor log (last 5 lines)"; tail -n 5 "$scratch/viewsync.log"
 fi
 exit "$fail"
