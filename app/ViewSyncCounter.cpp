@@ -36,11 +36,16 @@ const char kComment[] =
     "# The highest ViewSync counter this station sent from this folder; delete the\n"
     "# file to start again at 1510 (restart Google Earth on the receivers then).\n";
 
-// The text of one line without its line end (CR-LF too).
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
+
+// The length of one line up to its line end (CR-LF too) and trailing blanks.
 std::size_t LineLength(const char* line, std::size_t left) {
   std::size_t length = 0;
   while (length < left && line[length] != '\n') ++length;
-  return length > 0 && line[length - 1] == '\r' ? length - 1 : length;
+  while (length > 0 && IsBlank(line[length - 1])) --length;
+  return length;
 }
 
 // A whole decimal number 0 to the largest int, nothing else.
@@ -56,18 +61,21 @@ bool ReadCount(const char* text, std::size_t length, int* value) {
   return true;
 }
 
-// Exactly one number line among comment and empty lines.
+// Exactly one number line among comment and empty lines; blanks around a
+// line do not count.
 bool ParseCounterText(const char* text, std::size_t size, int* highest, char* reason,
                       int reasonSize) {
   int numbers = 0;
   for (std::size_t at = 0; at < size;) {
+    while (at < size && IsBlank(text[at])) ++at;  // a hand-edited line may be indented
     const char* line = text + at;
     const std::size_t length = LineLength(line, size - at);
-    at += length;
-    while (at < size && (text[at] == '\r' || text[at] == '\n')) ++at;
+    while (at < size && text[at] != '\n') ++at;
+    ++at;
     if (length == 0 || line[0] == '#') continue;
     if (++numbers > 1 || !ReadCount(line, length, highest)) {
-      SafeFormat(reason, reasonSize, numbers > 1 ? "more than one number" : "not a counter: \"%.*s\"",
+      SafeFormat(reason, reasonSize,
+                 numbers > 1 ? "more than one number" : "not a counter: \"%.*s\"",
                  static_cast<int>(length < 20 ? length : 20), line);
       return false;
     }

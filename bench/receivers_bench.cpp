@@ -64,9 +64,9 @@ void BM_ExtraReceivers(benchmark::State& state) {
   } else {
     ViewSyncReceivers receivers(list.data(), count);
     for (auto _ : state) benchmark::DoNotOptimize(receivers.Send(lan, kViewSyncText));
-    state.counters["per_receiver"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * count,
-        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_receiver"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * count,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   }
   for (int handle : sockets) ::close(handle);
 }
@@ -75,8 +75,7 @@ BENCHMARK(BM_ExtraReceivers)->Arg(1)->Arg(3)->Arg(16);
 // The counter file replaced whole: as the frame loop does it once a second
 // (argument 0), and forced to the disk as at pause and close-down (1).
 void BM_CounterFileWrite(benchmark::State& state) {
-  std::string folder =
-      (std::filesystem::temp_directory_path() / "tavrion-bench-XXXXXX").string();
+  std::string folder = (std::filesystem::temp_directory_path() / "tavrion-bench-XXXXXX").string();
   if (mkdtemp(folder.data()) == nullptr) {
     state.SkipWithError("no temporary folder");
     return;

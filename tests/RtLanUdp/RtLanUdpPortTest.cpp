@@ -76,9 +76,8 @@ TEST(CudpBroadcast, IsOffUntilAskedForAndRefusedWithoutASocket) {
   const int port = UdpTest::FreePorts(1);
   ASSERT_TRUE(udp.CreateSocket(port, port + 1, 0));
   int value = -1;
-  ASSERT_EQ(Platform::Sockets().GetOption(udp.GetSocket(), Platform::SocketOption::Broadcast,
-                                          &value),
-            0);
+  ASSERT_EQ(
+      Platform::Sockets().GetOption(udp.GetSocket(), Platform::SocketOption::Broadcast, &value), 0);
   EXPECT_EQ(value, 0);
 }
 

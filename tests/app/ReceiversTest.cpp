@@ -103,7 +103,7 @@ TEST_F(StationReceivers, OneThatFailsCostsTheOthersNothingAndIsLoggedOnce) {
   EXPECT_EQ(dialog->GetLinkStatus(), LinkUp);  // the destination's sends drive the lamp
   const std::string log = LanLog();
   EXPECT_EQ(CountOf(log, "\tReceiver 127.255.255.255:" + std::to_string(second.Port()) +
-                           ": WSAEACCES::Permission denied\n"),
+                             ": WSAEACCES::Permission denied\n"),
             1)
       << log;
 }
@@ -188,7 +188,8 @@ TEST_F(ReceiverFailures, AfterASecondOfGoodSendsTheNextFailureIsLoggedAfresh) {
   const std::string log = CloseAndReadLog();
   EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: WSAEHOSTUNREACH::No route to the host\n"), 2)
       << log;
-  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: datagrams leave again (6 failed so far)\n"), 1)
+  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: datagrams leave again (6 failed so far)\n"),
+            1)
       << log;
 }
 

@@ -105,7 +105,8 @@ std::string Receiver(const StationSettings& settings, int index) {
 }
 
 TEST(StationOptions, ReceiversAreKeptInOrderWithTheirPortsOr7001) {
-  Parsed parsed = Parse({"--receiver", "10.0.0.21", "-r10.0.0.22:7005", "--receiver=10.0.0.21:7002"});
+  Parsed parsed =
+      Parse({"--receiver", "10.0.0.21", "-r10.0.0.22:7005", "--receiver=10.0.0.21:7002"});
   ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
   ASSERT_EQ(parsed.settings.receiverCount, 3);
   EXPECT_EQ(Receiver(parsed.settings, 0), "10.0.0.21:7001");
