@@ -265,7 +265,8 @@ std::string StationUsage() {
       "                             VisualInterface)\n"
       "  -C, --directory DIR        the working folder of Offsets.dat, its backup and\n"
       "                             ViewSyncCounter.txt (default: the current folder)\n"
-      "  -r, --receiver ADDR[:PORT] also send every datagram, with the same counter,\n"
+      "  -r, --receiver ADDR[:PORT]\n"
+      "                             also send every datagram, with the same counter,\n"
       "                             to this receiver (port default 7001); up to 16\n";
   for (const StationFlag& flag : kFlags) {
     char line[256];
