@@ -187,6 +187,28 @@ int ReplaceFile(const char* from, const char* to) {
   return 0;
 }
 
+int WriteFileWhole(const char* name, const char* bytes, int length, bool durable) {
+  if (name == nullptr || bytes == nullptr || length < 0) return EINVAL;
+  const std::string temporary = std::string(name) + ".new";
+  int out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) return errno;
+  int code = 0;
+  for (int done = 0; done < length && code == 0;) {
+    const ssize_t put = write(out, bytes + done, static_cast<std::size_t>(length - done));
+    if (put >= 0) {
+      done += static_cast<int>(put);
+    } else if (errno != EINTR) {
+      code = errno;
+    }
+  }
+  if (code == 0 && durable && fsync(out) != 0) code = errno;
+  if (close(out) != 0 && code == 0) code = errno;
+  if (code == 0 && !durable && std::rename(temporary.c_str(), name) != 0) code = errno;
+  if (code == 0 && durable) code = ReplaceFile(temporary.c_str(), name);
+  if (code != 0) RemoveFile(temporary.c_str());
+  return code;
+}
+
 void RemoveFile(const char* name) {
   if (name == nullptr) return;
   struct stat status;

@@ -41,6 +41,13 @@ int SyncFileToDisk(const char* name);
 // of the rename.
 int ReplaceFile(const char* from, const char* to);
 
+// Replaces `name` with the bytes: written to a temporary file beside it
+// (`name` with ".new" added), then renamed over it, so a reader finds the old
+// or the new contents, never a part. `durable` forces the file and its folder
+// to the disk as well; a frame-paced caller may leave that to the system.
+// 0 or the errno of the failing step; the temporary does not stay behind.
+int WriteFileWhole(const char* name, const char* bytes, int length, bool durable);
+
 // Removes a file (not a folder); failure ignored.
 void RemoveFile(const char* name);
 

@@ -29,13 +29,16 @@ constexpr std::uint32_t kAddressNone = 0xFFFFFFFFu;
 
 // NonBlocking is the socket's mode (1 on, 0 off) rather than a socket-level
 // option: sends and receives then fail with kWsaWouldBlock instead of waiting.
+// Broadcast (1 on) lets sends reach a broadcast address; without it such a
+// send fails with kWsaAccess.
 enum class SocketOption {
   ReuseAddress,
   ReceiveBuffer,
   SendBuffer,
   SendTimeout,
   ReceiveTimeout,
-  NonBlocking
+  NonBlocking,
+  Broadcast
 };
 
 // Winsock numbers of the errors the socket wrapper names.
@@ -125,6 +128,12 @@ std::uint16_t HostToNetwork16(std::uint16_t value);
 std::uint16_t NetworkToHost16(std::uint16_t value);
 // An address in network order from its four bytes, first byte first.
 std::uint32_t AddressFromOctets(int first, int second, int third, int fourth);
+
+// True when this host would send to the address (network order) as a
+// broadcast: 255.255.255.255, or the broadcast address of one of its
+// networks (loopback's 127.255.255.255 too). Asked of the system's routes
+// without sending anything.
+bool IsBroadcastAddress(std::uint32_t address);
 
 // errno in the Winsock numbering and back.
 int WinsockFromErrno(int error);

@@ -9,6 +9,14 @@ void FakeSockets::FailNext(Call call, int winsockError, int count) {
   m_failures[call] = {winsockError, count};
 }
 
+void FakeSockets::FailSendsTo(std::uint32_t address, int port, int winsockError) {
+  if (winsockError == 0) {
+    m_destinationFailures.erase({address, port});
+  } else {
+    m_destinationFailures[{address, port}] = winsockError;
+  }
+}
+
 void FakeSockets::FailOption(SocketOption option, int winsockError) {
   m_optionFailures[option] = winsockError;
 }
@@ -114,6 +122,8 @@ int FakeSockets::SendTo(SocketHandle socket, const void* data, int length,
   if (Find(socket) == nullptr) return Fail(9);
   if (Fails(Call::SendTo)) return -1;
   if (length < 0) return Fail(kWsaFault);
+  auto failing = m_destinationFailures.find({destination.address, NetworkToHost16(destination.port)});
+  if (failing != m_destinationFailures.end()) return Fail(failing->second);
   m_sent.push_back(
       Datagram{socket, destination, std::string(static_cast<const char*>(data), length)});
   return length;

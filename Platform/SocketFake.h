@@ -36,6 +36,9 @@ class FakeSockets : public SocketApi {
 
   // The next `count` calls of that kind fail with the Winsock error number.
   void FailNext(Call call, int winsockError, int count = 1);
+  // Every send to that address (network order) and host-order port fails
+  // with the Winsock error number, until it is given again with error 0.
+  void FailSendsTo(std::uint32_t address, int port, int winsockError);
   // Only the option of that kind fails (SetOption / GetOption).
   void FailOption(SocketOption option, int winsockError);
   // Queues a datagram for the socket bound to the host-order port; false when none is.
@@ -88,6 +91,7 @@ class FakeSockets : public SocketApi {
   std::map<SocketHandle, Socket> m_sockets;
   std::map<Call, std::pair<int, int>> m_failures;  // call -> (error, remaining count)
   std::map<SocketOption, int> m_optionFailures;
+  std::map<std::pair<std::uint32_t, int>, int> m_destinationFailures;
   std::vector<Datagram> m_sent;
   SocketHandle m_nextHandle = 100;
   int m_lastError = 0;

@@ -56,6 +56,9 @@ bool OptionName(SocketOption option, int* name) {
     case SocketOption::ReceiveTimeout:
       *name = SO_RCVTIMEO;
       return true;
+    case SocketOption::Broadcast:
+      *name = SO_BROADCAST;
+      return true;
     case SocketOption::NonBlocking:
       return false;  // a file status flag, not a socket option
   }
@@ -280,6 +283,35 @@ SocketApi* InstallSockets(SocketApi* api) {
 std::uint32_t InetAddr(const char* text) {
   if (text == nullptr) return kAddressNone;
   return ::inet_addr(text);
+}
+
+namespace {
+
+// 0 when a datagram socket, with or without SO_BROADCAST, may be connected
+// to the address, else the errno: connecting a datagram socket only looks
+// the route up.
+int ConnectError(std::uint32_t address, bool broadcast) {
+  const int handle = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_UDP);
+  if (handle < 0) return errno;
+  const int on = broadcast ? 1 : 0;
+  ::setsockopt(handle, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_port = htons(9);
+  target.sin_addr.s_addr = address;
+  const int error =
+      ::connect(handle, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0 ? 0 : errno;
+  ::close(handle);
+  return error;
+}
+
+}  // namespace
+
+bool IsBroadcastAddress(std::uint32_t address) {
+  if (address == kAddressNone) return true;  // 255.255.255.255, with or without a route
+  // The system refuses a broadcast route to a socket without SO_BROADCAST
+  // (EACCES); a route that is prohibited outright is refused either way.
+  return ConnectError(address, false) == EACCES && ConnectError(address, true) == 0;
 }
 
 std::uint16_t HostToNetwork16(std::uint16_t value) {

@@ -58,6 +58,9 @@ void CTavrionDlg::ShutDown() {
   delete m_shm;
   m_shm = nullptr;
   m_record = nullptr;
+  if (m_rtLan != nullptr) {
+    m_counterKeeper.Flush(m_camera.counter);  // while the LAN log can still tell a failure
+  }
   delete m_rtLan;
   m_rtLan = nullptr;
   if (m_loop != nullptr) {

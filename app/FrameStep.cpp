@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "Clock.h"
 #include "Limit.h"
 #include "TavrionDlg.h"
 #include "TextFunctions.h"
@@ -59,6 +60,7 @@ void CTavrionDlg::FrameStep() {
   }
   if (m_frameCount % 2 != 0 && !m_segmentLost) {
     SendViewSync();
+    m_counterKeeper.Keep(m_camera.counter, m_clock.ReadMilliseconds());
   }
   Push();
 }
@@ -78,7 +80,7 @@ void CTavrionDlg::SendViewSync() {
   UpdateAirport();
   ComputeAltitude();
   const int counter = m_camera.counter;
-  m_camera.counter = Next(counter);
+  m_camera.counter = ViewSyncCounter::Next(counter);
   m_camera.latitude = m_visual.latitude;
   m_camera.longitude = m_visual.longitude;
   FollowSimulatorView();
@@ -89,6 +91,9 @@ void CTavrionDlg::SendViewSync() {
   m_camera.timeStart = 0;
   if (SendDatagram()) {
     m_altitudeShown = m_camera.altitude;
+    if (m_camera.counter < counter) {
+      TellCounterStartedOver();  // it has come round from the largest int
+    }
   } else {
     m_camera.counter = counter;  // held back: the receiver sees no gap
   }

@@ -201,8 +201,15 @@ void CTavrionDlg::DeleteStatusBitmaps() {
 void CTavrionDlg::SetCaption() {
   // The record's address shows which mapping this station works on.
   char caption[kNameSize];
-  SafeFormat(caption, kNameSize, "TVR v3 %s %" PRIXPTR " %d", kVisualInterfaceLayoutRevision,
-             reinterpret_cast<std::uintptr_t>(m_record), static_cast<int>(kVisualInterfaceSize));
+  // Receivers fed beside the destination are counted at its end.
+  const int receivers = m_receivers.Count();
+  char fed[32] = "";
+  if (receivers > 0) {
+    SafeFormat(fed, sizeof fed, " + %d receiver%s", receivers, receivers == 1 ? "" : "s");
+  }
+  SafeFormat(caption, kNameSize, "TVR v3 %s %" PRIXPTR " %d%s", kVisualInterfaceLayoutRevision,
+             reinterpret_cast<std::uintptr_t>(m_record), static_cast<int>(kVisualInterfaceSize),
+             fed);
   m_controls.SetCaption(caption);
 }
 
@@ -225,8 +232,11 @@ void CTavrionDlg::OnConnect() {
     if (!InitialiseRtLan()) {
       m_running = false;
     }
+    StartCounter();
     DisplayInitialIp();
     LockPort();
+  } else if (!m_running) {
+    m_counterKeeper.Flush(m_camera.counter);  // paused: the file holds the last one sent
   }
   if (m_frameCount < 1) {
     StartLoop();

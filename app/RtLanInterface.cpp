@@ -27,6 +27,7 @@ bool CTavrionDlg::InitialiseRtLan() {
   m_rtLan->SetLocalPort(m_port);
   m_rtLan->SetRemotePort(m_remotePort);
   m_rtLan->SetStandalone();
+  m_rtLan->SetBroadcast(m_broadcast);
   std::string logName = kLanLogFileName;
   if (m_workingFolder[0] != '\0') logName = std::string(m_workingFolder) + "/" + logName;
   m_rtLan->SetLogFileName(logName.c_str());
@@ -37,6 +38,7 @@ bool CTavrionDlg::InitialiseRtLan() {
     m_rtLanOk = false;
   } else {
     m_rtLanOk = true;
+    m_receivers.LogReceivers(*m_rtLan);
   }
   // The object stays also when it failed: its sends then send nothing.
   return m_rtLanOk;
@@ -75,6 +77,9 @@ bool CTavrionDlg::SendDatagram() {
   int sent = 0;
   if (sendable && m_rtLan != nullptr) {
     sent = m_rtLan->SendString(m_camera.counter, text, GetDestinationAddress());
+    // The same datagram to every other receiver; only the destination's
+    // sends drive the lamp.
+    m_receivers.Send(*m_rtLan, text);
   }
   if (sent > 1) {
     m_linkWatchdog = kLinkWatchdogRearm;
@@ -94,6 +99,19 @@ bool CTavrionDlg::SendDatagram() {
              m_heldDatagrams);
   RaiseCondition(MessageLine::kDatagramsHeld, message);
   return false;
+}
+
+void CTavrionDlg::StartCounter() {
+  bool startedOver = false;
+  m_camera.counter = m_counterKeeper.Start(&startedOver) - 1;
+  if (startedOver) {
+    TellCounterStartedOver();
+  }
+}
+
+void CTavrionDlg::TellCounterStartedOver() {
+  ShowMessage(kCounterStartedOverText);
+  LogEvent(kCounterStartedOverText);
 }
 
 void CTavrionDlg::UpdateLinkStatus() {

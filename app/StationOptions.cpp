@@ -8,6 +8,7 @@
 #include "BaseSharedMemory.h"
 #include "CommandLine.h"
 #include "SharedSegment.h"
+#include "SocketApi.h"
 #include "TextFunctions.h"
 
 namespace {
@@ -22,6 +23,9 @@ struct StationFlag {
 };
 const StationFlag kFlags[] = {
     {"connect", 'c', &StationSettings::connect, "press Connect once the window is up"},
+    {"broadcast", 0, &StationSettings::broadcast,
+     "let --receiver name a broadcast address (the\n"
+     "                             sending socket gets SO_BROADCAST)"},
     {"busy-wait", 0, &StationSettings::busyWait,
      "poll between frames instead of sleeping (hosts whose wake-ups come late)"},
     {"realtime", 0, &StationSettings::realtime,
@@ -35,6 +39,7 @@ enum OptionKey : int {
   kPortKey = 'p',
   kSegmentKey = 's',
   kDirectoryKey = 'C',
+  kReceiverKey = 'r',
   kHelpKey = 'h',
   kVersionKey = 1000,
   kFirstFlagKey = 2000,
@@ -45,6 +50,7 @@ const Platform::CommandOption kValueOptions[] = {
     {"port", 'p', true, kPortKey},
     {"segment", 's', true, kSegmentKey},
     {"directory", 'C', true, kDirectoryKey},
+    {"receiver", 'r', true, kReceiverKey},
     {"help", 'h', false, kHelpKey},
     {"version", 0, false, kVersionKey},
 };
@@ -107,6 +113,78 @@ bool ReadDirectory(const char* text, char* fault, int faultSize) {
   return true;
 }
 
+// A receiver's port when --receiver names none: Google Earth's ViewSync port.
+constexpr int kReceiverPort = 7001;
+
+// "A.B.C.D" or "A.B.C.D:PORT" into a receiver; false with the fault.
+bool ReadReceiverAddress(const char* text, ViewSyncReceiver* receiver, char* fault, int faultSize) {
+  const char* colon = std::strchr(text, ':');
+  const std::size_t length =
+      colon != nullptr ? static_cast<std::size_t>(colon - text) : std::strlen(text);
+  char address[16];  // "255.255.255.255"
+  unsigned char octets[4];
+  bool readable = length < sizeof address;
+  if (readable) {
+    SafeCopy(address, text, static_cast<int>(length + 1));
+    readable = ReadAddress(address, octets);
+  }
+  if (!readable) {
+    SafeFormat(fault, faultSize,
+               "--receiver: '%s' is not an address of four numbers 0-255 with an optional port "
+               "(A.B.C.D[:PORT])",
+               text);
+    return false;
+  }
+  long port = kReceiverPort;
+  if (colon != nullptr && !ReadWhole(colon + 1, 1, 65535, &port)) {
+    SafeFormat(fault, faultSize, "--receiver: '%s': the port is not a number from 1 to 65535",
+               text);
+    return false;
+  }
+  std::memcpy(&receiver->address, octets, sizeof receiver->address);
+  receiver->port = static_cast<int>(port);
+  if (receiver->address == 0) {
+    SafeFormat(fault, faultSize, "--receiver: '%s' is not a receiver's address", text);
+    return false;
+  }
+  return true;
+}
+
+// One more receiver for the settings: a new one, and no more than they hold.
+bool ReadReceiver(const char* text, StationSettings* settings, char* fault, int faultSize) {
+  ViewSyncReceiver receiver{};
+  if (!ReadReceiverAddress(text, &receiver, fault, faultSize)) return false;
+  for (int i = 0; i < settings->receiverCount; ++i) {
+    if (settings->receivers[i].address == receiver.address &&
+        settings->receivers[i].port == receiver.port) {
+      SafeFormat(fault, faultSize, "--receiver: '%s' is given twice", text);
+      return false;
+    }
+  }
+  if (settings->receiverCount == ViewSyncReceivers::kMostReceivers) {
+    SafeFormat(fault, faultSize, "--receiver: '%s': at most %d receivers", text,
+               ViewSyncReceivers::kMostReceivers);
+    return false;
+  }
+  settings->receivers[settings->receiverCount++] = receiver;
+  return true;
+}
+
+// A broadcast address reaches a whole network: only with --broadcast, which
+// may stand anywhere on the command line.
+bool CheckBroadcastReceivers(const StationSettings& settings, char* fault, int faultSize) {
+  for (int i = 0; i < settings.receiverCount && !settings.broadcast; ++i) {
+    if (Platform::IsBroadcastAddress(settings.receivers[i].address)) {
+      char address[ViewSyncReceivers::kAddressTextSize];
+      ViewSyncReceivers::FormatAddress(settings.receivers[i], address, sizeof address);
+      SafeFormat(fault, faultSize,
+                 "--receiver: %s is a broadcast address: add --broadcast to send to it", address);
+      return false;
+    }
+  }
+  return true;
+}
+
 // One option with a value into the settings; false with the fault.
 bool ReadValue(int key, const char* value, StationSettings* settings, char* fault, int faultSize) {
   long number = 0;
@@ -126,6 +204,8 @@ bool ReadValue(int key, const char* value, StationSettings* settings, char* faul
       }
       settings->localPort = static_cast<int>(number);
       return true;
+    case kReceiverKey:
+      return ReadReceiver(value, settings, fault, faultSize);
     case kSegmentKey:
       if (!Platform::IsSegmentName(value, BaseSharedMemory::kNameSize - 1)) {
         SafeFormat(fault, faultSize,
@@ -173,7 +253,9 @@ StationCommand ParseStationOptions(int argc, const char* const* argv, StationSet
     return StationCommand::Fault;
   }
   if (help) return StationCommand::Help;
-  return version ? StationCommand::Version : StationCommand::Run;
+  if (version) return StationCommand::Version;
+  return CheckBroadcastReceivers(*settings, fault, faultSize) ? StationCommand::Run
+                                                              : StationCommand::Fault;
 }
 
 std::string StationUsage() {
@@ -181,7 +263,9 @@ std::string StationUsage() {
       "Usage: tavrion [OPTION]...\n"
       "The visual-interface station of a flight simulator: reads the eye point from\n"
       "the simulator's shared segment and sends it as Google Earth ViewSync datagrams\n"
-      "to port 7001 of the address in its window.\n"
+      "to port 7001 of the address in its window, and to every --receiver. The\n"
+      "highest counter sent is kept in ViewSyncCounter.txt in the working folder, so\n"
+      "that a Google Earth that kept running accepts a restarted station at once.\n"
       "\n"
       "  -d, --destination A.B.C.D  the address the destination boxes start with\n"
       "                             (default: this host's own address)\n"
@@ -189,8 +273,11 @@ std::string StationUsage() {
       "                             65535 (default 7000)\n"
       "  -s, --segment NAME         the simulator's shared segment (default\n"
       "                             VisualInterface)\n"
-      "  -C, --directory DIR        the working folder of Offsets.dat and its backup\n"
-      "                             (default: the current folder)\n";
+      "  -C, --directory DIR        the working folder of Offsets.dat, its backup and\n"
+      "                             ViewSyncCounter.txt (default: the current folder)\n"
+      "  -r, --receiver ADDR[:PORT]\n"
+      "                             also send every datagram, with the same counter,\n"
+      "                             to this receiver (port default 7001); up to 16\n";
   for (const StationFlag& flag : kFlags) {
     char line[256];
     char name[64];

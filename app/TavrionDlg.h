@@ -23,6 +23,12 @@
 // the datagram, is held back without using a counter value. Data that has
 // not changed for more than 5 s is told on the message line (and once in the
 // LAN log), but still sent: a paused simulator freezes its record too.
+//
+// The counter goes on across runs: the highest one sent is kept in the
+// working folder (ViewSyncCounter.h), so that a Google Earth that kept
+// running accepts a restarted station at once. Receivers given beside the
+// destination get every datagram too (ViewSyncReceivers.h); the link lamp
+// follows the destination alone.
 
 #include <cstdint>
 
@@ -32,6 +38,8 @@
 #include "Resource.h"
 #include "ThreadScheduling.h"
 #include "ViewSync.h"
+#include "ViewSyncCounter.h"
+#include "ViewSyncReceivers.h"
 #include "VisualInterfaceShm.h"
 
 namespace Platform {
@@ -64,6 +72,11 @@ struct StationSettings {
   // The frame loop's thread asks for a real-time priority while the loop
   // runs (not with busyWait: a polling loop would hold a core at it).
   bool realtime = false;
+  // Receivers fed beside the destination, and whether the sending socket may
+  // reach a broadcast address.
+  int receiverCount = 0;
+  ViewSyncReceiver receivers[ViewSyncReceivers::kMostReceivers] = {};
+  bool broadcast = false;
 };
 
 class CTavrionDlg {
@@ -88,6 +101,9 @@ class CTavrionDlg {
   static constexpr const char* kSaveFailureCaption = "CTavrionDlg::OnSave";
   // Caption of the message box that refuses an address box at Connect.
   static constexpr const char* kAddressFailureCaption = "CTavrionDlg::OnConnect";
+  // The message line when the counter had to start again at 1510.
+  static constexpr const char* kCounterStartedOverText =
+      "ViewSync counter started again at 1510: restart Google Earth on every receiver";
 
   // `pump` is the window's message pump, run by the frame loop between frames;
   // `clock` paces the frames, times the close-down wait and, with its
@@ -197,6 +213,8 @@ class CTavrionDlg {
   // none was asked for; also written to the LAN log and to standard error
   // when the loop starts.
   const char* GetSchedulingText() const { return m_schedulingText; }
+  const ViewSyncReceivers& GetReceivers() const { return m_receivers; }
+  const ViewSyncCounterKeeper& GetCounterKeeper() const { return m_counterKeeper; }
 
  private:
   // Start-up steps.
@@ -244,6 +262,10 @@ class CTavrionDlg {
   bool ReadSimulatorBlock();
   void WatchSimulatorData();
   void LogEvent(const char* text);
+  // The counter across runs: where a run starts, and the operator told when
+  // it had to start again at 1510.
+  void StartCounter();
+  void TellCounterStartedOver();
   // False when the datagram was held back.
   bool SendDatagram();
   void Push();
@@ -307,6 +329,9 @@ class CTavrionDlg {
   int m_linkStatus;
   int m_shownLinkStatus;
   int m_heldDatagrams;
+  ViewSyncReceivers m_receivers;
+  bool m_broadcast;
+  ViewSyncCounterKeeper m_counterKeeper;
 
   // The simulator's side, timed by the clock's millisecond timer.
   bool m_segmentLost;

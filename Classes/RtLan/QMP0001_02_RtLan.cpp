@@ -85,7 +85,8 @@ QMP0001_02_RtLan::QMP0001_02_RtLan(RtLan::SimulatorData* simulatorData)
       m_rxUdpResult{},
       m_rxBuffer{},
       m_lastSender(0),
-      m_sendBufferFull(false) {
+      m_sendBufferFull(false),
+      m_broadcast(false) {
   for (int& rate : m_packageRates) rate = RtLan::kDefaultPackageRate;
   for (int i = 0; i < RtLan::kComputerCount; ++i) {
     SafeCopy(m_computerKeys[i], RtLan::ComputerKey(i), RtLan::kKeySize);
@@ -245,6 +246,10 @@ int QMP0001_02_RtLan::GetMultiResult(int package) const {
 
 const char* QMP0001_02_RtLan::GetTransmitError() {
   return m_txDatagram != nullptr ? m_txDatagram->GetErrorText() : "";
+}
+
+int QMP0001_02_RtLan::GetTransmitErrorNumber() const {
+  return m_txDatagram != nullptr ? m_txDatagram->LastSendError() : 0;
 }
 
 void QMP0001_02_RtLan::SetFrequency(int hertz) {

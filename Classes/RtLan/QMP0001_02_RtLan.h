@@ -56,6 +56,10 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   // The address every channel binds: 0, all interfaces, unless several
   // stations share one host (each then binds its own loopback address).
   void SetBindAddress(std::uint32_t address);
+  // The transmit channels may send to broadcast addresses (SO_BROADCAST).
+  // Off unless asked for: a broadcast address typed by mistake is then
+  // refused by the system instead of reaching a whole network.
+  void SetBroadcast(bool on) { m_broadcast = on; }
 
   // Reads the configuration (not in stand-alone mode), finds the station,
   // builds the package table and opens the datagram channels; false with the
@@ -83,6 +87,11 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   int SendString(int reserved, const char* text, std::uint32_t address);
   int SendStringToComputer(int reserved, const char* text, int computer);
   int SendStringToIp(int reserved, const char* text, const char* dottedAddress);
+  // The text to the address at a port of its own (1 to 65535), through the
+  // transmit datagram channel, as SendString. A failure is not logged here:
+  // a caller that feeds many receivers reads GetTransmitErrorNumber and
+  // GetTransmitError and logs each receiver's failure once.
+  int SendStringToPort(const char* text, std::uint32_t address, int port);
 
   // ---- Package senders ----
   // Fills in the header (counter + 1, identifier) and sends the package to its
@@ -120,6 +129,9 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   int GetMultiResult(int package) const;
 
   const char* GetTransmitError();
+  // The Winsock number of the transmit channel's last failed send; 0 after a
+  // send that succeeded or without the channel.
+  int GetTransmitErrorNumber() const;
   // Counter statistics of the accepted datagrams; 0 outside 0 to 25. A
   // counter more than one above the last is a gap; one below it is the
   // sender starting again, not a gap.
@@ -278,5 +290,6 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   char m_rxBuffer[RtLan::kBufferSize];
   std::uint32_t m_lastSender;
   bool m_sendBufferFull;  // the last send found the buffer full
+  bool m_broadcast;
   std::mutex m_packageLock;
 };

@@ -32,14 +32,16 @@ void QMP0001_02_RtLan::LogSocketInfo(const char* function, CUDP* channel) {
 }
 
 // A transmit channel never waits for room in its send buffer: the frame
-// loop that sends must not stall behind a slow network.
+// loop that sends must not stall behind a slow network. It reaches broadcast
+// addresses only when the owner asked for that.
 CUDP* QMP0001_02_RtLan::OpenChannel(const char* function, const char* creatingText, int ownPort,
                                     int otherPort, bool transmit) {
   CUDP* channel = new CUDP();
   LogText(creatingText);
   if (!channel->CreateSocket(static_cast<std::uint16_t>(ownPort),
                              static_cast<std::uint16_t>(otherPort), m_bindAddress) ||
-      (transmit && !channel->SetNonBlocking(true))) {
+      (transmit && !channel->SetNonBlocking(true)) ||
+      (transmit && m_broadcast && !channel->SetBroadcast(true))) {
     SetError(function, channel->GetErrorText());
     // A channel that did not open is not kept, so a later set-up tries again.
     delete channel;
@@ -80,6 +82,11 @@ int QMP0001_02_RtLan::SendString(int /*reserved*/, const char* text, std::uint32
   int length = static_cast<int>(std::strlen(text));
   if (length == 0 || address == 0) return 0;
   return SendOn(m_txDatagram, text, length, address, address);
+}
+
+int QMP0001_02_RtLan::SendStringToPort(const char* text, std::uint32_t address, int port) {
+  if (!m_initialised || m_txDatagram == nullptr || text == nullptr || text[0] == '\0') return 0;
+  return m_txDatagram->SendTo(text, address, port, static_cast<int>(std::strlen(text)));
 }
 
 int QMP0001_02_RtLan::SendStringToComputer(int reserved, const char* text, int computer) {

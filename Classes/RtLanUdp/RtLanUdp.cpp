@@ -175,17 +175,24 @@ bool CUDP::SetTimeout(int milliseconds) {
   return false;
 }
 
-bool CUDP::SetNonBlocking(bool on) {
+bool CUDP::SetMode(Platform::SocketOption option, bool on, const char* function) {
   if (m_socket == 0) {
-    SetError("CUDP::SetNonBlocking", "No socket");
+    SetError(function, "No socket");
     return false;
   }
-  if (Platform::Sockets().SetOption(m_socket, Platform::SocketOption::NonBlocking, on ? 1 : 0) !=
-      0) {
-    RecordCreateFailure("CUDP::SetNonBlocking");
+  if (Platform::Sockets().SetOption(m_socket, option, on ? 1 : 0) != 0) {
+    RecordCreateFailure(function);
     return false;
   }
   return true;
+}
+
+bool CUDP::SetNonBlocking(bool on) {
+  return SetMode(Platform::SocketOption::NonBlocking, on, "CUDP::SetNonBlocking");
+}
+
+bool CUDP::SetBroadcast(bool on) {
+  return SetMode(Platform::SocketOption::Broadcast, on, "CUDP::SetBroadcast");
 }
 
 unsigned long CUDP::BytesAvailable() {
@@ -216,25 +223,38 @@ void CUDP::SetLastSendError(int winsockError) {
   m_lastError = number;
 }
 
-int CUDP::Send(const char* data, std::uint32_t address, int length) {
-  if (data == nullptr) return 0;
+int CUDP::SendRecord(const char* data, int length, const Platform::SocketAddress& to) {
   if (m_socket == 0) {
     // Handle 0 is no socket of ours (it is the process's standard input).
     SetLastSendError(kNotASocket);
     return -1;
   }
-  if (address != 0) {
-    m_address.port = m_remotePort;
-    m_address.address = address;
-  }
   if (length == 0) length = static_cast<int>(std::strlen(data));
-  int sent = Platform::Sockets().SendTo(m_socket, data, length, m_address);
+  int sent = Platform::Sockets().SendTo(m_socket, data, length, to);
   if (sent == -1) {
     SetLastSendError(Platform::Sockets().LastError());
   } else {
     m_lastSendError = 0;
   }
   return sent;
+}
+
+int CUDP::Send(const char* data, std::uint32_t address, int length) {
+  if (data == nullptr) return 0;
+  if (address != 0 && m_socket != 0) {
+    m_address.port = m_remotePort;
+    m_address.address = address;
+  }
+  return SendRecord(data, length, m_address);
+}
+
+int CUDP::SendTo(const char* data, std::uint32_t address, int port, int length) {
+  if (data == nullptr || address == 0 || port < 1 || port > 65535) return 0;
+  Platform::SocketAddress to{};
+  to.family = Platform::kFamilyIPv4;
+  to.port = Platform::HostToNetwork16(static_cast<std::uint16_t>(port));
+  to.address = address;
+  return SendRecord(data, length, to);
 }
 
 int CUDP::SendToHost(const char* data, const char* host, int length) {

@@ -49,6 +49,10 @@ class CUDP : public CSocketEnvironment {
   // CreateSocket, the last sender after a Receive). Length 0 sends the text
   // without its terminator. Bytes sent or -1 (m_lastError then names the error).
   virtual int Send(const char* data, std::uint32_t address, int length);
+  // As Send, to the address (not 0) at a host-order port of its own (1 to
+  // 65535) instead of the remote port; the address record stays as it was.
+  // 0 without data, address or port.
+  int SendTo(const char* data, std::uint32_t address, int port, int length);
   // To a dotted address or a host name at the remote port; -1 when the name
   // does not resolve.
   virtual int SendToHost(const char* data, const char* host, int length);
@@ -79,6 +83,9 @@ class CUDP : public CSocketEnvironment {
   // Sends and receives fail at once (Winsock error 10035) instead of waiting
   // for room or data; false with the reason in the error base.
   bool SetNonBlocking(bool on);
+  // Sends may go to a broadcast address (SO_BROADCAST); without it such a
+  // send fails with Winsock error 10013. False with the reason in the error base.
+  bool SetBroadcast(bool on);
   // The Winsock number of the last Send's failure; 0 when it succeeded.
   int LastSendError() const { return m_lastSendError; }
   // The message of the last ReceiveLarge, null before the first.
@@ -102,6 +109,9 @@ class CUDP : public CSocketEnvironment {
   void RecordCreateFailure(const char* function);
   void CloseSocket();
   void SetLastSendError(int winsockError);
+  // One datagram to the address record given; bytes sent or -1 with the error kept.
+  int SendRecord(const char* data, int length, const Platform::SocketAddress& to);
+  bool SetMode(Platform::SocketOption option, bool on, const char* function);
   int ReadBufferSize(Platform::SocketOption option);
   bool WaitForFragment(unsigned long* available);
   int ReceiveComplete(char* buffer, int streamLength, int fragments);

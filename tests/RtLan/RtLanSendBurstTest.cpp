@@ -8,8 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "QMP0001_02_RtLan.h"
-#include "SocketFake.h"
+#include "FakeSocketLan.h"
 #include "StationSupport.h"
 #include "TempDir.h"
 
@@ -22,35 +21,11 @@ constexpr int kWouldBlock = 10035;
 constexpr int kLocalPort = 7100;
 constexpr std::uint32_t kReceiver = 0x0200007F;  // 127.0.0.2
 
-int Count(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-    ++count;
-  }
-  return count;
-}
-
-class SendBurst : public ::testing::Test {
+class SendBurst : public FakeSocketLan {
  protected:
-  void SetUp() override {
-    m_lan = std::make_unique<QMP0001_02_RtLan>(nullptr);
-    m_lan->SetLocalPort(kLocalPort);
-    m_lan->SetStandalone();
-    m_lan->SetLogFileName(m_dir.File("lan.log").c_str());
-    ASSERT_TRUE(m_lan->Initialise()) << m_lan->GetErrorText();
-  }
+  void SetUp() override { StartLan(kLocalPort); }
 
   int Send() { return m_lan->SendString(0, "1510,51.4775,", kReceiver); }
-
-  std::string CloseAndReadLog() {
-    m_lan.reset();
-    return m_dir.Read("lan.log");
-  }
-
-  TempDir m_dir;
-  FakeSockets m_fake;
-  Platform::ScopedSockets m_installed{m_fake};
-  std::unique_ptr<QMP0001_02_RtLan> m_lan;
 };
 
 TEST_F(SendBurst, TheTransmitChannelNeverWaitsToSend) {
@@ -69,7 +44,7 @@ TEST_F(SendBurst, AFullSendBufferIsAFailedSendLoggedOncePerRun) {
   EXPECT_EQ(Send(), -1);
   EXPECT_EQ(Send(), -1);
   std::string log = CloseAndReadLog();
-  EXPECT_EQ(Count(log, "\t127.0.0.2 send buffer full: datagrams dropped until a send succeeds\n"),
+  EXPECT_EQ(CountOf(log, "\t127.0.0.2 send buffer full: datagrams dropped until a send succeeds\n"),
             2)
       << log;
 }
@@ -79,7 +54,7 @@ TEST_F(SendBurst, OtherSendFailuresAreLoggedEachTime) {
   EXPECT_EQ(Send(), -1);
   EXPECT_EQ(Send(), -1);
   std::string log = CloseAndReadLog();
-  EXPECT_EQ(Count(log, "\t127.0.0.2WSAEHOSTUNREACH::No route to the host\n"), 2) << log;
+  EXPECT_EQ(CountOf(log, "\t127.0.0.2WSAEHOSTUNREACH::No route to the host\n"), 2) << log;
 }
 
 TEST(SendBurstNetworked, EveryTransmitChannelOfANetworkedStationNeverWaits) {

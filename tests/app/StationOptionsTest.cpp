@@ -101,11 +101,62 @@ TEST(StationOptions, HelpAndVersionAreAskedFor) {
 TEST(StationOptions, TheUsageListsEveryOption) {
   const std::string usage = StationUsage();
   EXPECT_EQ(usage.rfind("Usage: tavrion [OPTION]...\n", 0), 0u);
-  for (const char* option : {"-d, --destination A.B.C.D", "-p, --port N", "-s, --segment NAME",
-                             "-C, --directory DIR", "-c, --connect", "--busy-wait", "--realtime",
-                             "-h, --help", "--version"}) {
+  for (const char* option :
+       {"-d, --destination A.B.C.D", "-p, --port N", "-s, --segment NAME", "-C, --directory DIR",
+        "-r, --receiver ADDR[:PORT]", "-c, --connect", "--broadcast", "--busy-wait", "--realtime",
+        "-h, --help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
+}
+
+std::string Receiver(const StationSettings& settings, int index) {
+  char text[ViewSyncReceivers::kAddressTextSize];
+  ViewSyncReceivers::FormatAddress(settings.receivers[index], text, sizeof text);
+  return text;
+}
+
+TEST(StationOptions, ReceiversAreKeptInOrderWithTheirPortsOr7001) {
+  Parsed parsed =
+      Parse({"--receiver", "10.0.0.21", "-r10.0.0.22:7005", "--receiver=10.0.0.21:7002"});
+  ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
+  ASSERT_EQ(parsed.settings.receiverCount, 3);
+  EXPECT_EQ(Receiver(parsed.settings, 0), "10.0.0.21:7001");
+  EXPECT_EQ(Receiver(parsed.settings, 1), "10.0.0.22:7005");
+  EXPECT_EQ(Receiver(parsed.settings, 2), "10.0.0.21:7002");
+  EXPECT_EQ(parsed.settings.receivers[0].address, inet_addr("10.0.0.21"));
+  EXPECT_FALSE(parsed.settings.broadcast);
+}
+
+TEST(StationOptions, SixteenReceiversAreTheMost) {
+  std::vector<std::string> texts;
+  for (int i = 1; i <= 17; ++i) texts.push_back("10.0.1." + std::to_string(i));
+  std::vector<const char*> arguments;
+  for (int i = 0; i < 16; ++i) arguments.insert(arguments.end(), {"-r", texts[i].c_str()});
+  Parsed sixteen = Parse(arguments);
+  ASSERT_EQ(sixteen.command, StationCommand::Run) << sixteen.fault;
+  EXPECT_EQ(sixteen.settings.receiverCount, 16);
+  arguments.insert(arguments.end(), {"-r", texts[16].c_str()});
+  Parsed seventeen = Parse(arguments);
+  EXPECT_EQ(seventeen.command, StationCommand::Fault);
+  EXPECT_EQ(seventeen.fault, "--receiver: '10.0.1.17': at most 16 receivers");
+}
+
+TEST(StationOptions, ABroadcastReceiverNeedsBroadcastAnywhereOnTheLine) {
+  for (const char* address : {"255.255.255.255", "127.255.255.255:7010"}) {
+    Parsed refused = Parse({"-r", "10.0.0.21", "-r", address, "--connect"});
+    EXPECT_EQ(refused.command, StationCommand::Fault) << address;
+    EXPECT_NE(refused.fault.find(" is a broadcast address: add --broadcast to send to it"),
+              std::string::npos)
+        << refused.fault;
+    Parsed after = Parse({"-r", address, "--broadcast"});
+    EXPECT_EQ(after.command, StationCommand::Run) << after.fault;
+    EXPECT_TRUE(after.settings.broadcast);
+    Parsed before = Parse({"--broadcast", "-r", address});
+    EXPECT_EQ(before.command, StationCommand::Run) << before.fault;
+  }
+  EXPECT_EQ(Parse({"-r", "127.255.255.255"}).fault,
+            "--receiver: 127.255.255.255:7001 is a broadcast address: add --broadcast to send to "
+            "it");
 }
 
 struct BadCase {
@@ -154,7 +205,28 @@ INSTANTIATE_TEST_SUITE_P(
                 "option '--d' is ambiguous; possibilities: '--destination' '--directory'"},
         BadCase{{"connect"}, "unexpected argument 'connect'"},
         BadCase{{"--", "-c"}, "unexpected argument '-c'"},
-        BadCase{{"--help", "--bogus"}, "unrecognized option '--bogus'"}));
+        BadCase{{"--help", "--bogus"}, "unrecognized option '--bogus'"},
+        BadCase{{"-r", "10.0.0"},
+                "--receiver: '10.0.0' is not an address of four numbers 0-255 with an optional "
+                "port (A.B.C.D[:PORT])"},
+        BadCase{{"-r", "ge-left:7001"},
+                "--receiver: 'ge-left:7001' is not an address of four numbers 0-255 with an "
+                "optional port (A.B.C.D[:PORT])"},
+        BadCase{{"-r", "1000.10.0.0.21:7001"},
+                "--receiver: '1000.10.0.0.21:7001' is not an address of four numbers 0-255 with "
+                "an optional port (A.B.C.D[:PORT])"},
+        BadCase{{"-r", "10.0.0.21:"},
+                "--receiver: '10.0.0.21:': the port is not a number from 1 to 65535"},
+        BadCase{{"-r", "10.0.0.21:0"},
+                "--receiver: '10.0.0.21:0': the port is not a number from 1 to 65535"},
+        BadCase{{"-r", "10.0.0.21:65536"},
+                "--receiver: '10.0.0.21:65536': the port is not a number from 1 to 65535"},
+        BadCase{{"-r", "10.0.0.21:7001:1"},
+                "--receiver: '10.0.0.21:7001:1': the port is not a number from 1 to 65535"},
+        BadCase{{"-r", "0.0.0.0"}, "--receiver: '0.0.0.0' is not a receiver's address"},
+        BadCase{{"-r", "10.0.0.21", "-r", "10.0.0.21:7001"},
+                "--receiver: '10.0.0.21:7001' is given twice"},
+        BadCase{{"--broadcast=yes"}, "option '--broadcast' doesn't allow an argument"}));
 
 // --- the dialog with a destination given -------------------------------------
 

@@ -1,0 +1,59 @@
+#pragma once
+// The receivers the station feeds beside the window's destination: the other
+// Google Earth displays of one simulator's visual system (left, centre,
+// right, each turned by its own yaw offset in its drivers.ini), so that no
+// relay program is needed between the station and them.
+//
+// Each gets every datagram the destination gets, the same text with the same
+// counter, in the same frame step. A send that fails to one receiver costs
+// the others nothing. Each receiver's failure is logged once per error; after
+// kRecoverySends good sends in a row the receiver counts as well again (one
+// line says so), and its next failure is logged afresh. A receiver that is
+// down or flickering thus leaves a few lines, never one per datagram.
+
+#include <cstdint>
+
+class QMP0001_02_RtLan;
+
+struct ViewSyncReceiver {
+  std::uint32_t address;  // network order
+  int port;               // host order, 1 to 65535
+};
+
+class ViewSyncReceivers {
+ public:
+  static constexpr int kMostReceivers = 16;
+  static constexpr int kRecoverySends = 30;  // a second of datagrams
+
+  // The first kMostReceivers of the list are kept.
+  ViewSyncReceivers(const ViewSyncReceiver* receivers, int count);
+
+  int Count() const { return m_count; }
+  const ViewSyncReceiver& At(int index) const { return m_receivers[index]; }
+
+  // One line per receiver in the LAN log: where the datagrams also go.
+  void LogReceivers(QMP0001_02_RtLan& lan) const;
+  // The text to every receiver through the LAN object; returns how many of
+  // the sends succeeded.
+  int Send(QMP0001_02_RtLan& lan, const char* text);
+
+  // Sends to the receiver that failed since start-up.
+  int GetFailedSends(int index) const { return m_state[index].failed; }
+
+  // "A.B.C.D:PORT" into a buffer of at least kAddressTextSize.
+  static constexpr int kAddressTextSize = 24;
+  static void FormatAddress(const ViewSyncReceiver& receiver, char* text, int size);
+
+ private:
+  struct State {
+    int loggedError;  // Winsock number of the failure logged last; 0 while well
+    int goodInRow;    // good sends since that failure
+    int failed;
+  };
+  void Failed(QMP0001_02_RtLan& lan, int index);
+  void Succeeded(QMP0001_02_RtLan& lan, int index);
+
+  ViewSyncReceiver m_receivers[kMostReceivers];
+  State m_state[kMostReceivers];
+  int m_count;
+};

@@ -1,0 +1,112 @@
+// The running station's counter across runs in one working folder: a
+// restarted station goes on above what the last run sent, so that a Google
+// Earth that kept running accepts it at once.
+
+#include <climits>
+#include <string>
+
+#include "StationFixture.h"
+#include "ViewSyncCounter.h"
+
+namespace {
+
+class StationCounter : public StationTest {
+ protected:
+  void SetUp() override {
+    StartDialog();
+    Sim().latitude = 51.4775;
+    Sim().longitude = -0.461389;
+    Sim().heightAgl = 100.0;
+  }
+
+  // Runs until the step, collecting the counters that arrive; closes there.
+  std::vector<int> RunUntil(int closingStep, const std::function<void(int)>& script = nullptr) {
+    std::vector<int> counters;
+    RunConnected([&](int step) {
+      for (const std::string& payload : Received()) counters.push_back(std::stoi(payload));
+      if (script) script(step);
+      if (step == closingStep) pump.Post([this] { dialog->OnClose(); });
+    });
+    for (const std::string& payload : Received()) counters.push_back(std::stoi(payload));
+    return counters;
+  }
+
+  // The station closed and started again in the same folder.
+  void Restart() {
+    dialog.reset();
+    AirportManager::ClearTable();
+    controls = FakeControls();
+    StartDialog();
+  }
+
+  int StoredCounter() {
+    int value = -1;
+    char reason[ViewSyncCounterFile::kReasonSize];
+    ViewSyncCounterFile(folder.Path().c_str()).Read(&value, reason, sizeof reason);
+    return value;
+  }
+
+  std::string LanLog() { return folder.Read("QM_RT_LAN_Log.txt"); }
+};
+
+TEST_F(StationCounter, ASecondRunInTheSameFolderStartsAboveTheFirstRunsLast) {
+  const std::vector<int> first = RunUntil(11);
+  ASSERT_EQ(first, (std::vector<int>{1510, 1511, 1512, 1513, 1514}));
+  EXPECT_EQ(StoredCounter(), 1514);  // written at the close-down
+
+  Restart();
+  const std::vector<int> second = RunUntil(7);
+  ASSERT_EQ(second, (std::vector<int>{2515, 2516, 2517}));
+  EXPECT_NE(LanLog().find("\tViewSync counter: 1514 sent before, first datagram 2515\n"),
+            std::string::npos)
+      << LanLog();
+  EXPECT_EQ(StoredCounter(), 2517);
+}
+
+TEST_F(StationCounter, ACorruptFileMeans1510AndOneLineInTheLanLog) {
+  folder.Write(ViewSyncCounterFile::kFileName, "12x4\n");
+  const std::vector<int> counters = RunUntil(5);
+  ASSERT_FALSE(counters.empty());
+  EXPECT_EQ(counters[0], 1510);
+  const std::string log = LanLog();
+  std::size_t lines = 0;
+  for (std::size_t at = log.find("ViewSyncCounter.txt"); at != std::string::npos;
+       at = log.find("ViewSyncCounter.txt", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 1u) << log;
+  EXPECT_NE(log.find("ViewSyncCounter.txt: not a counter: \"12x4\"; first datagram 1510"),
+            std::string::npos)
+      << log;
+  EXPECT_TRUE(controls.messageBoxes.empty());
+}
+
+TEST_F(StationCounter, TheFileFollowsTheCounterAboutOnceASecondWhileSending) {
+  std::vector<int> stored;
+  RunUntil(24, [&](int step) {
+    if (step == 19 || step == 21 || step == 23) stored.push_back(StoredCounter());
+    if (step == 20) clock.AdvanceMilliseconds(1000);  // frame 20 finds a second gone
+  });
+  // The start, then the datagram of frame 20, until another second passes.
+  EXPECT_EQ(stored, (std::vector<int>{1509, 1519, 1519}));
+}
+
+TEST_F(StationCounter, PausingWritesTheLastCounterSent) {
+  int whilePaused = 0;
+  RunUntil(14, [&](int step) {
+    if (step == 9) pump.Post([this] { dialog->OnConnect(); });  // pause after frame 8
+    if (step == 12) whilePaused = StoredCounter();
+  });
+  EXPECT_EQ(whilePaused, 1513);
+}
+
+TEST_F(StationCounter, NearTheLargestIntTheRunStartsOverAndTheOperatorIsTold) {
+  folder.Write(ViewSyncCounterFile::kFileName, std::to_string(INT_MAX - 1000) + "\n");
+  const std::vector<int> counters = RunUntil(5);
+  ASSERT_FALSE(counters.empty());
+  EXPECT_EQ(counters[0], 1510);
+  EXPECT_STREQ(controls.shown.messageText, CTavrionDlg::kCounterStartedOverText);
+  EXPECT_NE(LanLog().find(CTavrionDlg::kCounterStartedOverText), std::string::npos) << LanLog();
+}
+
+}  // namespace
