@@ -222,9 +222,11 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   // Channels (RtLanTransmit, RtLanReceive and their Multi forms)
   int TransmitRow(int frame, int package, bool enabled, CUDP* channel);
   // One send on a transmit channel; a failure is logged against logAddress,
-  // a run of full-buffer failures once.
+  // a run of full-buffer failures once. With `quiet`, a failure that repeats
+  // the last one logged (same address, same error, no success between) is
+  // not logged again.
   int SendOn(CUDP* channel, const char* data, int length, std::uint32_t address,
-             std::uint32_t logAddress);
+             std::uint32_t logAddress, bool quiet = false);
   int TransmitSchedule(int frame, bool multi);
   int TakeDatagram(CUDP* channel);
   int ReceiveAnyFrom(CUDP* channel, int frame);
@@ -290,6 +292,10 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   char m_rxBuffer[RtLan::kBufferSize];
   std::uint32_t m_lastSender;
   bool m_sendBufferFull;  // the last send found the buffer full
+  // The text sender's last failure logged, while no send has succeeded since:
+  // a receiver that stays unreachable leaves one line, not 30 a second.
+  std::uint32_t m_failedAddress;
+  int m_failedError;
   bool m_broadcast;
   std::mutex m_packageLock;
 };

@@ -59,13 +59,19 @@ bool QMP0001_02_RtLan::TranmitSetup() {
 }
 
 int QMP0001_02_RtLan::SendOn(CUDP* channel, const char* data, int length, std::uint32_t address,
-                             std::uint32_t logAddress) {
+                             std::uint32_t logAddress, bool quiet) {
   int sent = channel->Send(data, address, length);
   if (sent != -1) {
     m_sendBufferFull = false;
+    m_failedError = 0;
   } else if (channel->LastSendError() != Platform::kWsaWouldBlock) {
     m_sendBufferFull = false;
-    LogSendError(logAddress, channel->GetErrorText());
+    const int error = channel->LastSendError();
+    if (!quiet || error != m_failedError || logAddress != m_failedAddress) {
+      LogSendError(logAddress, channel->GetErrorText());
+    }
+    m_failedError = error;
+    m_failedAddress = logAddress;
   } else if (!m_sendBufferFull) {
     // The datagram is dropped; the next frame's goes out once there is room.
     m_sendBufferFull = true;
@@ -81,7 +87,7 @@ int QMP0001_02_RtLan::SendString(int /*reserved*/, const char* text, std::uint32
   if (!m_initialised || m_txDatagram == nullptr || text == nullptr) return 0;
   int length = static_cast<int>(std::strlen(text));
   if (length == 0 || address == 0) return 0;
-  return SendOn(m_txDatagram, text, length, address, address);
+  return SendOn(m_txDatagram, text, length, address, address, true);
 }
 
 int QMP0001_02_RtLan::SendStringToPort(const char* text, std::uint32_t address, int port) {

@@ -49,12 +49,21 @@ TEST_F(SendBurst, AFullSendBufferIsAFailedSendLoggedOncePerRun) {
       << log;
 }
 
-TEST_F(SendBurst, OtherSendFailuresAreLoggedEachTime) {
+TEST_F(SendBurst, ARepeatedTextSendFailureIsLoggedOnceUntilASendSucceeds) {
+  // An unreachable receiver would otherwise leave a line 30 times a second.
+  m_fake.FailNext(FakeSockets::Call::SendTo, 10065, 3);
+  EXPECT_EQ(Send(), -1);
+  EXPECT_EQ(Send(), -1);
+  EXPECT_EQ(Send(), -1);
+  EXPECT_EQ(Send(), 13);
   m_fake.FailNext(FakeSockets::Call::SendTo, 10065, 2);
   EXPECT_EQ(Send(), -1);
   EXPECT_EQ(Send(), -1);
+  m_fake.FailNext(FakeSockets::Call::SendTo, 10061, 1);  // another failure is told at once
+  EXPECT_EQ(Send(), -1);
   std::string log = CloseAndReadLog();
   EXPECT_EQ(CountOf(log, "\t127.0.0.2WSAEHOSTUNREACH::No route to the host\n"), 2) << log;
+  EXPECT_EQ(CountOf(log, "\t127.0.0.2WSAECONNREFUSED::Connection refused\n"), 1) << log;
 }
 
 TEST(SendBurstNetworked, EveryTransmitChannelOfANetworkedStationNeverWaits) {
