@@ -68,7 +68,10 @@ wait_with_timeout() {
 start_xvfb() {
   local number=$1
   while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
-  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  # In a session of its own: a Ctrl-C to the caller's group must not take the
+  # display away from a station that is still closing down on it; the caller
+  # stops the server last.
+  setsid Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$number"
   wait_for 10 xdpyinfo >/dev/null 2>&1

@@ -29,6 +29,7 @@ check "\"VisualInterface\" is byte for byte as it was" cmp -s "$scratch/before" 
 check "no other segment is left ($(ls /dev/shm | tr '\n' ' '))" [ "$(ls /dev/shm)" = VisualInterface ]
 check "the working folder is removed" [ -z "$(ls -A "$scratch/tmp")" ]
 check "Xvfb on $display has ended" [ -n "$display" -a ! -e "/tmp/.X${display#:}-lock" ]
+check "every program ended when told, none had to be killed" bash -c '! grep -q "was killed" "$1"' _ "$scratch/out"
 
 # Ctrl-C: the terminal's SIGINT to the whole process group, as timeout sends it.
 env -u DISPLAY TMPDIR="$scratch/tmp" timeout --preserve-status -s INT 4 "$src/scripts/run" \
@@ -37,6 +38,9 @@ status=$?
 check "Ctrl-C ends it with status 0 ($status)" [ "$status" -eq 0 ]
 check "and removes its segment and folder" \
   [ "$(ls /dev/shm)" = VisualInterface -a -z "$(ls -A "$scratch/tmp")" ]
+# Told, not checked: the clean-up is bounded, and a program it had to kill is
+# named in its output.
+grep 'was killed' "$scratch/out" || true
 
 for bad in "--duration 2,5" "--duration 0" "--duration" "--frobnicate"; do
   # shellcheck disable=SC2086 # the words are the arguments
