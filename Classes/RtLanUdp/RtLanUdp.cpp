@@ -69,6 +69,7 @@ CSocketEnvironment::~CSocketEnvironment() {
 CUDP::CUDP()
     : m_errorText{},
       m_timeout(1000),
+      m_clock(&Platform::SystemClock()),
       m_data(nullptr),
       m_remotePort(0),
       m_localPort(0),

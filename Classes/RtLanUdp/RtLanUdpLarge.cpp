@@ -98,13 +98,12 @@ int CUDP::SendLarge(const char* data, std::uint32_t address, int length) {
 }
 
 bool CUDP::WaitForFragment(unsigned long* available) {
-  Platform::SocketApi& sockets = Platform::Sockets();
-  std::uint32_t start = sockets.TickCount();
+  std::uint32_t start = m_clock->ReadMilliseconds();
   for (;;) {
     *available = BytesAvailable();
     if (*available >= 2) return true;
-    if (sockets.TickCount() - start > static_cast<std::uint32_t>(m_timeout)) return false;
-    sockets.Sleep(1);
+    if (m_clock->ReadMilliseconds() - start > static_cast<std::uint32_t>(m_timeout)) return false;
+    m_clock->SleepMilliseconds(1);
   }
 }
 
