@@ -1,4 +1,4 @@
-// The machine's clock for the frame loop and the close-down wait.
+// The machine's clock: the frame loop's counter, the waits, the wall clock.
 
 #include <time.h>
 
@@ -12,18 +12,20 @@ namespace {
 
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
 
-class MonotonicClock : public Clock {
+std::int64_t Read(clockid_t which) {
+  timespec now{};
+  clock_gettime(which, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * kNanosecondsPerSecond + now.tv_nsec;
+}
+
+class MachineClock : public Clock {
  public:
   bool QueryFrequency(std::int64_t& ticksPerSecond) override {
     ticksPerSecond = kNanosecondsPerSecond;
     return true;
   }
 
-  std::int64_t ReadCounter() override {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * kNanosecondsPerSecond + now.tv_nsec;
-  }
+  std::int64_t ReadCounter() override { return Read(CLOCK_MONOTONIC); }
 
   std::uint32_t ReadMilliseconds() override {
     return static_cast<std::uint32_t>(ReadCounter() / 1000000);
@@ -34,12 +36,30 @@ class MonotonicClock : public Clock {
       std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     }
   }
+
+  void SleepNanoseconds(std::int64_t nanoseconds) override {
+    if (nanoseconds > 0) {
+      std::this_thread::sleep_for(std::chrono::nanoseconds(nanoseconds));
+    }
+  }
+
+  std::int64_t ReadWallNanoseconds() override { return Read(CLOCK_REALTIME); }
+
+  // The zone is read again each time, as localtime() does, so a changed TZ
+  // shows at the next stamp.
+  std::tm LocalTime(std::int64_t seconds) override {
+    tzset();
+    const time_t time = static_cast<time_t>(seconds);
+    std::tm local{};
+    if (localtime_r(&time, &local) == nullptr) return std::tm{};
+    return local;
+  }
 };
 
 }  // namespace
 
 Clock& SystemClock() {
-  static MonotonicClock clock;
+  static MachineClock clock;
   return clock;
 }
 

@@ -14,9 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "SocketApi.h"
 
@@ -224,16 +222,6 @@ class LinuxSockets : public SocketApi {
   }
 
   int LastError() override { return WinsockFromErrno(t_lastErrno); }
-
-  std::uint32_t TickCount() override {
-    auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-  }
-
-  void Sleep(int milliseconds) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-  }
 };
 
 SocketApi* g_installed = nullptr;

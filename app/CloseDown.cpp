@@ -55,18 +55,15 @@ void CTavrionDlg::ShutDown() {
     return;
   }
   m_shutDownPending = false;
-  delete m_shm;
-  m_shm = nullptr;
+  m_shm.reset();
   m_record = nullptr;
   if (m_rtLan != nullptr) {
     m_counterKeeper.Flush(m_camera.counter);  // while the LAN log can still tell a failure
   }
-  delete m_rtLan;
-  m_rtLan = nullptr;
+  m_rtLan.reset();
   if (m_loop != nullptr) {
     m_clock.SleepMilliseconds(kCloseDownWaitMs);
-    delete m_loop;
-    m_loop = nullptr;
+    m_loop.reset();
   }
   DeleteStatusBitmaps();
 }

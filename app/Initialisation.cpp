@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "BoxText.h"
 #include "QMP0001_02_RtLan.h"
@@ -59,7 +60,7 @@ bool CTavrionDlg::Initialise() {
     m_controls.EnableControl(IDC_CONNECT, false);
     return false;
   }
-  m_loop = new RealTimeLoop(this, m_frameRate, m_clock, m_pump);
+  m_loop = std::make_unique<RealTimeLoop>(this, m_frameRate, m_clock, m_pump);
   m_loop->SetBusyWait(m_busyWait);
   DisplayInitialIp();
   ShowHostAddress();
@@ -138,7 +139,7 @@ void CTavrionDlg::ShowHostAddress() {
 
 bool CTavrionDlg::InitialiseSharedMemory() {
   if (m_shm == nullptr) {
-    m_shm = new CVisShm(m_segmentName);
+    m_shm = std::make_unique<CVisShm>(m_segmentName);
   }
   if (m_shm->IsUsable()) {
     m_record = m_shm->GetRecord();

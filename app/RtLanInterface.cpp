@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "QMP0001_02_RtLan.h"
@@ -23,7 +24,7 @@ const char kNoHostAddressText[] =
 bool CTavrionDlg::InitialiseRtLan() {
   (void)kRtLanInterfaceRevision;
   m_rtLanOk = false;
-  m_rtLan = new QMP0001_02_RtLan(nullptr);
+  m_rtLan = std::make_unique<QMP0001_02_RtLan>(nullptr);
   m_rtLan->SetLocalPort(m_port);
   m_rtLan->SetRemotePort(m_remotePort);
   m_rtLan->SetStandalone();

@@ -4,6 +4,7 @@
 // steps: nothing runs beside the window's thread.
 
 #include <cstring>
+#include <memory>
 
 #include "Clock.h"
 #include "QMP0001_02_RtLan.h"
@@ -75,8 +76,7 @@ bool CTavrionDlg::ReadSimulatorBlock() {
 void CTavrionDlg::LoseSegment(const char* what) {
   // Detaching lowers this station's count in the segment it leaves, as far
   // as that segment still holds its count.
-  delete m_shm;
-  m_shm = nullptr;
+  m_shm.reset();
   m_record = nullptr;
   m_segmentLost = true;
   m_linkWatchdog = 0;
@@ -96,12 +96,11 @@ void CTavrionDlg::LoseSegment(const char* what) {
 
 bool CTavrionDlg::AttachAgain() {
   // Only the simulator's own segment: one made here would hold no eye point.
-  CVisShm* segment = new CVisShm(m_segmentName, CVisShm::AttachMode::kOpenOnly);
+  auto segment = std::make_unique<CVisShm>(m_segmentName, CVisShm::AttachMode::kOpenOnly);
   if (!segment->IsUsable()) {
-    delete segment;
     return false;
   }
-  m_shm = segment;
+  m_shm = std::move(segment);
   m_record = m_shm->GetRecord();
   m_segmentLost = false;
   ClearCondition(MessageLine::kSegmentLost);

@@ -6,6 +6,7 @@
 
 #include "BoxText.h"
 #include "Limit.h"
+#include "QMP0001_02_RtLan.h"
 #include "RealTimeLoop.h"
 #include "TextFunctions.h"
 #include "VisualShm.h"
@@ -27,10 +28,7 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_busyWait(settings.busyWait),
       m_realtime(settings.realtime),
       m_schedulingText(),
-      m_shm(nullptr),
       m_record(nullptr),
-      m_loop(nullptr),
-      m_rtLan(nullptr),
       m_rtLanOk(false),
       m_port(settings.localPort),
       m_statusBitmaps{IDB_GREY, IDB_ORANGE, IDB_GREEN},

@@ -20,8 +20,10 @@ function(tavrion_configure_target target)
   endif()
 endfunction()
 
-# One static library per source folder: every .cpp of the folder, headers
-# found from the folder itself.
+# One static library per source folder: every .cpp of the folder. The headers
+# that other folders use live in the folder's include/ (PUBLIC); the folder
+# itself, with the headers only its own sources use, is PRIVATE. The
+# library's tests may reach those as well (INTERNALS of tavrion_test).
 #   tavrion_library(<name> [DEPS <targets...>] [SOURCES <files...>])
 function(tavrion_library name)
   cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
@@ -35,12 +37,17 @@ function(tavrion_library name)
     return()
   endif()
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/include)
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
+  endif()
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  set_target_properties(${name} PROPERTIES TAVRION_INTERNALS ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
   tavrion_configure_target(${name})
 endfunction()
 
-# A program of the station or its tools, landing in <build>/bin.
+# A program of the station or its tools, landing in <build>/bin; it sees the
+# private headers of its own folder.
 #   tavrion_executable(<name> SOURCES <files...> [DEPS <targets...>])
 function(tavrion_executable name)
   cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
@@ -48,14 +55,23 @@ function(tavrion_executable name)
     return()
   endif()
   add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   tavrion_configure_target(${name})
 endfunction()
 
+# The private headers of the libraries, for a test that checks their parts.
+function(tavrion_internals target)
+  foreach(library IN LISTS ARGN)
+    target_include_directories(${target} PRIVATE $<TARGET_PROPERTY:${library},TAVRION_INTERNALS>)
+  endforeach()
+endfunction()
+
 # A GoogleTest executable whose tests are registered with CTest under a label.
-#   tavrion_test(<name> LABEL <label> SOURCES <files...> [DEPS <targets...>] [NO_MAIN])
+#   tavrion_test(<name> LABEL <label> SOURCES <files...> [DEPS <targets...>]
+#                [INTERNALS <libraries...>] [NO_MAIN])
 function(tavrion_test name)
-  cmake_parse_arguments(ARG "NO_MAIN" "LABEL" "DEPS;SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "NO_MAIN" "LABEL" "DEPS;SOURCES;INTERNALS" ${ARGN})
   if(TAVRION_FUZZ)
     return()
   endif()
@@ -66,6 +82,7 @@ function(tavrion_test name)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common)
+  tavrion_internals(${name} ${ARG_INTERNALS})
   tavrion_configure_target(${name})
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${ARG_LABEL}
@@ -74,14 +91,16 @@ function(tavrion_test name)
 endfunction()
 
 # A libFuzzer target, built only in the fuzz build (clang).
-#   tavrion_fuzz_target(<name> SOURCES <files...> [DEPS <targets...>])
+#   tavrion_fuzz_target(<name> SOURCES <files...> [DEPS <targets...>]
+#                       [INTERNALS <libraries...>])
 function(tavrion_fuzz_target name)
-  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES;INTERNALS" ${ARGN})
   if(NOT TAVRION_FUZZ)
     return()
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  tavrion_internals(${name} ${ARG_INTERNALS})
   tavrion_configure_target(${name})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set_property(GLOBAL APPEND PROPERTY TAVRION_FUZZ_TARGETS ${name})

@@ -11,16 +11,21 @@ namespace {
 
 bool s_registered = false;
 
-const char* const kRevisions[] = {
-    "%Z% QM-P-00001-02 QM-P-0001-02-001 QMP0001_02_RtLan $Revision: 1.3 $",
-    "%Z% QM-P-0001-02 QM-P-0001-02-001 RtLan $Revision: 1.5 $",
-    "%Z% QM-P-00001-02 QM-P-0001-02-001 QMP0001_02_RtLanInit $Revision: 1.3 $",
-    "%Z% QM-P-00001-02 QM-P-0001-02-001 RtLanTransmit $Revision: 1.3 $",
-    "%Z% QM-P-00001-02 QM-P-0001-02-001 RtLanReceive $Revision: 1.4 $",
-    "%Z% QM-P-00001-02 QM-P-0001-02-001 QMP0001_02_RtLanLog $Revision: 1.1 $",
-    "%Z% QM-P-00001-02 QM-P-0001-02-001 RtLanReceiveMulti $Revision: 1.1 $",
-    "%Z% QM-P-00001-02 QM-P-0001-02-001 RtLanTransmitMulti $Revision: 1.1 $",
-};
+// The object's own two units, then the six further units of the interface.
+const char kSourceRevision[] =
+    "%Z% QM-P-00001-02 QM-P-0001-02-001 QMP0001_02_RtLan $Revision: 1.3 $";
+const char kHeaderRevision[] = "%Z% QM-P-0001-02 QM-P-0001-02-001 RtLan $Revision: 1.5 $";
+const char kInitRevision[] =
+    "%Z% QM-P-00001-02 QM-P-0001-02-001 QMP0001_02_RtLanInit $Revision: 1.3 $";
+const char kTransmitRevision[] =
+    "%Z% QM-P-00001-02 QM-P-0001-02-001 RtLanTransmit $Revision: 1.3 $";
+const char kReceiveRevision[] = "%Z% QM-P-00001-02 QM-P-0001-02-001 RtLanReceive $Revision: 1.4 $";
+const char kLogRevision[] =
+    "%Z% QM-P-00001-02 QM-P-0001-02-001 QMP0001_02_RtLanLog $Revision: 1.1 $";
+const char kReceiveMultiRevision[] =
+    "%Z% QM-P-00001-02 QM-P-0001-02-001 RtLanReceiveMulti $Revision: 1.1 $";
+const char kTransmitMultiRevision[] =
+    "%Z% QM-P-00001-02 QM-P-0001-02-001 RtLanTransmitMulti $Revision: 1.1 $";
 
 bool ValidPackage(int package) {
   return package >= 0 && package < RtLan::kPackageCount;
@@ -93,12 +98,10 @@ QMP0001_02_RtLan::QMP0001_02_RtLan(RtLan::SimulatorData* simulatorData)
   for (int i = 0; i < RtLan::kComputerCount; ++i) {
     SafeCopy(m_computerKeys[i], RtLan::ComputerKey(i), RtLan::kKeySize);
   }
-  if (!s_registered) {
-    ConfigControl::RegisterClassName("QMP0001_02_RtLan");
-    for (const char* revision : kRevisions) ConfigControl::RegisterRevision(revision);
-    ConfigControl::EndClassRegistration();
-    s_registered = true;
-  }
+  RegisterClassOnce(
+      s_registered, "QMP0001_02_RtLan",
+      {kSourceRevision, kHeaderRevision, kInitRevision, kTransmitRevision, kReceiveRevision,
+       kLogRevision, kReceiveMultiRevision, kTransmitMultiRevision});
 }
 
 QMP0001_02_RtLan::~QMP0001_02_RtLan() {

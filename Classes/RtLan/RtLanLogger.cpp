@@ -1,7 +1,6 @@
 #include "RtLanLogger.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 
 #include "ConfigControl.h"
@@ -24,49 +23,24 @@ const char* const kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"
 const char* const kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-class SystemClock : public RtLanClock {
- public:
-  void Now(std::time_t* seconds, int* milliseconds) override {
-    auto now = std::chrono::system_clock::now();
-    auto sinceEpoch =
-        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    *seconds = static_cast<std::time_t>(sinceEpoch / 1000);
-    *milliseconds = static_cast<int>(sinceEpoch % 1000);
-  }
-};
-
-std::tm LocalTime(std::time_t seconds) {
-  std::tm* local = std::localtime(&seconds);
-  return local != nullptr ? *local : std::tm{};
-}
-
 int DayKey(const std::tm& time) {
   return time.tm_year * 1000 + time.tm_yday;
 }
 
 }  // namespace
 
-RtLanClock& SystemRtLanClock() {
-  static SystemClock clock;
-  return clock;
-}
-
 RtLanLogger::RtLanLogger()
     : m_path{},
       m_file(nullptr),
       m_lineCount(0),
       m_lastMillis(0),
-      m_clock(nullptr),
+      m_clock(&Platform::SystemClock()),
       m_contentDay(-1) {
   RegisterClassOnce(s_registered, "RtLanLogger Class", {kSourceRevision, kHeaderRevision});
 }
 
 RtLanLogger::~RtLanLogger() {
   Close();
-}
-
-void RtLanLogger::SetClock(RtLanClock* clock) {
-  m_clock = clock;
 }
 
 bool RtLanLogger::Open(const char* path) {
@@ -79,10 +53,7 @@ bool RtLanLogger::Open(const char* path) {
     SetError("InputFileClass::OpenInputFile", std::strerror(errno), m_path);
     return false;
   }
-  std::time_t seconds = 0;
-  int milliseconds = 0;
-  (m_clock != nullptr ? *m_clock : SystemRtLanClock()).Now(&seconds, &milliseconds);
-  m_contentDay = DayKey(LocalTime(seconds));
+  m_contentDay = DayKey(Now(nullptr));
   return true;
 }
 
@@ -115,10 +86,7 @@ bool RtLanLogger::RestartAtMidnight(const std::tm& now) {
 
 void RtLanLogger::LogEvent(int level, const char* text) {
   if (m_file == nullptr) return;
-  std::time_t seconds = 0;
-  int milliseconds = 0;
-  (m_clock != nullptr ? *m_clock : SystemRtLanClock()).Now(&seconds, &milliseconds);
-  std::tm now = LocalTime(seconds);
+  std::tm now = Now(nullptr);
   if (!RestartAtMidnight(now)) return;
 
   char line[kLineSize];
@@ -136,9 +104,7 @@ bool RtLanLogger::TableLineAllowed(const RtLanLogRecord& record) const {
 // The day, date and time of ctime ("Mon Dec  8 03:26:00"), a full stop and
 // the millisecond without padding.
 void RtLanLogger::TimeStamp(char* buffer, int size, int* milliseconds) {
-  std::time_t seconds = 0;
-  (m_clock != nullptr ? *m_clock : SystemRtLanClock()).Now(&seconds, milliseconds);
-  std::tm now = LocalTime(seconds);
+  std::tm now = Now(milliseconds);
   SafeFormat(buffer, size, "%.3s %.3s%3d %.2d:%.2d:%.2d.%hu", kDayNames[now.tm_wday % 7],
              kMonthNames[now.tm_mon % 12], now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec,
              static_cast<unsigned short>(*milliseconds));

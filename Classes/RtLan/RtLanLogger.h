@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "Clock.h"
 #include "QM_ErrorReport.h"
 
 // One table line: byte count, package name, counter, frame, peer's dotted address.
@@ -20,17 +21,6 @@ struct RtLanLogRecord {
   int frame;
   const char* address;
 };
-
-// The wall clock of the log; tests step a fake one.
-class RtLanClock {
- public:
-  virtual ~RtLanClock() = default;
-  // Seconds since the epoch and the millisecond within that second (0 to 999).
-  virtual void Now(std::time_t* seconds, int* milliseconds) = 0;
-};
-
-// The machine's clock.
-RtLanClock& SystemRtLanClock();
 
 class RtLanLogger : public QM_ErrorReport {
  public:
@@ -53,8 +43,9 @@ class RtLanLogger : public QM_ErrorReport {
   void LogSent(const RtLanLogRecord& record);
 
   int GetLineCount() const { return m_lineCount; }
-  // Null restores the machine's clock.
-  void SetClock(RtLanClock* clock);
+  // The clock of the stamps and the midnight restart: the machine's unless a
+  // test gives another, which must outlive the logger.
+  void SetClock(Platform::Clock& clock) { m_clock = &clock; }
 
   static constexpr int kMaximumTableLines = 4000;
   static constexpr int kPathSize = 1024;
@@ -63,6 +54,7 @@ class RtLanLogger : public QM_ErrorReport {
  private:
   bool TableLineAllowed(const RtLanLogRecord& record) const;
   void TimeStamp(char* buffer, int size, int* milliseconds);
+  std::tm Now(int* milliseconds) { return m_clock->ReadLocalTime(milliseconds); }
   void Write(const char* text);
   bool RestartAtMidnight(const std::tm& now);
 
@@ -70,6 +62,6 @@ class RtLanLogger : public QM_ErrorReport {
   std::FILE* m_file;
   int m_lineCount;
   int m_lastMillis;
-  RtLanClock* m_clock;
+  Platform::Clock* m_clock;
   int m_contentDay;  // the day (year * 1000 + day of year) the file's content began
 };

@@ -6,6 +6,7 @@
 
 #include "ConfigControl.h"
 #include "TextFunctions.h"
+#include "UdpConsole.h"
 
 namespace {
 
@@ -38,24 +39,23 @@ const SendErrorText kSendErrors[] = {
 // WSAENOTSOCK: an operation on an object whose socket was never opened.
 constexpr int kNotASocket = 10038;
 
-// Console diagnostics go out at once, so they keep their order with other output.
-void Console(const char* text) {
+}  // namespace
+
+void UdpConsole(const char* text) {
   std::fputs(text, stdout);
   std::fflush(stdout);
 }
-
-}  // namespace
 
 int CSocketEnvironment::s_environmentCount = 0;
 
 CSocketEnvironment::CSocketEnvironment() {
   if (s_environmentCount == 0) {
-    Console("Environment Set\n");
+    UdpConsole("Environment Set\n");
     int result = Platform::Sockets().StartEnvironment(kVersion);
     if (result != 0) {
       char line[64];
       SafeFormat(line, sizeof line, "Error Creating the Environment! (%d)\n", result);
-      Console(line);
+      UdpConsole(line);
     }
   }
   ++s_environmentCount;
@@ -69,6 +69,7 @@ CSocketEnvironment::~CSocketEnvironment() {
 CUDP::CUDP()
     : m_errorText{},
       m_timeout(1000),
+      m_clock(&Platform::SystemClock()),
       m_data(nullptr),
       m_remotePort(0),
       m_localPort(0),
@@ -164,12 +165,12 @@ bool CUDP::SetTimeout(int milliseconds) {
   // Without a socket the first option fails: handle 0 is standard input.
   if (m_socket == 0 || Platform::Sockets().SetOption(m_socket, Platform::SocketOption::SendTimeout,
                                                      milliseconds) != 0) {
-    Console("Error Setting Send Timeout");
+    UdpConsole("Error Setting Send Timeout");
     return true;
   }
   if (Platform::Sockets().SetOption(m_socket, Platform::SocketOption::ReceiveTimeout,
                                     milliseconds) != 0) {
-    Console("Error Setting Receive Timeout");
+    UdpConsole("Error Setting Receive Timeout");
     return true;
   }
   return false;

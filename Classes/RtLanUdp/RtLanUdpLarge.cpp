@@ -10,22 +10,17 @@
 // goes as it is, without a trailer.
 
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "RtLanUdp.h"
 #include "TextFunctions.h"
+#include "UdpConsole.h"
 
 namespace {
 
 const unsigned char kTrailerTag[4] = {0xFE, 'L', 'E', 'N'};
 constexpr int kTagSize = 4;
-
-void Console(const char* text) {
-  std::fputs(text, stdout);
-  std::fflush(stdout);
-}
 
 void WriteTrailer(unsigned char* trailer, int length) {
   std::memcpy(trailer, kTrailerTag, kTagSize);
@@ -59,7 +54,7 @@ int CUDP::SendLarge(const char* data, std::uint32_t address, int length) {
   int total = length != 0 ? length : static_cast<int>(std::strlen(data)) + 1;
   int maximum = ReadBufferSize(Platform::SocketOption::SendBuffer);
   if (maximum < 0) {
-    Console("Error Maximum Buffer Size");
+    UdpConsole("Error Maximum Buffer Size");
     return -1;
   }
   if (total < maximum) return Send(data, address, total);
@@ -67,7 +62,7 @@ int CUDP::SendLarge(const char* data, std::uint32_t address, int length) {
 
   char* fragment = static_cast<char*>(std::malloc(static_cast<std::size_t>(maximum)));
   if (fragment == nullptr) {
-    Console("Out Of Memory");
+    UdpConsole("Out Of Memory");
     return -1;
   }
   unsigned char trailer[kTrailerSize];
@@ -86,7 +81,7 @@ int CUDP::SendLarge(const char* data, std::uint32_t address, int length) {
     if (!last) fragment[count] = static_cast<char>(kFragmentMarker);
     int sent = Send(fragment, address, last ? count : maximum);
     if (sent == -1) {
-      Console("Error Sending Message");
+      UdpConsole("Error Sending Message");
       std::free(fragment);
       return -1;
     }
@@ -98,13 +93,12 @@ int CUDP::SendLarge(const char* data, std::uint32_t address, int length) {
 }
 
 bool CUDP::WaitForFragment(unsigned long* available) {
-  Platform::SocketApi& sockets = Platform::Sockets();
-  std::uint32_t start = sockets.TickCount();
+  std::uint32_t start = m_clock->ReadMilliseconds();
   for (;;) {
     *available = BytesAvailable();
     if (*available >= 2) return true;
-    if (sockets.TickCount() - start > static_cast<std::uint32_t>(m_timeout)) return false;
-    sockets.Sleep(1);
+    if (m_clock->ReadMilliseconds() - start > static_cast<std::uint32_t>(m_timeout)) return false;
+    m_clock->SleepMilliseconds(1);
   }
 }
 
@@ -113,7 +107,7 @@ int CUDP::ReceiveIncomplete(char* buffer, const char* reason) {
   std::free(m_data);
   m_data = nullptr;
   if (buffer != nullptr) buffer[0] = '\0';
-  Console("Error Incomplete Message");
+  UdpConsole("Error Incomplete Message");
   char message[160];
   SafeFormat(message, sizeof message, "Incomplete message: %s", reason);
   SetError("CUDP::ReceiveLarge", message);
@@ -147,7 +141,7 @@ int CUDP::ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, 
   m_data = nullptr;
   int maximum = ReadBufferSize(Platform::SocketOption::ReceiveBuffer);
   if (maximum < 0) {
-    Console("Error Maximum Buffer Size");
+    UdpConsole("Error Maximum Buffer Size");
     return -1;
   }
   if (size < maximum) return Receive(address, buffer, true, size);
@@ -165,7 +159,7 @@ int CUDP::ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, 
     std::size_t needed = static_cast<std::size_t>(position) + available + 1;
     char* grown = static_cast<char*>(std::realloc(m_data, needed));
     if (grown == nullptr) {
-      Console("Out Of Memory");
+      UdpConsole("Out Of Memory");
       return -1;
     }
     m_data = grown;

@@ -7,79 +7,15 @@
 namespace {
 
 // The link indication bitmaps: 17 x 14 pixels of one colour each.
+wxBitmap SolidBitmap(unsigned char red, unsigned char green, unsigned char blue) {
+  constexpr int kWidth = 17;
+  constexpr int kHeight = 14;
+  wxImage image(kWidth, kHeight);
+  image.SetRGB(wxRect(0, 0, kWidth, kHeight), red, green, blue);
+  return wxBitmap(image);
+}
+
 // clang-format off
-const char* const kGreyXpm[] = {
-    "17 14 1 1",
-    "x c #A0A0A0",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx"};
-
-const char* const kOrangeXpm[] = {
-    "17 14 1 1",
-    "x c #FF8000",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx"};
-
-const char* const kGreenXpm[] = {
-    "17 14 1 1",
-    "x c #00C000",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx"};
-
-const char* const kRedXpm[] = {
-    "17 14 1 1",
-    "x c #FF0000",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx",
-    "xxxxxxxxxxxxxxxxx"};
-
 // The application icon: the globe with the eye point over it.
 const char* const kIconXpm[] = {
     "32 32 7 1",
@@ -129,13 +65,13 @@ const char* const kIconXpm[] = {
 wxBitmap LoadStatusBitmap(int bitmapId) {
   switch (bitmapId) {
     case IDB_GREY:
-      return wxBitmap(kGreyXpm);
+      return SolidBitmap(0xA0, 0xA0, 0xA0);
     case IDB_ORANGE:
-      return wxBitmap(kOrangeXpm);
+      return SolidBitmap(0xFF, 0x80, 0x00);
     case IDB_GREEN:
-      return wxBitmap(kGreenXpm);
+      return SolidBitmap(0x00, 0xC0, 0x00);
     case IDB_RED:
-      return wxBitmap(kRedXpm);
+      return SolidBitmap(0xFF, 0x00, 0x00);
     default:
       return wxBitmap();
   }

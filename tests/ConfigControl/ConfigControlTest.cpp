@@ -31,6 +31,11 @@ TEST_F(ConfigControlTest, RunsOfSpacesCountAsOneSeparator) {
   ExpectFields("RTLoop", "QM2114:01", "RTLoop.h", "1.1");
 }
 
+TEST_F(ConfigControlTest, OnlySpacesSeparateTabsStayInTheirToken) {
+  ConfigControl::RegisterRevision("  %Z% Rt\tLoop QM2114:01 RTLoop.h\t$Revision: 1.1 $");
+  ExpectFields("Rt\tLoop", "QM2114:01", "RTLoop.h\t$Revision:", "$");
+}
+
 TEST_F(ConfigControlTest, WithoutRevisionKeywordTheFifthTokenIsTheRevision) {
   ConfigControl::RegisterRevision("%z% Tool QM1 tool.cpp 2.7");
   ExpectFields("Tool", "QM1", "tool.cpp", "2.7");

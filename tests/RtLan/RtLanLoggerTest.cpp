@@ -3,38 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <ctime>
 #include <string>
 
+#include "ClockFake.h"
 #include "RtLanLogger.h"
 #include "TempDir.h"
 
 namespace {
-
-class SetClock : public RtLanClock {
- public:
-  // A local time; the log shows local time.
-  void Set(int year, int month, int day, int hour, int minute, int second, int milliseconds) {
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
-    m_seconds = std::mktime(&local);
-    m_milliseconds = milliseconds;
-  }
-  void Now(std::time_t* seconds, int* milliseconds) override {
-    *seconds = m_seconds;
-    *milliseconds = m_milliseconds;
-  }
-
- private:
-  std::time_t m_seconds = 0;
-  int m_milliseconds = 0;
-};
 
 const char kSentHeader[] =
     "             Time                    | Bytes|      Packet     |    Count   |     Frame  | "
@@ -46,8 +21,8 @@ const char kReceivedHeader[] =
 class TrafficLog : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_clock.Set(2025, 12, 8, 3, 26, 0, 45);  // a Monday
-    m_logger.SetClock(&m_clock);
+    m_clock.SetLocalTime(2025, 12, 8, 3, 26, 0, 45);  // a Monday
+    m_logger.SetClock(m_clock);
     ASSERT_TRUE(m_logger.Open(m_dir.File("lan.log").c_str()));
   }
 
@@ -57,7 +32,7 @@ class TrafficLog : public ::testing::Test {
   }
 
   TempDir m_dir;
-  SetClock m_clock;
+  Platform::FakeClock m_clock;
   RtLanLogger m_logger;
 };
 
@@ -70,7 +45,7 @@ TEST_F(TrafficLog, ASentLineFollowsTheSentHeader) {
 
 TEST_F(TrafficLog, ReceivedLinesShowTheMillisecondDifference) {
   EXPECT_TRUE(m_logger.LogReceived({268, "Pfd left", 12, 300, "10.0.0.1"}));
-  m_clock.Set(2025, 12, 8, 3, 26, 1, 30);
+  m_clock.SetLocalTime(2025, 12, 8, 3, 26, 1, 30);
   EXPECT_TRUE(m_logger.LogReceived({48, "Aircraft", 13, 301, "10.0.0.1"}));
   EXPECT_EQ(CloseAndRead(), std::string(kReceivedHeader) +
                                 "=>    Mon Dec  8 03:26:00.45 |    45|  268 |        Pfd left |"
@@ -117,12 +92,12 @@ TEST_F(TrafficLog, EventLinesCarryLevelDateAndTime) {
 }
 
 TEST_F(TrafficLog, TheLogRestartsOnceAtMidnight) {
-  m_clock.Set(2025, 12, 8, 23, 59, 59, 0);
+  m_clock.SetLocalTime(2025, 12, 8, 23, 59, 59, 0);
   m_logger.LogEvent(1, "before midnight");
   m_logger.LogSent({16, "Main->DU", 1, 1, "10.0.0.3"});
-  m_clock.Set(2025, 12, 9, 0, 0, 0, 0);
+  m_clock.SetLocalTime(2025, 12, 9, 0, 0, 0, 0);
   m_logger.LogEvent(1, "new day");
-  m_clock.Set(2025, 12, 9, 0, 0, 40, 0);
+  m_clock.SetLocalTime(2025, 12, 9, 0, 0, 40, 0);
   m_logger.LogEvent(1, "same minute");
   m_logger.LogSent({16, "Main->DU", 2, 2, "10.0.0.3"});
   std::string log = CloseAndRead();
@@ -133,10 +108,10 @@ TEST_F(TrafficLog, TheLogRestartsOnceAtMidnight) {
 }
 
 TEST_F(TrafficLog, ALogOpenedAtMidnightIsNotEmptiedThatDay) {
-  m_clock.Set(2025, 12, 9, 0, 0, 10, 0);
+  m_clock.SetLocalTime(2025, 12, 9, 0, 0, 10, 0);
   ASSERT_TRUE(m_logger.Open(m_dir.File("lan.log").c_str()));
   m_logger.LogEvent(1, "first");
-  m_clock.Set(2025, 12, 9, 0, 0, 20, 0);
+  m_clock.SetLocalTime(2025, 12, 9, 0, 0, 20, 0);
   m_logger.LogEvent(1, "second");
   EXPECT_EQ(CloseAndRead(), "1\t12/09/25\t00:00:10\tfirst\n1\t12/09/25\t00:00:20\tsecond\n");
 }

@@ -123,8 +123,6 @@ class HostSockets : public Platform::SocketApi {
     return true;
   }
   int LastError() override { return m_lastError != 0 ? m_lastError : System().LastError(); }
-  std::uint32_t TickCount() override { return System().TickCount(); }
-  void Sleep(int milliseconds) override { System().Sleep(milliseconds); }
 
  private:
   static Platform::SocketApi& System() { return Platform::SystemSockets(); }

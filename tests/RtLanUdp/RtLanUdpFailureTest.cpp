@@ -96,15 +96,6 @@ TEST_F(CudpFailures, NonBlockingModeIsASocketOption) {
             "CUDP::SetNonBlocking\nError Creating Socket! " + std::string(std::strerror(EACCES)));
 }
 
-TEST_F(CudpFailures, ErrnoIsReadInTheWinsockNumbering) {
-  EXPECT_EQ(Platform::WinsockFromErrno(EHOSTUNREACH), 10065);
-  EXPECT_EQ(Platform::WinsockFromErrno(EADDRINUSE), 10048);
-  EXPECT_EQ(Platform::WinsockFromErrno(ETIMEDOUT), 10060);
-  EXPECT_EQ(Platform::WinsockFromErrno(EAGAIN), 10035);   // a full send buffer, non-blocking
-  EXPECT_EQ(Platform::WinsockFromErrno(ENOENT), ENOENT);  // no counterpart: plain errno
-  EXPECT_STREQ(Platform::SocketErrorText(10048), std::strerror(EADDRINUSE));
-}
-
 struct CreateStepCase {
   FakeSockets::Call call;
   SocketOption option;

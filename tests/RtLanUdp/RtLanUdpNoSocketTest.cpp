@@ -72,8 +72,6 @@ class HandleRecorder : public Platform::SocketApi {
     return System().ResolveHost(name, address);
   }
   int LastError() override { return System().LastError(); }
-  std::uint32_t TickCount() override { return System().TickCount(); }
-  void Sleep(int milliseconds) override { System().Sleep(milliseconds); }
 
   bool failOpen = false;
 

@@ -81,12 +81,4 @@ TEST(CudpBroadcast, IsOffUntilAskedForAndRefusedWithoutASocket) {
   EXPECT_EQ(value, 0);
 }
 
-TEST(BroadcastAddress, IsWhatTheSystemSendsAsABroadcast) {
-  EXPECT_TRUE(Platform::IsBroadcastAddress(Platform::InetAddr("255.255.255.255")));
-  EXPECT_TRUE(Platform::IsBroadcastAddress(kLoopbackBroadcast));
-  EXPECT_FALSE(Platform::IsBroadcastAddress(Loopback(1)));
-  EXPECT_FALSE(Platform::IsBroadcastAddress(Loopback(255)));  // 127.0.0.255: a host of 127/8
-  EXPECT_FALSE(Platform::IsBroadcastAddress(0));
-}
-
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ClockFake.h"
 #include "SegmentResize.h"
 #include "SharedTestSegment.h"
 #include "TempDir.h"
@@ -18,27 +19,15 @@ namespace {
 volatile std::sig_atomic_t s_stop = 0;
 const char* s_segmentToShrink = nullptr;
 
-
 // Time moves only when the loop sleeps, by exactly as much as it asks.
-class FakeClock : public VisimClock {
- public:
-  double Seconds() override { return m_now; }
-  void SleepUntil(double seconds) override {
-    if (seconds > m_now) m_now = seconds;
-    if (m_onSleep) m_onSleep(*this);
-    ++m_sleeps;
-  }
-  double m_now = 1000.0;
-  int m_sleeps = 0;
-  void (*m_onSleep)(FakeClock&) = nullptr;
-};
+using Platform::FakeClock;
 
 TEST(RunVisimFrames, TheDemoRunsForItsDurationAtItsRate) {
   VisualInterfaceRecord record{};
   FakeClock clock;
   VisimDemoSource demo;
   EXPECT_EQ(RunVisimFrames(demo, &record, 60.0, 2.0, clock, nullptr), 121);
-  EXPECT_DOUBLE_EQ(clock.m_now, 1002.0);
+  EXPECT_EQ(clock.Nanoseconds(), 2000000000);
   VisimFields expected = VisimDemo::At(2.0);
   EXPECT_EQ(record.visualBlock.longitude, expected.longitude);
   EXPECT_STREQ(record.visualBlock.airportIdent, "EGLL");
@@ -47,9 +36,9 @@ TEST(RunVisimFrames, TheDemoRunsForItsDurationAtItsRate) {
 TEST(RunVisimFrames, AStopRequestEndsTheLoopBeforeTheNextWrite) {
   VisualInterfaceRecord record{};
   FakeClock clock;
-  clock.m_onSleep = [](FakeClock& c) {
-    if (c.m_sleeps == 9) s_stop = 1;
-  };
+  clock.AfterEachSleep([&clock] {
+    if (clock.SleepCount() == 10) s_stop = 1;  // the sleep before the tenth frame
+  });
   s_stop = 0;
   VisimDemoSource demo;
   EXPECT_EQ(RunVisimFrames(demo, &record, 10.0, 0.0, clock, &s_stop), 9);
@@ -59,9 +48,10 @@ TEST(RunVisimFrames, AStopRequestEndsTheLoopBeforeTheNextWrite) {
 TEST(RunVisimFrames, ALoopHeldUpSkipsTheFramesItMissed) {
   VisualInterfaceRecord record{};
   FakeClock clock;
-  clock.m_onSleep = [](FakeClock& c) {
-    if (c.m_sleeps == 2) c.m_now += 5.0;  // the machine stalled for 5 s
-  };
+  clock.AfterEachSleep([&clock] {
+    if (clock.SleepCount() == 3)
+      clock.AdvanceNanoseconds(5000000000);  // the machine stalled for 5 s
+  });
   VisimDemoSource demo;
   long frames = RunVisimFrames(demo, &record, 10.0, 10.0, clock, nullptr);
   EXPECT_LT(frames, 101 - 45);
@@ -211,9 +201,10 @@ TEST(RunVisimFrames, ARecordShrunkAwayEndsTheLoopAndIsReported) {
   ASSERT_TRUE(segment.IsUsable());
   s_segmentToShrink = name.Name();
   FakeClock clock;
-  clock.m_onSleep = [](FakeClock& c) {
-    if (c.m_sleeps == 5) ResizeSharedSegment(s_segmentToShrink, 0);  // before the sixth frame
-  };
+  clock.AfterEachSleep([&clock] {
+    if (clock.SleepCount() == 6)
+      ResizeSharedSegment(s_segmentToShrink, 0);  // before the sixth frame
+  });
   VisimDemoSource demo;
   bool lost = false;
   EXPECT_EQ(RunVisimFrames(demo, segment.GetRecord(), 10.0, 0.0, clock, nullptr, &lost), 5);

@@ -5,12 +5,12 @@
 
 #include <cstddef>
 
-#include "QM_ErrorReport.h"
+#include "DatagramSource.h"
 
-class MonitorSocket : public QM_ErrorReport {
+class MonitorSocket : public DatagramSource {
  public:
   MonitorSocket() = default;
-  ~MonitorSocket();
+  ~MonitorSocket() override;
   MonitorSocket(const MonitorSocket&) = delete;
   MonitorSocket& operator=(const MonitorSocket&) = delete;
 
@@ -20,13 +20,8 @@ class MonitorSocket : public QM_ErrorReport {
   // The port actually bound; 0 before Open.
   int BoundPort() const { return m_port; }
 
-  // Waits up to timeoutMs for a datagram: 1 when one is waiting, 0 on
-  // timeout or when a signal interrupted the wait, -1 on failure.
-  int Wait(int timeoutMs);
-  // Takes one waiting datagram without blocking: 1 with its length (which
-  // may be 0; a datagram longer than size is cut to size), 0 when none is
-  // waiting, -1 on failure.
-  int Receive(char* buffer, std::size_t size, std::size_t& length);
+  int Wait(int timeoutMs) override;
+  int Receive(char* buffer, std::size_t size, std::size_t& length) override;
 
  private:
   void Close();

@@ -2,5 +2,5 @@
 #include "MonitorProgram.h"
 
 int main(int argc, char** argv) {
-  return RunViewSyncMonitor(argc, argv);
+  return RunViewSyncMonitor(argc, argv, Platform::SystemClock());
 }

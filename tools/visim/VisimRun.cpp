@@ -1,10 +1,8 @@
 #include "VisimRun.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <thread>
 
 #include "BaseSharedMemory.h"
 #include "CommandLine.h"
@@ -14,14 +12,18 @@
 #include "VisimOptions.h"
 #include "VisualShm.h"
 
-double SteadyVisimClock::Seconds() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+namespace {
+
+double Seconds(Platform::Clock& clock) {
+  return static_cast<double>(clock.ReadNanoseconds()) / 1e9;
 }
 
-void SteadyVisimClock::SleepUntil(double seconds) {
-  double wait = seconds - Seconds();
-  if (wait > 0.0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+void SleepUntil(Platform::Clock& clock, double seconds) {
+  const double wait = seconds - Seconds(clock);
+  clock.SleepNanoseconds(wait > 0.0 ? std::llround(wait * 1e9) : 0);
 }
+
+}  // namespace
 
 bool VisimDemoSource::FieldsAt(double seconds, VisimFields* fields) {
   *fields = VisimDemo::At(seconds);
@@ -39,22 +41,22 @@ bool VisimReplaySource::FieldsAt(double seconds, VisimFields* fields) {
 }
 
 long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double rate,
-                    double duration, VisimClock& clock, const volatile std::sig_atomic_t* stop,
+                    double duration, Platform::Clock& clock, const volatile std::sig_atomic_t* stop,
                     bool* recordLost) {
   if (recordLost != nullptr) *recordLost = false;
   if (!(rate > 0.0)) return 0;
   auto stopped = [stop] { return stop != nullptr && *stop != 0; };
-  double start = clock.Seconds();
+  double start = Seconds(clock);
   long frames = 0;
   for (long n = 0;; ++n) {
     double due = static_cast<double>(n) / rate;
-    double late = clock.Seconds() - start - due;
+    double late = Seconds(clock) - start - due;
     if (late > 1.0) {
       n = static_cast<long>(std::floor((due + late) * rate));
       due = static_cast<double>(n) / rate;
     }
     if (duration > 0.0 && due > duration) break;
-    clock.SleepUntil(start + due);
+    SleepUntil(clock, start + due);
     if (stopped()) break;
     VisimFields fields;
     bool more = source.FieldsAt(due, &fields);
@@ -121,8 +123,8 @@ std::string FailureReason(const char* text) {
 }
 
 // --set, then --demo or --replay, through one counted attachment.
-int Write(const VisimOptions& options, const VisimTrack& track, std::FILE* err, VisimClock& clock,
-          const volatile std::sig_atomic_t* stop) {
+int Write(const VisimOptions& options, const VisimTrack& track, std::FILE* err,
+          Platform::Clock& clock, const volatile std::sig_atomic_t* stop) {
   CVisShm shm(options.segment);
   if (!shm.IsUsable()) {
     std::fprintf(err, "visim: cannot use segment \"%s\": %s\n", options.segment,
@@ -149,8 +151,8 @@ int Write(const VisimOptions& options, const VisimTrack& track, std::FILE* err, 
 
 }  // namespace
 
-int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err, VisimClock& clock,
-              const volatile std::sig_atomic_t* stop) {
+int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
+              Platform::Clock& clock, const volatile std::sig_atomic_t* stop) {
   VisimOptions options;
   char error[512];
   if (!ParseVisimOptions(argc, argv, &options, error, sizeof error)) {

@@ -6,24 +6,9 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "Clock.h"
 #include "VisimFields.h"
 #include "VisimTrack.h"
-
-class VisimClock {
- public:
-  virtual ~VisimClock() = default;
-  // Seconds on a clock that never goes back.
-  virtual double Seconds() = 0;
-  // Returns once Seconds() has reached the time (at once if it has).
-  virtual void SleepUntil(double seconds) = 0;
-};
-
-// The machine's monotonic clock.
-class SteadyVisimClock : public VisimClock {
- public:
-  double Seconds() override;
-  void SleepUntil(double seconds) override;
-};
 
 // What the frames write: the fields due at a time since the start.
 class VisimSource {
@@ -53,12 +38,13 @@ class VisimReplaySource : public VisimSource {
 
 // Writes the source into the record, rate frames a second, until the source
 // ends, duration seconds have passed (0: no limit) or *stop is non-zero.
-// Frame n is due at n / rate seconds; a loop held up for more than a second
-// skips the frames it missed rather than rushing through them. A record that
-// can no longer be written (its segment shrunk under the mapping) ends the
-// loop too, and sets *recordLost when given. Returns the number of frames run.
+// Frame n is due at n / rate seconds of the clock's counter; before each
+// frame the loop sleeps until it is due (a sleep of nothing when it is). A loop held up for more
+// than a second skips the frames it missed rather than rushing through them. A record that can no
+// longer be written (its segment shrunk under the mapping) ends the loop too, and sets *recordLost
+// when given. Returns the number of frames run.
 long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double rate,
-                    double duration, VisimClock& clock, const volatile std::sig_atomic_t* stop,
+                    double duration, Platform::Clock& clock, const volatile std::sig_atomic_t* stop,
                     bool* recordLost = nullptr);
 
 // The whole program: options, then --remove, or --set / --demo / --replay
@@ -67,5 +53,5 @@ long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double r
 // done, 1 the segment or the replay file could not be used (also when the
 // segment shrank while visim wrote it), 2 bad arguments or a faulty line in
 // the replay file.
-int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err, VisimClock& clock,
-              const volatile std::sig_atomic_t* stop);
+int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
+              Platform::Clock& clock, const volatile std::sig_atomic_t* stop);

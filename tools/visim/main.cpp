@@ -20,6 +20,5 @@ int main(int argc, char** argv) {
   // Ctrl-C and SIGTERM end the frames; the attachment is then let go as usual.
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
-  SteadyVisimClock clock;
-  return VisimMain(argc, argv, stdout, stderr, clock, &s_stop);
+  return VisimMain(argc, argv, stdout, stderr, Platform::SystemClock(), &s_stop);
 }

@@ -97,10 +97,6 @@ class SocketApi {
 
   // The Winsock number of the last failed call on this thread.
   virtual int LastError() = 0;
-
-  // The wrapper's waits: a millisecond count and a sleep.
-  virtual std::uint32_t TickCount() = 0;
-  virtual void Sleep(int milliseconds) = 0;
 };
 
 // The socket calls in use: the system's unless a test installed others.

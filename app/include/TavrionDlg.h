@@ -31,6 +31,7 @@
 // follows the destination alone.
 
 #include <cstdint>
+#include <memory>
 
 #include "AirportManager.h"
 #include "DialogControls.h"
@@ -286,12 +287,14 @@ class CTavrionDlg {
   Platform::ThreadScheduling m_scheduling;
   char m_schedulingText[Platform::ThreadScheduling::kTextSize];
 
-  // Owned objects and start-up state.
-  CVisShm* m_shm;
+  // Owned objects and start-up state. ShutDown releases them segment first,
+  // then the LAN object, then the loop; declared the other way round, they
+  // would go in that order too if it never ran.
+  std::unique_ptr<RealTimeLoop> m_loop;
+  std::unique_ptr<QMP0001_02_RtLan> m_rtLan;
+  std::unique_ptr<CVisShm> m_shm;
   VisualInterfaceRecord* m_record;
   char m_shmError[kShmErrorSize];
-  RealTimeLoop* m_loop;
-  QMP0001_02_RtLan* m_rtLan;
   bool m_rtLanOk;
   int m_port;
   char m_hostIpText[kHostIpTextSize];

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Clock.h"
 #include "QM_ErrorReport.h"
 #include "SocketApi.h"
 
@@ -91,6 +92,9 @@ class CUDP : public CSocketEnvironment {
   // The message of the last ReceiveLarge, null before the first.
   const char* LargeMessage() const { return m_data; }
   int GetTimeout() const { return m_timeout; }
+  // The clock of ReceiveLarge's waits for a fragment; the machine's unless a
+  // test gives another, which must outlive the object.
+  void SetClock(Platform::Clock& clock) { m_clock = &clock; }
   // Host-order ports as they stand.
   int GetLocalPort() const;
   int GetRemotePort() const;
@@ -119,6 +123,7 @@ class CUDP : public CSocketEnvironment {
 
   char m_errorText[kErrorTextSize];
   int m_timeout;
+  Platform::Clock* m_clock;
   char* m_data;
   std::uint16_t m_remotePort;
   std::uint16_t m_localPort;

@@ -1,8 +1,7 @@
 #pragma once
 // Socket calls without a network, for tests and fuzzing: datagrams are queued
 // by hand for the socket bound to a port, sends are recorded, any call can be
-// made to fail with a chosen Winsock error number, and the wrapper's waits
-// advance a counter instead of sleeping.
+// made to fail with a chosen Winsock error number.
 
 #include <cstdint>
 #include <deque>
@@ -56,7 +55,6 @@ class FakeSockets : public SocketApi {
   // Host-order port a socket is bound to, 0 when not bound.
   int BoundPort(SocketHandle socket) const;
   int OptionValue(SocketHandle socket, SocketOption option) const;
-  std::uint32_t Now() const { return m_ticks; }
 
   int StartEnvironment(std::uint16_t version) override;
   void StopEnvironment() override { ++m_stops; }
@@ -74,8 +72,6 @@ class FakeSockets : public SocketApi {
   int HostName(char* buffer, int size) override;
   bool ResolveHost(const char* name, std::uint32_t* address) override;
   int LastError() override { return m_lastError; }
-  std::uint32_t TickCount() override { return m_ticks; }
-  void Sleep(int milliseconds) override { m_ticks += static_cast<std::uint32_t>(milliseconds); }
 
  private:
   struct Socket {
@@ -98,7 +94,6 @@ class FakeSockets : public SocketApi {
   int m_starts = 0;
   int m_stops = 0;
   bool m_failBytesWaiting = false;
-  std::uint32_t m_ticks = 0;
   std::string m_hostName = "fakehost";
   std::uint32_t m_hostAddress = 0x0100007F;
   bool m_hostResolves = true;

@@ -2,11 +2,17 @@
 // A clock that tests step by hand. Every read of the counter (or of the
 // millisecond timer when there is no counter) may advance it by a fixed step,
 // so a frame loop under test finds frames due without any real waiting.
-// Sleeps do not block: they are recorded and advance the time.
+// Sleeps do not block: they are recorded and advance the time, and a test
+// may act after each one (a stop request, a stall of the machine).
 // Nanoseconds() is the one time line the counter and the timer share, for
-// fakes that wait on this clock (see FakeMessagePump).
+// fakes that wait on this clock (see FakeMessagePump); the wall clock moves
+// with it. The fake's time zone is UTC, so local times read the same on
+// every machine.
 
 #include <cstdint>
+#include <ctime>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "Clock.h"
@@ -47,6 +53,21 @@ class FakeClock : public Clock {
     if (m_frequency > 0) {
       m_counter += m_frequency / 1000 * milliseconds;
     }
+    Slept();
+  }
+
+  void SleepNanoseconds(std::int64_t nanoseconds) override {
+    m_nanosecondSleeps.push_back(nanoseconds);
+    AdvanceNanoseconds(nanoseconds > 0 ? nanoseconds : 0);
+    Slept();
+  }
+
+  std::int64_t ReadWallNanoseconds() override { return m_wallAtZero + Nanoseconds(); }
+
+  std::tm LocalTime(std::int64_t seconds) override {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    const std::tm* utc = std::gmtime(&time);
+    return utc != nullptr ? *utc : std::tm{};
   }
 
   // Moves the counter and the timer on together; the timer keeps the part of
@@ -66,7 +87,8 @@ class FakeClock : public Clock {
       return m_counter / m_frequency * kNanosecondsPerSecond +
              m_counter % m_frequency * kNanosecondsPerSecond / m_frequency;
     }
-    return static_cast<std::int64_t>(m_milliseconds) * kNanosecondsPerMillisecond + m_subMillisecond;
+    return static_cast<std::int64_t>(m_milliseconds) * kNanosecondsPerMillisecond +
+           m_subMillisecond;
   }
 
   // Moves the counter on by `ticks` / the timer by `milliseconds`.
@@ -78,13 +100,42 @@ class FakeClock : public Clock {
   void SetCounter(std::int64_t ticks) { m_counter = ticks; }
   void SetMilliseconds(std::uint32_t milliseconds) { m_milliseconds = milliseconds; }
 
+  // The wall clock shows this time now (nanoseconds since 1970, UTC) and
+  // moves on with the counter.
+  void SetWallClock(std::int64_t nanoseconds) { m_wallAtZero = nanoseconds - Nanoseconds(); }
+  // The same from a calendar date and time of the fake's zone.
+  void SetLocalTime(int year, int month, int day, int hour, int minute, int second,
+                    int millisecond) {
+    const std::int64_t seconds =
+        DaysSince1970(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    SetWallClock(seconds * kNanosecondsPerSecond + millisecond * kNanosecondsPerMillisecond);
+  }
+  // Runs after every sleep, once the time has moved on.
+  void AfterEachSleep(std::function<void()> action) { m_afterSleep = std::move(action); }
+
   std::int64_t Counter() const { return m_counter; }
   std::uint32_t Milliseconds() const { return m_milliseconds; }
   int CounterReads() const { return m_counterReads; }
   int MillisecondReads() const { return m_millisecondReads; }
   const std::vector<int>& Sleeps() const { return m_sleeps; }
+  const std::vector<std::int64_t>& NanosecondSleeps() const { return m_nanosecondSleeps; }
+  int SleepCount() const { return static_cast<int>(m_sleeps.size() + m_nanosecondSleeps.size()); }
 
  private:
+  void Slept() {
+    if (m_afterSleep) m_afterSleep();
+  }
+
+  // Days from 1970-01-01 to the date of the proleptic Gregorian calendar.
+  static std::int64_t DaysSince1970(int year, int month, int day) {
+    const std::int64_t y = year - (month <= 2 ? 1 : 0);
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+  }
+
   static constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
   static constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
@@ -97,6 +148,9 @@ class FakeClock : public Clock {
   int m_counterReads = 0;
   int m_millisecondReads = 0;
   std::vector<int> m_sleeps;
+  std::vector<std::int64_t> m_nanosecondSleeps;
+  std::function<void()> m_afterSleep;
+  std::int64_t m_wallAtZero = 0;
 };
 
 }  // namespace Platform

@@ -1,0 +1,31 @@
+// What every clock derives from its counter, its timer and its wall clock.
+
+#include "Clock.h"
+
+namespace Platform {
+namespace {
+
+constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
+constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
+
+}  // namespace
+
+std::int64_t Clock::ReadNanoseconds() {
+  std::int64_t frequency = 0;
+  if (QueryFrequency(frequency) && frequency > 0) {
+    const std::int64_t ticks = ReadCounter();
+    return ticks / frequency * kNanosecondsPerSecond +
+           ticks % frequency * kNanosecondsPerSecond / frequency;
+  }
+  return static_cast<std::int64_t>(ReadMilliseconds()) * kNanosecondsPerMillisecond;
+}
+
+std::tm Clock::ReadLocalTime(int* milliseconds) {
+  const std::int64_t now = ReadWallNanoseconds();
+  if (milliseconds != nullptr) {
+    *milliseconds = static_cast<int>(now % kNanosecondsPerSecond / kNanosecondsPerMillisecond);
+  }
+  return LocalTime(now / kNanosecondsPerSecond);
+}
+
+}  // namespace Platform
