@@ -4,7 +4,7 @@ if(TARGET tavrion_visim)
   tavrion_test(visim_tests LABEL tools
     SOURCES visimFieldsTest.cpp visimOptionsTest.cpp visimTrackTest.cpp visimDemoTest.cpp
             visimRunTest.cpp visimProgramTest.cpp
-    DEPS tavrion_visim)
+    DEPS tavrion_visim tavrion_test_common)
   if(TARGET visim_tests)
     target_include_directories(visim_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/SharedMemory)
     target_compile_definitions(visim_tests PRIVATE VISIM_PROGRAM="$<TARGET_FILE:visim>")
