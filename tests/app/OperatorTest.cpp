@@ -8,6 +8,7 @@
 #include "QMP0001_02_RtLan.h"
 #include "SocketFake.h"
 #include "StationFixture.h"
+#include "Tolerance.h"
 
 namespace {
 
@@ -159,11 +160,11 @@ TEST_F(Operator, ATrimAtAnAirportNotInTheTableGoesToANewRecordOfIt) {
   Sim().heightAgl = 100.0;
   Send();  // EGLL, 12.0
   SetAirport("EDDF");
-  EXPECT_DOUBLE_EQ(Send(), 112.0);  // unknown: EGLL's offset stays in force
+  EXPECT_METRES_NEAR(Send(), 112.0);  // unknown: EGLL's offset stays in force
   EXPECT_EQ(dialog->GetAirportIndex(), CTavrionDlg::kNoAirport);
   dialog->OnDatumSpin(-1);
   dialog->OnDatumSpin(-1);
-  EXPECT_DOUBLE_EQ(Send(), 113.0);
+  EXPECT_METRES_NEAR(Send(), 113.0);
   ASSERT_TRUE(dialog->OnSave());
   EXPECT_EQ(folder.Read("Offsets.dat"), std::string(kSavedHeader) +
                                             "ZZZZ|    0.0| Placeholder\n"
@@ -174,9 +175,9 @@ TEST_F(Operator, ATrimAtAnAirportNotInTheTableGoesToANewRecordOfIt) {
   // Further trims move the same record; EGLL comes back with its own offset.
   dialog->OnDatumSpin(1);
   SetAirport("EGLL");
-  EXPECT_DOUBLE_EQ(Send(), 112.0);
+  EXPECT_METRES_NEAR(Send(), 112.0);
   SetAirport("EDDF");
-  EXPECT_DOUBLE_EQ(Send(), 112.5);
+  EXPECT_METRES_NEAR(Send(), 112.5);
   EXPECT_EQ(Airports(), 5);
 }
 
@@ -208,10 +209,10 @@ TEST_F(Operator, AnAirportFoundAgainAfterAnUnknownOneTakesItsTrimsAgain) {
 TEST_F(Operator, ATrimBeforeAnyAirportIsReportedMovesTheCameraAlone) {
   StartDialog();
   dialog->OnDatumSpin(-1);
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 0.5);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 0.5);
   EXPECT_EQ(Airports(), 4);
   Sim().heightAgl = 100.0;
-  EXPECT_DOUBLE_EQ(Send(), 112.0);  // the first send finds EGLL and its offset
+  EXPECT_METRES_NEAR(Send(), 112.0);  // the first send finds EGLL and its offset
 }
 
 }  // namespace

@@ -24,10 +24,7 @@ inline constexpr double kDatagramText = 1e-6;
 
 }  // namespace Tolerance
 
-// As predicates, for searches through what was received.
-inline bool DegreesNear(double actual, double expected) {
-  return std::fabs(actual - expected) <= Tolerance::kDegrees;
-}
+// As a predicate, for searches through what was received.
 inline bool DatagramValueNear(double actual, double expected) {
   return std::fabs(actual - expected) <= Tolerance::kDatagramText;
 }
