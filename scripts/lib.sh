@@ -1,4 +1,4 @@
-# Shared by scripts/test and scripts/run.
+# Shared by scripts/test, scripts/run and the shell tests (tests/common/script_test.sh).
 
 tavrion_packages=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev
   libwxgtk3.2-dev libglib2.0-dev pkg-config libx11-dev libxtst-dev xvfb xdotool x11-utils
@@ -6,21 +6,41 @@ tavrion_packages=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-d
   libxml2-utils)
 
 # Installs the Debian packages the build and tests need; updates the package
-# lists only when something is missing.
+# lists only when something is missing. apt's own output goes to a log, shown
+# when it fails; the terminal gets a line now and then, so that a long
+# installation shows how far it has come.
 install_packages() {
-  local missing=()
-  local package
+  local missing=() package
   for package in "${tavrion_packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
       missing+=("$package")
   done
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "== installing: ${missing[*]}"
-    local sudo=
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  [ ${#missing[@]} -gt 0 ] || return 0
+  echo "== installing ${#missing[@]} packages: ${missing[*]}"
+  local sudo= log result=0
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  log=$(mktemp "${TMPDIR:-/tmp}/tavrion-apt.XXXXXX")
+  echo "   updating the package lists"
+  $sudo apt-get update >"$log" 2>&1 || result=$?
+  if [ "$result" -eq 0 ]; then
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends \
+      -o Dpkg::Use-Pty=0 "${missing[@]}" 2>&1 | tee -a "$log" | apt_progress ||
+      result=${PIPESTATUS[0]}
   fi
+  if [ "$result" -ne 0 ]; then
+    echo "== installing failed (apt-get status $result); the end of its output:"
+    tail -n 30 "$log"
+  fi
+  rm -f "$log"
+  return "$result"
+}
+
+# apt_progress: apt-get install's output, shortened: how many packages it
+# brings in with their dependencies, then every tenth downloaded and set up.
+apt_progress() {
+  awk '/ newly installed/ { total = $3; print "   " total " packages with their dependencies"; fflush() }
+       /^Get:/ { if (++got % 10 == 0 || got == total) { printf "   downloaded %d of %d\n", got, total; fflush() } }
+       /^Setting up / { if (++done % 10 == 0 || done == total) { printf "   set up %d of %d\n", done, total; fflush() } }'
 }
 
 # A comma-decimal locale, so the tests can show that numbers in the station's

@@ -46,7 +46,7 @@ std::string LineAfter(const std::string& log, const std::string& header) {
 class StationPair : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_local = UdpTest::FreePorts(2);
+    m_local = FreeUdpPorts(2);
     ASSERT_NE(m_local, 0);
     m_remote = m_local + 1;
     IniSettings settings;
@@ -67,7 +67,7 @@ class StationPair : public ::testing::Test {
 
   // A raw datagram into the PFD station's receive port, from a third address.
   void Inject(const std::string& bytes) {
-    UdpTest::Peer peer(0, UdpTest::Loopback(99));
+    LoopbackPeer peer(0, LoopbackAddress(99));
     ASSERT_TRUE(peer.SendTo(m_remote, bytes, ComputerAddress(kPfdLeft)));
   }
 
@@ -222,7 +222,7 @@ TEST_F(StationPair, ReceiveDueTakesOnlyPackagesAddressedToThisStation) {
 TEST_F(StationPair, ReceiveDueRejectsPackageZeroEvenAtItsDestination) {
   // Package 0 runs from the main computer to itself.
   Main().SetReceiveEnabled(true);
-  UdpTest::Peer peer(0, UdpTest::Loopback(99));
+  LoopbackPeer peer(0, LoopbackAddress(99));
   ASSERT_TRUE(peer.SendTo(m_remote, Datagram(0, 1, 16), ComputerAddress(kMain)));
   EXPECT_EQ(FirstResult([&] { return Main().ReceiveDue(300); }), -1);
 }
@@ -355,25 +355,25 @@ TEST_F(StationPair, AFailedSendIsLoggedWithItsDestination) {
 }
 
 TEST_F(StationPair, PackagesCanBeSentToAnyAddress) {
-  UdpTest::Peer peer(m_remote, UdpTest::Loopback(98));
+  LoopbackPeer peer(m_remote, LoopbackAddress(98));
   ASSERT_EQ(Main().SendPackageToIp(kFmaPackage, "127.0.0.98"), 340);
   EXPECT_EQ(Main().GetSentCount(kFmaPackage), 1);
   std::string bytes;
-  ASSERT_TRUE(peer.Receive(&bytes));
+  ASSERT_TRUE(peer.Receive(bytes));
   EXPECT_EQ(
       bytes,
       std::string(reinterpret_cast<const char*>(&m_mainData.blocks[RtLan::kBlockFmaLeft]), 340));
 
-  ASSERT_EQ(Main().SendPackageToAddress(kFmaPackage, UdpTest::Loopback(98)), 340);
+  ASSERT_EQ(Main().SendPackageToAddress(kFmaPackage, LoopbackAddress(98)), 340);
   EXPECT_EQ(m_mainData.blocks[RtLan::kBlockFmaLeft].header.counter, 1);
   EXPECT_EQ(Main().GetSentCount(kFmaPackage), 1);
-  ASSERT_TRUE(peer.Receive(&bytes));
-  EXPECT_EQ(Main().SendPackageToAddress(26, UdpTest::Loopback(98)), -1);
+  ASSERT_TRUE(peer.Receive(bytes));
+  EXPECT_EQ(Main().SendPackageToAddress(26, LoopbackAddress(98)), -1);
   EXPECT_EQ(Main().SendPackageToIp(0, "127.0.0.98"), 0);  // the invalid package has no block
 }
 
 TEST_F(StationPair, PackagesTravelOnTheirOwnChannels) {
-  int base = UdpTest::FreePorts(RtLan::kPackageCount + 1);
+  int base = FreeUdpPorts(RtLan::kPackageCount + 1);
   ASSERT_NE(base, 0);
   RtLan::SimulatorData mainData{};
   RtLan::SimulatorData pfdData{};
@@ -395,7 +395,7 @@ TEST_F(StationPair, PackagesTravelOnTheirOwnChannels) {
 
 TEST(NetworkedStation, WithoutADataAreaNothingIsSentOrCopied) {
   TempDir dir;
-  int local = UdpTest::FreePorts(2);
+  int local = FreeUdpPorts(2);
   ASSERT_NE(local, 0);
   std::string ini = dir.Write("lan.ini", StationTest::IniText(IniSettings{}));
   Station main = MakeStation(nullptr, ini, ComputerAddress(kMain), local, local + 1);
@@ -403,7 +403,7 @@ TEST(NetworkedStation, WithoutADataAreaNothingIsSentOrCopied) {
   EXPECT_EQ(main.lan->GetPackageRow(kPfdPackage)->data, nullptr);
   EXPECT_EQ(main.lan->SendPackage(300, kPfdPackage, true), 0);
   EXPECT_EQ(main.lan->TransmitDue(303, true), 0);
-  UdpTest::Peer peer(0, UdpTest::Loopback(99));
+  LoopbackPeer peer(0, LoopbackAddress(99));
   ASSERT_TRUE(peer.SendTo(local + 1, Datagram(kPfdPackage, 1, 268), ComputerAddress(kMain)));
   EXPECT_EQ(FirstResult([&] { return main.lan->ReceiveAny(300, true); }), -1);
 }

@@ -23,7 +23,7 @@ constexpr int kPfdLeft = 3;
 class StationConfig : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_local = UdpTest::FreePorts(2);
+    m_local = FreeUdpPorts(2);
     ASSERT_NE(m_local, 0);
   }
 
@@ -56,7 +56,7 @@ TEST_F(StationConfig, AMissingIniFileFailsInitialiseWithTheReadersText) {
             "QMP0001_02_RtLan::ReadIniFile\nSettingsFileClass::OpenFileForReading\n"
             "No such file or directory\n" +
                 path);
-  EXPECT_EQ(station.lan->SendString(0, "x", UdpTest::Loopback()), 0);
+  EXPECT_EQ(station.lan->SendString(0, "x", LoopbackAddress()), 0);
 }
 
 TEST_F(StationConfig, WithoutAnIniFileNameTheStationLooksForNoName) {
@@ -83,7 +83,7 @@ TEST_F(StationConfig, AMissingComputerFailsButTheOtherFifteenAreRead) {
 
 TEST_F(StationConfig, AHostThatIsNoneOfTheComputersIsRefused) {
   std::string ini = m_dir.Write("lan.ini", StationTest::IniText(IniSettings{}));
-  Station station = MakeStation(&m_data, ini, UdpTest::Loopback(99), m_local, m_local + 1);
+  Station station = MakeStation(&m_data, ini, LoopbackAddress(99), m_local, m_local + 1);
   EXPECT_FALSE(station.initialised);
   EXPECT_STREQ(station.lan->GetErrorText(),
                "QMP0001_02_RtLan::Initialise\nNot an assigned computer\n127.0.0.99");
@@ -325,7 +325,7 @@ TEST_F(StationConfig, ALogInAMissingFolderIsPostedAndInitialiseGoesOn) {
   // Where Initialise stops before the identity is posted, the message stays on the board.
   std::string ini = m_dir.Write("lan.ini", StationTest::IniText(settings));
   RtLan::SimulatorData data{};
-  Station refused = MakeStation(&data, ini, UdpTest::Loopback(99), m_local, m_local + 1);
+  Station refused = MakeStation(&data, ini, LoopbackAddress(99), m_local, m_local + 1);
   EXPECT_FALSE(refused.initialised);
   EXPECT_STREQ(data.board[20].text, "No Log File Set Up");
   EXPECT_STREQ(data.board[20].name, "RT_LAN");

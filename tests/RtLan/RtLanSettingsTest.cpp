@@ -20,7 +20,7 @@ constexpr int kPfdLeft = 3;
 class StationSettings : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_local = UdpTest::FreePorts(2);
+    m_local = FreeUdpPorts(2);
     ASSERT_NE(m_local, 0);
   }
 
@@ -38,7 +38,7 @@ class StationSettings : public ::testing::Test {
     EXPECT_FALSE(station.lan->IsInitialised());
     EXPECT_EQ(std::string(station.lan->GetErrorText()),
               "QMP0001_02_RtLan::ReadIniFile\n" + message + "\nin file " + m_ini);
-    EXPECT_EQ(station.lan->SendString(0, "x", UdpTest::Loopback()), 0);
+    EXPECT_EQ(station.lan->SendString(0, "x", LoopbackAddress()), 0);
     station.lan.reset();
     // Event lines hold 79 characters; a longer text goes on over the next lines.
     std::string log = m_dir.Read("lan.log");
@@ -141,7 +141,7 @@ TEST_P(StationPorts, APortOutsideOneTo65535IsRefused) {
     EXPECT_FALSE(lan.IsInitialised());
     std::string expected = std::string("QMP0001_02_RtLan::Initialise\n") + GetParam().message;
     EXPECT_EQ(std::string(lan.GetErrorText()), expected);
-    EXPECT_EQ(lan.SendString(0, "x", UdpTest::Loopback()), 0);
+    EXPECT_EQ(lan.SendString(0, "x", LoopbackAddress()), 0);
   }
   EXPECT_NE(dir.Read("lan.log").find(std::string("\t") + GetParam().message + "\n"),
             std::string::npos);
@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "Remote port 65536 is not a port number (1 to 65535)"}));
 
 TEST(StationPackagePorts, PackageChannelsBeyondPort65535AreRefused) {
-  int local = UdpTest::FreePorts(1);
+  int local = FreeUdpPorts(1);
   ASSERT_NE(local, 0);
   TempDir dir;
   IniSettings settings;

@@ -1,18 +1,16 @@
 // The station as the visual interface uses it: stand-alone, no ini file, one
 // text datagram per send from the local port to the remote port.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netdb.h>
 #include <unistd.h>
 
 #include <string>
 
+#include "LoopbackPeer.h"
 #include "QMP0001_02_RtLan.h"
 #include "TempDir.h"
-#include "UdpTestSupport.h"
-
-using UdpTest::Loopback;
-using UdpTest::Peer;
 
 namespace {
 
@@ -33,7 +31,7 @@ std::string HostAddressText() {
 class StandaloneStation : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_local = UdpTest::FreePorts(2);
+    m_local = FreeUdpPorts(2);
     ASSERT_NE(m_local, 0);
     m_remote = m_local + 1;
     m_lan.SetLocalPort(m_local);
@@ -64,33 +62,33 @@ TEST_F(StandaloneStation, InitialisesWithoutAnIniFileAndKnowsItsOwnAddress) {
 }
 
 TEST_F(StandaloneStation, SendStringGoesFromTheLocalPortToTheRemotePort) {
-  Peer viewSync(m_remote, Loopback(), true);
+  LoopbackPeer viewSync(m_remote, LoopbackAddress(), PortSharing::kShared);
   ASSERT_TRUE(m_lan.Initialise());
-  EXPECT_EQ(m_lan.SendString(1510, "1510,51.477500,-0.461389", Loopback()), 24);
+  EXPECT_EQ(m_lan.SendString(1510, "1510,51.477500,-0.461389", LoopbackAddress()), 24);
   std::string bytes;
-  int sourcePort = 0;
-  ASSERT_TRUE(viewSync.Receive(&bytes, &sourcePort));
+  UdpSource source;
+  ASSERT_TRUE(viewSync.Receive(bytes, LoopbackPeer::kArrival, &source));
   EXPECT_EQ(bytes, "1510,51.477500,-0.461389");
-  EXPECT_EQ(sourcePort, m_local);
+  EXPECT_EQ(source.port, m_local);
 }
 
 TEST_F(StandaloneStation, SendStringSendsNothingForAnEmptyTextOrAddressZero) {
-  Peer viewSync(m_remote, Loopback(), true);
+  LoopbackPeer viewSync(m_remote, LoopbackAddress(), PortSharing::kShared);
   ASSERT_TRUE(m_lan.Initialise());
-  EXPECT_EQ(m_lan.SendString(0, "", Loopback()), 0);
+  EXPECT_EQ(m_lan.SendString(0, "", LoopbackAddress()), 0);
   EXPECT_EQ(m_lan.SendString(0, "text", 0), 0);
-  EXPECT_EQ(m_lan.SendString(0, nullptr, Loopback()), 0);
+  EXPECT_EQ(m_lan.SendString(0, nullptr, LoopbackAddress()), 0);
   // The next datagram to arrive is the marker: nothing went before it.
-  ASSERT_EQ(m_lan.SendString(0, "marker", Loopback()), 6);
+  ASSERT_EQ(m_lan.SendString(0, "marker", LoopbackAddress()), 6);
   std::string bytes;
-  ASSERT_TRUE(viewSync.Receive(&bytes));
+  ASSERT_TRUE(viewSync.Receive(bytes));
   EXPECT_EQ(bytes, "marker");
 }
 
 TEST_F(StandaloneStation, NothingIsSentOrReceivedBeforeInitialise) {
-  Peer viewSync(m_remote, Loopback(), true);
+  LoopbackPeer viewSync(m_remote, LoopbackAddress(), PortSharing::kShared);
   EXPECT_FALSE(m_lan.IsInitialised());
-  EXPECT_EQ(m_lan.SendString(0, "early", Loopback()), 0);
+  EXPECT_EQ(m_lan.SendString(0, "early", LoopbackAddress()), 0);
   EXPECT_EQ(m_lan.SendStringToIp(0, "early", "127.0.0.1"), 0);
   EXPECT_EQ(m_lan.SendPackage(300, 1, true), 0);
   EXPECT_EQ(m_lan.TransmitDue(300, true), 0);
@@ -98,20 +96,21 @@ TEST_F(StandaloneStation, NothingIsSentOrReceivedBeforeInitialise) {
   char buffer[RtLan::kBufferSize];
   EXPECT_EQ(m_lan.ReceiveRaw(buffer), 0);
   ASSERT_TRUE(m_lan.Initialise());
-  ASSERT_EQ(m_lan.SendString(0, "marker", Loopback()), 6);
+  ASSERT_EQ(m_lan.SendString(0, "marker", LoopbackAddress()), 6);
   std::string bytes;
-  ASSERT_TRUE(viewSync.Receive(&bytes));
+  ASSERT_TRUE(viewSync.Receive(bytes));
   EXPECT_EQ(bytes, "marker");
 }
 
 // Ten datagrams through the station; how many the receiver got.
-int SendTenAndCount(QMP0001_02_RtLan& lan, Peer& receiver) {
+int SendTenAndCount(QMP0001_02_RtLan& lan, LoopbackPeer& receiver) {
   int received = 0;
   for (int i = 0; i < 10; ++i) {
     std::string text = "datagram " + std::to_string(i);
-    if (lan.SendString(0, text.c_str(), Loopback()) != static_cast<int>(text.size())) continue;
+    if (lan.SendString(0, text.c_str(), LoopbackAddress()) != static_cast<int>(text.size()))
+      continue;
     std::string bytes;
-    if (receiver.Receive(&bytes) && bytes == text) ++received;
+    if (receiver.Receive(bytes) && bytes == text) ++received;
   }
   return received;
 }
@@ -120,22 +119,24 @@ int SendTenAndCount(QMP0001_02_RtLan& lan, Peer& receiver) {
 // address or to the loopback one, sharing the port or not.
 struct ReceiverKind {
   std::uint32_t address;
-  bool share;
+  PortSharing sharing;
 };
-const ReceiverKind kReceiverKinds[] = {
-    {0, true}, {0, false}, {Loopback(), true}, {Loopback(), false}};
+const ReceiverKind kReceiverKinds[] = {{AnyAddress(), PortSharing::kShared},
+                                       {AnyAddress(), PortSharing::kExclusive},
+                                       {LoopbackAddress(), PortSharing::kShared},
+                                       {LoopbackAddress(), PortSharing::kExclusive}};
 
 std::string Describe(const ReceiverKind& kind) {
-  return std::string(kind.address == 0 ? "any address" : "loopback") +
-         (kind.share ? ", shared" : ", not shared");
+  return std::string(kind.address == AnyAddress() ? "any address" : "loopback") +
+         (kind.sharing == PortSharing::kShared ? ", shared" : ", not shared");
 }
 
 TEST_F(StandaloneStation, AReceiverOnThisHostGetsEveryDatagramWhenStartedFirst) {
   // Stand-alone, nothing reads a receive channel, so the station holds none:
   // a receiver on the remote port is the only socket there.
   for (const ReceiverKind& kind : kReceiverKinds) {
-    Peer viewSync(m_remote, kind.address, kind.share);
-    ASSERT_TRUE(viewSync.Bound()) << Describe(kind);
+    LoopbackPeer viewSync(m_remote, kind.address, kind.sharing);
+    ASSERT_TRUE(viewSync.IsBound()) << Describe(kind);
     QMP0001_02_RtLan lan(nullptr);
     lan.SetLocalPort(m_local);
     lan.SetRemotePort(m_remote);
@@ -150,8 +151,8 @@ TEST_F(StandaloneStation, AReceiverOnThisHostGetsEveryDatagramWhenStartedFirst) 
 TEST_F(StandaloneStation, AReceiverOnThisHostGetsEveryDatagramWhenStartedAfterTheStation) {
   ASSERT_TRUE(m_lan.Initialise());
   for (const ReceiverKind& kind : kReceiverKinds) {
-    Peer viewSync(m_remote, kind.address, kind.share);
-    ASSERT_TRUE(viewSync.Bound()) << Describe(kind);
+    LoopbackPeer viewSync(m_remote, kind.address, kind.sharing);
+    ASSERT_TRUE(viewSync.IsBound()) << Describe(kind);
     EXPECT_EQ(SendTenAndCount(m_lan, viewSync), 10) << Describe(kind);
   }
 }
@@ -181,23 +182,23 @@ TEST_F(StandaloneStation, ALogThatCannotBeOpenedDoesNotStopTheStation) {
   m_lan.SetLogFileName(dir.File("no/such/folder/lan.log").c_str());
   ASSERT_TRUE(m_lan.Initialise());
   EXPECT_FALSE(m_lan.IsLogEnabled());
-  Peer viewSync(m_remote, Loopback(), true);
+  LoopbackPeer viewSync(m_remote, LoopbackAddress(), PortSharing::kShared);
   EXPECT_EQ(SendTenAndCount(m_lan, viewSync), 10);
 }
 
 TEST_F(StandaloneStation, ATransmitPortThatCannotBeBoundFailsInitialise) {
-  Peer holder(m_local);
-  ASSERT_TRUE(holder.Bound());
+  LoopbackPeer holder(m_local);
+  ASSERT_TRUE(holder.IsBound());
   EXPECT_FALSE(m_lan.Initialise());
   EXPECT_FALSE(m_lan.IsInitialised());
   EXPECT_STREQ(m_lan.GetErrorText(),
                "QMP0001_02_RtLan::TranmitSetup\nCUDP::CreateSocket Binding Socket\n"
                "Error Creating Socket! Address already in use");
-  EXPECT_EQ(m_lan.SendString(0, "x", Loopback()), 0);
+  EXPECT_EQ(m_lan.SendString(0, "x", LoopbackAddress()), 0);
 }
 
 TEST_F(StandaloneStation, TextSendersAddressComputersAndDottedTexts) {
-  Peer viewSync(m_remote, Loopback(), true);
+  LoopbackPeer viewSync(m_remote, LoopbackAddress(), PortSharing::kShared);
   ASSERT_TRUE(m_lan.Initialise());
   EXPECT_EQ(m_lan.SendStringToIp(0, "dotted", "127.0.0.1"), 6);
   EXPECT_EQ(m_lan.SendStringToIp(0, "bad", "not an address"), 0);
@@ -205,7 +206,7 @@ TEST_F(StandaloneStation, TextSendersAddressComputersAndDottedTexts) {
   EXPECT_EQ(m_lan.SendStringToComputer(0, "computer", 0), 0);
   EXPECT_EQ(m_lan.SendStringToComputer(0, "computer", 99), 0);
   std::string bytes;
-  ASSERT_TRUE(viewSync.Receive(&bytes));
+  ASSERT_TRUE(viewSync.Receive(bytes));
   EXPECT_EQ(bytes, "dotted");
 }
 

@@ -13,15 +13,15 @@
 #include <thread>
 #include <vector>
 
+#include "LoopbackPeer.h"
 #include "QMP0001_02_RtLan.h"
 #include "SocketApi.h"
 #include "TempDir.h"
-#include "UdpTestSupport.h"
 
 namespace StationTest {
 
 inline std::uint32_t ComputerAddress(int computer) {
-  return UdpTest::Loopback(10 + computer);
+  return LoopbackAddress(10 + computer);
 }
 inline std::string ComputerText(int computer) {
   return "127.0.0." + std::to_string(10 + computer);

@@ -12,11 +12,8 @@
 #include <set>
 #include <string>
 
+#include "LoopbackPeer.h"
 #include "RtLanUdp.h"
-#include "UdpTestSupport.h"
-
-using UdpTest::Loopback;
-using UdpTest::Peer;
 
 namespace {
 
@@ -82,26 +79,22 @@ class HandleRecorder : public Platform::SocketApi {
 class CudpWithoutSocket : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_port = UdpTest::FreePorts(2);
+    m_port = FreeUdpPorts(2);
     ASSERT_NE(m_port, 0);
     m_savedInput = ::dup(0);
-    int handle = ::socket(AF_INET, SOCK_DGRAM, 0);
-    ASSERT_GE(handle, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(m_port));
-    address.sin_addr.s_addr = Loopback();
-    ASSERT_EQ(::bind(handle, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(::dup2(handle, 0), 0);
-    ::close(handle);
+    {
+      LoopbackPeer input(m_port);
+      ASSERT_TRUE(input.IsBound());
+      ASSERT_EQ(::dup2(input.Handle(), 0), 0);
+    }
     m_flags = ::fcntl(0, F_GETFL);
     int buffer = 4096;  // small, so that any size read from it is below a message buffer
     ASSERT_EQ(::setsockopt(0, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer), 0);
     ASSERT_EQ(::setsockopt(0, SOL_SOCKET, SO_SNDBUF, &buffer, sizeof buffer), 0);
     // A datagram waits on standard input; no operation may take it.
-    Peer sender(m_port + 1, Loopback());
+    LoopbackPeer sender(m_port + 1, LoopbackAddress());
     ASSERT_TRUE(sender.SendTo(m_port, "stdin's own"));
-    ASSERT_TRUE(UdpTest::WaitReadable(0));
+    ASSERT_TRUE(WaitReadable(0, LoopbackPeer::kArrival));
   }
 
   void TearDown() override {
@@ -130,16 +123,16 @@ class CudpWithoutSocket : public ::testing::Test {
 
   // Every operation of the wrapper, each as it would be called in use.
   void RunEveryOperation(CUDP& udp) {
-    Peer listener(m_port + 1, Loopback());
+    LoopbackPeer listener(m_port + 1, LoopbackAddress());
     ::testing::internal::CaptureStdout();
     EXPECT_TRUE(udp.SetTimeout(5));  // true: failure
     EXPECT_EQ(udp.BytesAvailable(), 0u);
-    EXPECT_EQ(udp.Send("x", Loopback(), 0), -1);
+    EXPECT_EQ(udp.Send("x", LoopbackAddress(), 0), -1);
     EXPECT_EQ(udp.Send("x", 0, 0), -1);
     EXPECT_EQ(udp.SendToHost("x", "127.0.0.1", 0), -1);
-    EXPECT_EQ(udp.SendLarge("x", Loopback(), 0), -1);
+    EXPECT_EQ(udp.SendLarge("x", LoopbackAddress(), 0), -1);
     std::string large(100000, 'L');
-    EXPECT_EQ(udp.SendLarge(large.data(), Loopback(), static_cast<int>(large.size())), -1);
+    EXPECT_EQ(udp.SendLarge(large.data(), LoopbackAddress(), static_cast<int>(large.size())), -1);
     std::uint32_t sender = 0;
     char small[16] = {};
     static char big[CUDP::kBufferSize];
@@ -152,7 +145,7 @@ class CudpWithoutSocket : public ::testing::Test {
     std::string printed = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed.find("Error Setting Send Timeout"), 0u) << printed;
     std::string nothing;
-    EXPECT_FALSE(listener.Receive(&nothing, nullptr, nullptr, 0));
+    EXPECT_FALSE(listener.Next(nothing));
   }
 
   int m_port = 0;

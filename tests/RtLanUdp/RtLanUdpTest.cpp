@@ -6,25 +6,22 @@
 #include <cstring>
 #include <string>
 
+#include "LoopbackPeer.h"
 #include "RtLanUdp.h"
-#include "UdpTestSupport.h"
-
-using UdpTest::Loopback;
-using UdpTest::Peer;
 
 namespace {
 
 class CudpOnLoopback : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_local = UdpTest::FreePorts(3);
+    m_local = FreeUdpPorts(3);
     ASSERT_NE(m_local, 0);
     m_remote = m_local + 1;
     m_spare = m_local + 2;
   }
 
   // Waits for the wrapper's socket to hold a datagram.
-  static bool Arrived(CUDP& udp) { return UdpTest::WaitReadable(udp.GetSocket()); }
+  static bool Arrived(CUDP& udp) { return WaitReadable(udp.GetSocket(), LoopbackPeer::kArrival); }
 
   int m_local = 0;
   int m_remote = 0;
@@ -32,25 +29,25 @@ class CudpOnLoopback : public ::testing::Test {
 };
 
 TEST_F(CudpOnLoopback, SendGoesFromTheLocalPortToTheRemotePort) {
-  Peer peer(m_remote);
+  LoopbackPeer peer(m_remote);
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
 
-  EXPECT_EQ(udp.Send("hello", Loopback(), 0), 5);  // length 0: the text without terminator
+  EXPECT_EQ(udp.Send("hello", LoopbackAddress(), 0), 5);  // length 0: the text without terminator
   std::string bytes;
-  int sourcePort = 0;
-  ASSERT_TRUE(peer.Receive(&bytes, &sourcePort));
+  UdpSource source;
+  ASSERT_TRUE(peer.Receive(bytes, LoopbackPeer::kArrival, &source));
   EXPECT_EQ(bytes, "hello");
-  EXPECT_EQ(sourcePort, m_local);
+  EXPECT_EQ(source.port, m_local);
 
-  EXPECT_EQ(udp.Send("hello", Loopback(), 6), 6);  // an explicit length is sent as given
-  ASSERT_TRUE(peer.Receive(&bytes));
+  EXPECT_EQ(udp.Send("hello", LoopbackAddress(), 6), 6);  // an explicit length is sent as given
+  ASSERT_TRUE(peer.Receive(bytes));
   EXPECT_EQ(bytes, std::string("hello", 6));
 }
 
 TEST_F(CudpOnLoopback, SendToAddressZeroAfterCreateGoesToTheBindAddressAndLocalPort) {
   CUDP udp;
-  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, Loopback()));
+  ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, LoopbackAddress()));
   EXPECT_EQ(udp.Send("self", 0, 0), 4);
   ASSERT_TRUE(Arrived(udp));
   EXPECT_EQ(udp.BytesAvailable(), 4u);
@@ -58,11 +55,11 @@ TEST_F(CudpOnLoopback, SendToAddressZeroAfterCreateGoesToTheBindAddressAndLocalP
   std::uint32_t sender = 0;
   EXPECT_EQ(udp.Receive(&sender, buffer, true, sizeof buffer), 4);
   EXPECT_EQ(std::string(buffer, 4), "self");
-  EXPECT_EQ(sender, Loopback());
+  EXPECT_EQ(sender, LoopbackAddress());
 }
 
 TEST_F(CudpOnLoopback, SendToAddressZeroAfterReceiveAnswersTheSenderAtItsPort) {
-  Peer peer(m_spare);
+  LoopbackPeer peer(m_spare);
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
   ASSERT_TRUE(peer.SendTo(m_local, "question"));
@@ -73,13 +70,13 @@ TEST_F(CudpOnLoopback, SendToAddressZeroAfterReceiveAnswersTheSenderAtItsPort) {
 
   EXPECT_EQ(udp.Send("answer", 0, 0), 6);
   std::string bytes;
-  ASSERT_TRUE(peer.Receive(&bytes));
+  ASSERT_TRUE(peer.Receive(bytes));
   EXPECT_EQ(bytes, "answer");
 }
 
 TEST_F(CudpOnLoopback, RemotePortZeroIsTakenFromTheFirstSenderOnly) {
-  Peer first(m_remote);
-  Peer second(m_spare);
+  LoopbackPeer first(m_remote);
+  LoopbackPeer second(m_spare);
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(m_local, 0, 0));
   EXPECT_EQ(udp.GetRemotePort(), 0);
@@ -98,7 +95,7 @@ TEST_F(CudpOnLoopback, RemotePortZeroIsTakenFromTheFirstSenderOnly) {
 }
 
 TEST_F(CudpOnLoopback, ANonZeroRemotePortNeverChanges) {
-  Peer peer(m_spare);
+  LoopbackPeer peer(m_spare);
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
   ASSERT_TRUE(peer.SendTo(m_local, "hi"));
@@ -110,7 +107,7 @@ TEST_F(CudpOnLoopback, ANonZeroRemotePortNeverChanges) {
 }
 
 TEST_F(CudpOnLoopback, PeekLeavesTheDatagramForTheNextReceive) {
-  Peer peer(m_spare);
+  LoopbackPeer peer(m_spare);
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(m_local, 0, 0));
   ASSERT_TRUE(peer.SendTo(m_local, "peeked"));
@@ -127,7 +124,7 @@ TEST_F(CudpOnLoopback, PeekLeavesTheDatagramForTheNextReceive) {
 }
 
 TEST_F(CudpOnLoopback, BytesAvailableGivesTheNextDatagramAndSkipsEmptyOnes) {
-  Peer peer(m_spare);
+  LoopbackPeer peer(m_spare);
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(m_local, 0, 0));
   EXPECT_EQ(udp.BytesAvailable(), 0u);
@@ -139,13 +136,13 @@ TEST_F(CudpOnLoopback, BytesAvailableGivesTheNextDatagramAndSkipsEmptyOnes) {
   unsigned long waiting = 0;
   for (int i = 0; i < 1000 && waiting == 0; ++i) {
     waiting = udp.BytesAvailable();
-    if (waiting == 0) UdpTest::WaitReadable(udp.GetSocket(), 10);
+    if (waiting == 0) WaitReadable(udp.GetSocket(), std::chrono::milliseconds(10));
   }
   EXPECT_EQ(waiting, 3u);
 }
 
 TEST_F(CudpOnLoopback, ALongDatagramIsCutToTheBuffer) {
-  Peer peer(m_spare);
+  LoopbackPeer peer(m_spare);
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(m_local, 0, 0));
   ASSERT_TRUE(peer.SendTo(m_local, std::string(100, 'x')));
@@ -164,8 +161,8 @@ TEST_F(CudpOnLoopback, TwoSocketsCanBindOnePort) {
 }
 
 TEST_F(CudpOnLoopback, BindingAPortHeldWithoutSharingFailsAtTheBindStep) {
-  Peer holder(m_local);  // no SO_REUSEADDR, as a ViewSync receiver may hold its port
-  ASSERT_TRUE(holder.Bound());
+  LoopbackPeer holder(m_local);  // no SO_REUSEADDR, as a ViewSync receiver may hold its port
+  ASSERT_TRUE(holder.IsBound());
   CUDP udp;
   EXPECT_FALSE(udp.CreateSocket(m_local, m_remote, 0));
   EXPECT_STREQ(udp.GetErrorText(),
@@ -174,9 +171,9 @@ TEST_F(CudpOnLoopback, BindingAPortHeldWithoutSharingFailsAtTheBindStep) {
 
 TEST_F(CudpOnLoopback, OnePortFormBindsAndAddressesThatPort) {
   CUDP udp;
-  ASSERT_TRUE(udp.CreateSocket(m_local, Loopback()));
+  ASSERT_TRUE(udp.CreateSocket(m_local, LoopbackAddress()));
   EXPECT_EQ(udp.GetRemotePort(), m_local);
-  EXPECT_EQ(udp.Send("loop", Loopback(), 0), 4);
+  EXPECT_EQ(udp.Send("loop", LoopbackAddress(), 0), 4);
   ASSERT_TRUE(Arrived(udp));
   EXPECT_EQ(udp.BytesAvailable(), 4u);
 }
@@ -190,12 +187,12 @@ TEST_F(CudpOnLoopback, SetTimeoutReportsSuccessAsFalse) {
 }
 
 TEST_F(CudpOnLoopback, SendToHostWithADottedAddressUsesTheRemotePort) {
-  Peer peer(m_remote);
+  LoopbackPeer peer(m_remote);
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
   EXPECT_EQ(udp.SendToHost("dotted", "127.0.0.1", 0), 6);
   std::string bytes;
-  ASSERT_TRUE(peer.Receive(&bytes));
+  ASSERT_TRUE(peer.Receive(bytes));
   EXPECT_EQ(bytes, "dotted");
 }
 
@@ -203,16 +200,16 @@ TEST_F(CudpOnLoopback, DestructionClosesTheSocket) {
   {
     CUDP udp;
     ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
-    EXPECT_FALSE(UdpTest::PortFree(m_local));
+    EXPECT_FALSE(UdpPortFree(m_local));
   }
-  EXPECT_TRUE(UdpTest::PortFree(m_local));
+  EXPECT_TRUE(UdpPortFree(m_local));
 }
 
 TEST_F(CudpOnLoopback, ASecondCreateSocketReplacesTheFirst) {
   CUDP udp;
   ASSERT_TRUE(udp.CreateSocket(m_local, m_remote, 0));
   ASSERT_TRUE(udp.CreateSocket(m_spare, m_remote, 0));
-  EXPECT_TRUE(UdpTest::PortFree(m_local));
+  EXPECT_TRUE(UdpPortFree(m_local));
 }
 
 TEST_F(CudpOnLoopback, AMessageLargerThanTheReceiveBufferIsNeverReturnedShort) {
@@ -224,7 +221,7 @@ TEST_F(CudpOnLoopback, AMessageLargerThanTheReceiveBufferIsNeverReturnedShort) {
   ASSERT_TRUE(receiver.CreateSocket(m_remote, m_local, 0));
   EXPECT_FALSE(receiver.SetTimeout(200));
   std::string message(100000, 'w');
-  ASSERT_GT(sender.SendLarge(message.data(), Loopback(), 100000), 0);
+  ASSERT_GT(sender.SendLarge(message.data(), LoopbackAddress(), 100000), 0);
   ASSERT_TRUE(Arrived(receiver));
 
   static char buffer[CUDP::kBufferSize];
@@ -246,7 +243,7 @@ TEST_F(CudpOnLoopback, ANonBlockingSocketSaysSo) {
   EXPECT_EQ(::fcntl(udp.GetSocket(), F_GETFL) & O_NONBLOCK, 0);
   EXPECT_TRUE(udp.SetNonBlocking(true));
   EXPECT_NE(::fcntl(udp.GetSocket(), F_GETFL) & O_NONBLOCK, 0);
-  EXPECT_EQ(udp.Send("still sends", Loopback(), 0), 11);
+  EXPECT_EQ(udp.Send("still sends", LoopbackAddress(), 0), 11);
   EXPECT_TRUE(udp.SetNonBlocking(false));
   EXPECT_EQ(::fcntl(udp.GetSocket(), F_GETFL) & O_NONBLOCK, 0);
 }

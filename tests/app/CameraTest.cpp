@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "StationFixture.h"
+#include "Tolerance.h"
 
 namespace {
 
@@ -37,19 +38,19 @@ class Camera : public StationTest {
 };
 
 TEST(WrapHeading, TakesOneStepIntoZeroToThreeSixty) {
-  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(375.0), 15.0);
-  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(360.0), 360.0);
-  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(-10.0), 350.0);
-  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(0.0), 0.0);
-  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(800.0), 440.0);
-  EXPECT_DOUBLE_EQ(CTavrionDlg::WrapHeading(-400.0), -40.0);
+  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(375.0), 15.0);
+  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(360.0), 360.0);
+  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(-10.0), 350.0);
+  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(0.0), 0.0);
+  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(800.0), 440.0);
+  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(-400.0), -40.0);
 }
 
 TEST_F(Camera, CounterRisesEachSendAndPositionAndTimeAreCopied) {
   Sim().timeValue = -1;
   EXPECT_EQ(Send().counter, 1511);
-  EXPECT_DOUBLE_EQ(dialog->GetCamera().latitude, 51.4775);
-  EXPECT_DOUBLE_EQ(dialog->GetCamera().longitude, -0.461389);
+  EXPECT_DEGREES_NEAR(dialog->GetCamera().latitude, 51.4775);
+  EXPECT_DEGREES_NEAR(dialog->GetCamera().longitude, -0.461389);
   EXPECT_EQ(dialog->GetCamera().timeStart, 0);
   EXPECT_EQ(dialog->GetCamera().timeEnd, -1);
   EXPECT_EQ(Send().counter, 1512);
@@ -58,12 +59,12 @@ TEST_F(Camera, CounterRisesEachSendAndPositionAndTimeAreCopied) {
 TEST_F(Camera, EyePointViewsTurnTwentyDegreesAndWrapTheHeading) {
   dialog->OnFwdR();
   Sim().heading = 355.0;
-  EXPECT_DOUBLE_EQ(Send().heading, 15.0);
+  EXPECT_DEGREES_NEAR(Send().heading, 15.0);
   Sim().heading = 340.0;
-  EXPECT_DOUBLE_EQ(Send().heading, 360.0);
+  EXPECT_DEGREES_NEAR(Send().heading, 360.0);
   dialog->OnFwdL();
   Sim().heading = 10.0;
-  EXPECT_DOUBLE_EQ(Send().heading, 350.0);
+  EXPECT_DEGREES_NEAR(Send().heading, 350.0);
 }
 
 TEST_F(Camera, EachViewSetsAltitudeTiltAndRollFromTheAircraft) {
@@ -87,20 +88,20 @@ TEST_F(Camera, EachViewSetsAltitudeTiltAndRollFromTheAircraft) {
   for (const Expected& view : views) {
     (dialog.get()->*view.select)();
     const ViewSyncCamera& camera = Send();
-    EXPECT_DOUBLE_EQ(camera.altitude, altitude);
-    EXPECT_DOUBLE_EQ(camera.heading, view.heading);
-    EXPECT_DOUBLE_EQ(camera.tilt, view.tilt);
-    EXPECT_DOUBLE_EQ(camera.roll, view.roll);
+    EXPECT_METRES_NEAR(camera.altitude, altitude);
+    EXPECT_DEGREES_NEAR(camera.heading, view.heading);
+    EXPECT_DEGREES_NEAR(camera.tilt, view.tilt);
+    EXPECT_DEGREES_NEAR(camera.roll, view.roll);
   }
-  EXPECT_DOUBLE_EQ(dialog->GetTiltReduction(), 5.0);
+  EXPECT_DEGREES_NEAR(dialog->GetTiltReduction(), 5.0);
 
   // The simulator's own window views give the same cameras.
   Sim().viewSelect = kSimViewLeftWindow;
-  EXPECT_DOUBLE_EQ(Send().tilt, 89.0);
-  EXPECT_DOUBLE_EQ(dialog->GetCamera().heading, 10.0);
+  EXPECT_DEGREES_NEAR(Send().tilt, 89.0);
+  EXPECT_DEGREES_NEAR(dialog->GetCamera().heading, 10.0);
   Sim().viewSelect = kSimViewRightWindow;
-  EXPECT_DOUBLE_EQ(Send().tilt, 81.0);
-  EXPECT_DOUBLE_EQ(dialog->GetCamera().heading, 190.0);
+  EXPECT_DEGREES_NEAR(Send().tilt, 81.0);
+  EXPECT_DEGREES_NEAR(dialog->GetCamera().heading, 190.0);
 }
 
 TEST_F(Camera, LevelAircraftRollsPlainZero) {
@@ -113,9 +114,9 @@ TEST_F(Camera, LevelAircraftRollsPlainZero) {
 TEST_F(Camera, TiltReductionGrowsWithHeightUpToTenDegrees) {
   dialog->OnFwdL();
   Sim().heightAgl = 2000.0;
-  EXPECT_DOUBLE_EQ(Send().tilt, 80.0);
+  EXPECT_DEGREES_NEAR(Send().tilt, 80.0);
   Sim().heightAgl = -30.0;
-  EXPECT_DOUBLE_EQ(Send().tilt, 90.0);
+  EXPECT_DEGREES_NEAR(Send().tilt, 90.0);
 }
 
 TEST_F(Camera, MapViewLooksStraightDownFromTheSliderHeightAlone) {
@@ -125,19 +126,19 @@ TEST_F(Camera, MapViewLooksStraightDownFromTheSliderHeightAlone) {
   Sim().heading = 370.0;
   Sim().bank = 10.0;
   const ViewSyncCamera& camera = Send();
-  EXPECT_DOUBLE_EQ(camera.altitude, 0.0);  // slider never moved
-  EXPECT_DOUBLE_EQ(camera.heading, 370.0);
-  EXPECT_DOUBLE_EQ(camera.tilt, 0.0);
-  EXPECT_DOUBLE_EQ(camera.roll, 0.0);
-  EXPECT_DOUBLE_EQ(dialog->GetHeadingOffset(), 20.0);  // kept while the map shows
+  EXPECT_METRES_NEAR(camera.altitude, 0.0);  // slider never moved
+  EXPECT_DEGREES_NEAR(camera.heading, 370.0);
+  EXPECT_DEGREES_NEAR(camera.tilt, 0.0);
+  EXPECT_DEGREES_NEAR(camera.roll, 0.0);
+  EXPECT_DEGREES_NEAR(dialog->GetHeadingOffset(), 20.0);  // kept while the map shows
 
   const int positions[] = {5, 20, 50, 100, 0};
   const double heights[] = {25.0, 800.0, 12500.0, 100000.0, 0.0};
   for (int i = 0; i < 5; ++i) {
     controls.sliders[IDC_MAP_SLIDER] = positions[i];
     EXPECT_EQ(dialog->OnMapSliderReleased(), 0);
-    EXPECT_DOUBLE_EQ(dialog->GetMapAltitude(), heights[i]);
-    EXPECT_DOUBLE_EQ(Send().altitude, heights[i]);
+    EXPECT_METRES_NEAR(dialog->GetMapAltitude(), heights[i]);
+    EXPECT_METRES_NEAR(Send().altitude, heights[i]);
   }
   // The figure adds the aircraft's blended altitude at the release.
   controls.sliders[IDC_MAP_SLIDER] = 20;
@@ -153,12 +154,12 @@ TEST_F(Camera, SlewMovesATenthOfTheWayEachSend) {
   const double expected[] = {-9.0, -17.1, -24.39};
   for (double offset : expected) {
     Send();
-    EXPECT_NEAR(dialog->GetHeadingOffset(), offset, 1e-9);
+    EXPECT_DEGREES_NEAR(dialog->GetHeadingOffset(), offset);
   }
   dialog->OnSlew();
   EXPECT_FALSE(controls.IsChecked(IDC_SLEW));
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetHeadingOffset(), -90.0);
+  EXPECT_DEGREES_NEAR(dialog->GetHeadingOffset(), -90.0);
 }
 
 TEST_F(Camera, AltitudeBlendsFromHeightAboveGroundToPlainAltitude) {
@@ -169,19 +170,19 @@ TEST_F(Camera, AltitudeBlendsFromHeightAboveGroundToPlainAltitude) {
   for (int i = 0; i < 3; ++i) {
     Sim().heightAgl = heights[i];
     Send();
-    EXPECT_DOUBLE_EQ(dialog->GetBlendFactor(), factors[i]);
-    EXPECT_DOUBLE_EQ(dialog->GetCamera().altitude, 12.0 + altitudes[i]);
+    EXPECT_FRACTION_NEAR(dialog->GetBlendFactor(), factors[i]);
+    EXPECT_METRES_NEAR(dialog->GetCamera().altitude, 12.0 + altitudes[i]);
   }
   dialog->OnAgl();  // blend off
   EXPECT_FALSE(controls.IsChecked(IDC_AGL));
   Sim().heightAgl = 100.0;
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetBlendFactor(), 1.0);
-  EXPECT_DOUBLE_EQ(dialog->GetCamera().altitude, 12.0 + 9000.0);
+  EXPECT_FRACTION_NEAR(dialog->GetBlendFactor(), 1.0);
+  EXPECT_METRES_NEAR(dialog->GetCamera().altitude, 12.0 + 9000.0);
   dialog->OnAgl();
   EXPECT_TRUE(controls.IsChecked(IDC_AGL));
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetCamera().altitude, 12.0 + 100.0);
+  EXPECT_METRES_NEAR(dialog->GetCamera().altitude, 12.0 + 100.0);
 }
 
 TEST_F(Camera, SimulatorSelectionIsFollowedOnlyWhenItChanges) {
@@ -235,50 +236,50 @@ TEST_F(Camera, ViewBoxesFollowTheModeOnTheNextSendOnly) {
 
 TEST_F(Camera, AirportChangesApplyTheirOffsetAndUnknownOnesKeepTheLast) {
   Send();  // "EGLL" from start-up
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 12.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 12.0);
   EXPECT_STREQ(controls.shown.datumText, "12.0");
 
   SetAirport("EGKK");
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.5);
-  EXPECT_DOUBLE_EQ(dialog->GetCamera().altitude, -3.5 + 100.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.5);
+  EXPECT_METRES_NEAR(dialog->GetCamera().altitude, -3.5 + 100.0);
 
   // Blanks do not make another airport: the operator's trim stays.
   dialog->OnDatumSpin(-1);
   SetAirport(" EG KK ");
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.0);
 
   // Letter case does: "egll" is looked up, not found, and changes nothing.
   SetAirport("egll");
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.0);
   SetAirport("XXXX");
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.0);
   SetAirport("LFPG");
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 5.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 5.0);
   SetAirport("EGKK");
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -3.0);  // the trim was kept in the table
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.0);  // the trim was kept in the table
 }
 
 TEST_F(Camera, EightLetterIdentWithoutTerminatorIsReadWithinItsField) {
   std::memcpy(Sim().airportIdent, "EGKKABCD", 8);  // all eight bytes, no terminator
   Sim().timeValue = 0x41414141;                    // "AAAA" right behind the field
   Send();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 12.0);  // no such airport: EGLL's offset stays
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 12.0);  // no such airport: EGLL's offset stays
 }
 
 TEST_F(Camera, SpinButtonsStepHalfAMetreAndSaveWritesTheTrim) {
   Send();  // EGLL, 12.0
   for (int i = 0; i < 5; ++i) EXPECT_EQ(dialog->OnDatumSpin(-1), 0);
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 14.5);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 14.5);
   EXPECT_STREQ(controls.shown.datumText, "14.5");
-  EXPECT_DOUBLE_EQ(Send().altitude, 14.5 + 100.0);
+  EXPECT_METRES_NEAR(Send().altitude, 14.5 + 100.0);
   dialog->OnDatumSpin(3);  // an accelerated press
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 13.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 13.0);
 
   dialog->OnSave();
   const std::string saved = folder.Read("Offsets.dat");
@@ -292,14 +293,14 @@ TEST_F(Camera, HiddenSliderSetsTheCubeOfItsDistanceFromFifty) {
   Send();  // EGLL
   controls.sliders[IDC_DATUM_SLIDER] = 80;
   dialog->OnDatumSliderReleased();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 90.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 90.0);
   EXPECT_STREQ(controls.shown.datumText, "90.0");
   controls.sliders[IDC_DATUM_SLIDER] = 20;
   dialog->OnDatumSliderReleased();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), -90.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -90.0);
   controls.sliders[IDC_DATUM_SLIDER] = 50;
   dialog->OnDatumSliderReleased();
-  EXPECT_DOUBLE_EQ(dialog->GetDatumOffset(), 0.0);
+  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 0.0);
 }
 
 TEST_F(Camera, AddressBoxesOutsideZeroToTwoFiftyFiveLeaveTheDestinationAsItWas) {

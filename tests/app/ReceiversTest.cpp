@@ -40,24 +40,17 @@ class StationReceivers : public StationTest {
     Streams streams;
     RunConnected([&](int step) {
       streams.destination.push_back(Received());
-      streams.second.push_back(All(second));
-      streams.third.push_back(All(third));
+      streams.second.push_back(second.TakeWaiting());
+      streams.third.push_back(third.TakeWaiting());
       if (step == closingStep) pump.Post([this] { dialog->OnClose(); });
     });
     return streams;
   }
 
-  static std::vector<std::string> All(UdpReceiver& at) {
-    std::vector<std::string> all;
-    std::string payload;
-    while (at.Next(payload)) all.push_back(payload);
-    return all;
-  }
-
   std::string LanLog() { return folder.Read("QM_RT_LAN_Log.txt"); }
 
-  UdpReceiver second{"127.0.0.2"};
-  UdpReceiver third{"127.0.0.3"};
+  LoopbackPeer second{0, LoopbackAddress(2), PortSharing::kShared};
+  LoopbackPeer third{0, LoopbackAddress(3), PortSharing::kShared};
   std::vector<ViewSyncReceiver> extra{On("127.0.0.2", second.Port()),
                                       On("127.0.0.3", third.Port())};
   bool broadcast = false;
@@ -122,7 +115,7 @@ TEST_F(StationReceivers, TheLampFollowsTheDestinationAlone) {
 }
 
 TEST_F(StationReceivers, WithBroadcastAllowedABroadcastAddressIsFedToo) {
-  UdpReceiver network("127.255.255.255");
+  LoopbackPeer network(0, Ipv4Address("127.255.255.255"), PortSharing::kShared);
   ASSERT_TRUE(network.IsBound());
   extra = {On("127.255.255.255", network.Port())};
   broadcast = true;
@@ -131,7 +124,7 @@ TEST_F(StationReceivers, WithBroadcastAllowedABroadcastAddressIsFedToo) {
     if (step == 5) pump.Post([this] { dialog->OnClose(); });
   });
   const std::vector<std::string> atDestination = Received();
-  EXPECT_EQ(All(network), atDestination);
+  EXPECT_EQ(network.TakeWaiting(), atDestination);
   EXPECT_EQ(atDestination.size(), 2u);
 }
 

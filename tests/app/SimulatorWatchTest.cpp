@@ -11,6 +11,7 @@
 #include "QMP0001_02_RtLan.h"
 #include "SegmentResize.h"
 #include "StationFixture.h"
+#include "Tolerance.h"
 
 namespace {
 
@@ -81,8 +82,8 @@ TEST_F(SimulatorWatch, ASegmentRemovedAndMadeAnewIsLeftThenFollowedWithoutGaps) 
   EXPECT_EQ(steps, (std::vector<int>{2, 4, 6, 8, 10, 12, 14, 16, 32, 34}));
   EXPECT_EQ(counters,
             (std::vector<int>{1510, 1511, 1512, 1513, 1514, 1515, 1516, 1517, 1518, 1519}));
-  EXPECT_EQ(sent[16].latitude, 51.4775);
-  EXPECT_EQ(sent[32].latitude, 48.0);
+  EXPECT_DATAGRAM_VALUE_NEAR(sent[16].latitude, 51.4775);
+  EXPECT_DATAGRAM_VALUE_NEAR(sent[32].latitude, 48.0);
   EXPECT_EQ(whileLost,
             "Simulator segment \"" + SegmentName() +
                 "\" was removed: nothing is sent until the simulator's segment is there again");
@@ -108,8 +109,8 @@ TEST_F(SimulatorWatch, ASegmentAlreadyMadeAnewIsFollowedAtTheCheckThatFindsIt) {
     CloseAt(step, 7);
   });
   ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(sent[2].latitude, 51.4775);
-  EXPECT_EQ(sent[4].latitude, 40.0);
+  EXPECT_DATAGRAM_VALUE_NEAR(sent[2].latitude, 51.4775);
+  EXPECT_DATAGRAM_VALUE_NEAR(sent[4].latitude, 40.0);
   EXPECT_EQ(sent[4].counter, 1511);
   EXPECT_EQ(Record().userCount, 1);
   EXPECT_EQ(newSimulator->GetRecord()->userCount, 1);
@@ -144,7 +145,7 @@ TEST_F(SimulatorWatch, ASegmentShrunkBetweenTwoChecksIsLeftAtTheNextCopyAndTaken
   for (const auto& [step, one] : sent) steps.push_back(step);
   EXPECT_EQ(steps, (std::vector<int>{2, 4, 12, 14, 16}));
   EXPECT_EQ(sent[12].counter, 1512);
-  EXPECT_EQ(sent[12].latitude, 45.0);
+  EXPECT_DATAGRAM_VALUE_NEAR(sent[12].latitude, 45.0);
   EXPECT_EQ(Record().userCount, 1);
 }
 

@@ -16,11 +16,11 @@
 #include "AirportManager.h"
 #include "ClockFake.h"
 #include "FakeControls.h"
+#include "LoopbackPeer.h"
 #include "MessagePumpFake.h"
 #include "SharedSegment.h"
 #include "TavrionDlg.h"
 #include "TempDir.h"
-#include "UdpReceiver.h"
 #include "VisualShm.h"
 
 // Four airports; the first, ZZZZ, is never reported unless a test does so.
@@ -42,7 +42,7 @@ class StationTest : public ::testing::Test {
  protected:
   static constexpr std::int64_t kFrequency = 1000000000;
 
-  StationTest() : m_segmentName(UniqueSegmentName()), m_localPort(FreeUdpPort()) {
+  StationTest() : m_segmentName(UniqueSegmentName()), m_localPort(FreeUdpPorts()) {
     AirportManager::ClearTable();
     m_simulator = std::make_unique<CVisShm>(m_segmentName.c_str());
     // Each read of the clock finds the next frame due.
@@ -108,12 +108,7 @@ class StationTest : public ::testing::Test {
   }
 
   // Every datagram waiting at the receiver.
-  std::vector<std::string> Received() {
-    std::vector<std::string> all;
-    std::string payload;
-    while (receiver.Next(payload)) all.push_back(payload);
-    return all;
-  }
+  std::vector<std::string> Received() { return receiver.TakeWaiting(); }
 
   // RunConnected types 127.0.0.1 into the boxes first unless told not to.
   bool typeLoopback = true;
@@ -122,7 +117,8 @@ class StationTest : public ::testing::Test {
   bool realtime = false;
 
   TempDir folder;
-  UdpReceiver receiver;
+  // Shares its port, as a receiver beside a Google Earth on the same host would.
+  LoopbackPeer receiver{0, LoopbackAddress(), PortSharing::kShared};
   FakeControls controls;
   Platform::FakeMessagePump pump;
   Platform::FakeClock clock;

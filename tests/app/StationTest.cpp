@@ -2,13 +2,9 @@
 // the operator's clicks between frame steps, and datagrams reach a real
 // receiver on 127.0.0.1 until the station is closed from inside the loop.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <clocale>
 #include <map>
+#include <memory>
 
 #include "StationFixture.h"
 
@@ -62,15 +58,15 @@ TEST_F(Station, SendsOnEverySecondStepFromFifteenTen) {
 }
 
 TEST_F(Station, DatagramLeavesFromTheLocalPort) {
-  int sourcePort = 0;
+  UdpSource source;
   RunConnected([&](int step) {
     std::string payload;
     if (step == 3) {
-      EXPECT_TRUE(receiver.Next(payload, &sourcePort));
+      EXPECT_TRUE(receiver.Next(payload, &source));
     }
     CloseAt(step, 3);
   });
-  EXPECT_EQ(sourcePort, LocalPort());
+  EXPECT_EQ(source.port, LocalPort());
 }
 
 TEST_F(Station, CommaDecimalLocaleChangesNoNumberTheStationWrites) {
@@ -262,11 +258,8 @@ TEST_F(Station, WindowDestroyedInsideTheLoopWaitsForRunToReturn) {
 TEST_F(Station, FailedLanInterfaceRunsTheLoopIdleAndASecondPressRunsItAgain) {
   // A socket on the local port without address reuse keeps the LAN interface
   // from binding it.
-  const int blocker = ::socket(AF_INET, SOCK_DGRAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(LocalPort()));
-  ASSERT_EQ(::bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  auto blocker = std::make_unique<LoopbackPeer>(LocalPort(), AnyAddress());
+  ASSERT_TRUE(blocker->IsBound());
 
   int countBeforeSecondPress = 0;
   RunConnected([&](int step) {
@@ -277,7 +270,7 @@ TEST_F(Station, FailedLanInterfaceRunsTheLoopIdleAndASecondPressRunsItAgain) {
     }
     CloseAt(step, 12);
   });
-  ::close(blocker);
+  blocker.reset();
   ASSERT_GE(controls.messageBoxes.size(), 1u);
   EXPECT_EQ(controls.messageBoxes[0].caption, "CTavrionDlg::InitialiseRtLan");
   EXPECT_FALSE(dialog->IsRtLanOk());

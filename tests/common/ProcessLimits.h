@@ -6,11 +6,13 @@
 #include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
+
+#include "TestProcess.h"
 
 // While it lives, files cannot grow beyond `bytes`: a write past the limit
 // fails with EFBIG ("File too large") instead of raising SIGXFSZ.
@@ -40,32 +42,15 @@ class FileSizeLimit {
 // and group 65534 ("nobody"); otherwise here, as it is.
 inline bool RunUnprivileged(const std::function<bool(std::string&)>& work, std::string& text) {
   if (geteuid() != 0) return work(text);
-  int channel[2];
-  if (pipe(channel) != 0) return false;
-  const pid_t child = fork();
-  if (child == 0) {
-    close(channel[0]);
-    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+  TestProcess child;
+  // The child says "1" or "0", then the text.
+  child.StartFunction([&work] {
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) return 2;
     std::string said;
-    const char result = work(said) ? '1' : '0';
-    if (write(channel[1], &result, 1) != 1) _exit(2);
-    for (std::size_t done = 0; done < said.size();) {
-      const ssize_t put = write(channel[1], said.data() + done, said.size() - done);
-      if (put <= 0) _exit(2);
-      done += static_cast<std::size_t>(put);
-    }
-    _exit(0);
-  }
-  close(channel[1]);
-  std::string received;
-  char buffer[512];
-  for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;) {
-    received.append(buffer, static_cast<std::size_t>(got));
-  }
-  close(channel[0]);
-  int status = 0;
-  if (child > 0) waitpid(child, &status, 0);
-  if (child <= 0 || received.empty()) return false;
-  text = received.substr(1);
-  return received[0] == '1';
+    const std::string answer = (work(said) ? "1" : "0") + said;
+    return std::fwrite(answer.data(), 1, answer.size(), stdout) == answer.size() ? 0 : 2;
+  });
+  if (child.Finish() != 0 || child.Output().empty()) return false;
+  text = child.Output().substr(1);
+  return child.Output()[0] == '1';
 }

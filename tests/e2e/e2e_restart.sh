@@ -5,42 +5,37 @@
 # Google Earth drops every datagram whose counter is not above the highest it
 # has seen, so the monitor must never see the counter go backwards, and each
 # run must start above the last counter of the run before. Runs in private
-# network, /dev/shm and X socket views (see tests/gui/netns-run.sh).
+# network, /dev/shm and X socket views (see tests/common/private-view.sh).
 #   e2e_restart.sh <bin folder> <source folder>
 set -u
 bin=$1
 src=$2
-source "$src/scripts/lib.sh"
-source "$src/tests/common/checks.sh"
-source "$src/tests/common/demo_flight.sh"
+source "$src/tests/common/script_test.sh"
+require_private_view
 
 start_demo_flight "$bin" 85
 start_monitor "$bin" 127.0.0.1 viewsync
 
-# run_station SIGNAL: runs the station until some 90 more datagrams (3 s)
+# run_station NUMBER SIGNAL: runs the station until some 90 more datagrams
 # arrived, then ends it with the signal; the status of the station.
 run_station() {
   local before
   before=$(rows viewsync)
-  "$bin/tavrion" -C "$scratch/work" -d 127.0.0.1 --connect >>"$scratch/station.log" 2>&1 &
-  local pid=$!
-  pids+=("$pid")
-  wait_for 30 at_least viewsync $((before + 90)) || echo "note: the run sent only $(($(rows viewsync) - before)) datagrams"
-  kill "-$1" "$pid"
-  wait_with_timeout 10 "$pid"
+  start_program "station-$1" "$bin/tavrion" -C "$scratch/work" -d 127.0.0.1 --connect
+  check "run $1 sent 90 datagrams" wait_for 120 at_least viewsync $((before + 90))
+  stop_program "$started_pid" "$2"
 }
 
-run_station TERM
+run_station 1 TERM
 first_status=$?
-run_station KILL
-run_station TERM
+run_station 2 KILL
+run_station 3 TERM
 last_status=$?
 # The last run's close-down left its last counter in the file; the monitor
 # has read everything once that datagram is in its record.
-stored=$(grep -v '^#' "$scratch/work/ViewSyncCounter.txt")
-wait_for 5 has_counter viewsync "$stored" || echo "note: $stored never arrived"
-kill -TERM "$monitor_pid"
-wait "$monitor_pid" 2>/dev/null
+stored=$(last_counter_sent)
+check "the monitor got the last counter sent, $stored" wait_for 60 has_counter viewsync "$stored"
+stop_program "$monitor_pid" TERM
 
 backwards=$(grep -o 'backwards [0-9]*' "$scratch/viewsync.log" | tail -n 1)
 # Counters in arrival order: one step up within a run, a jump between runs.
@@ -64,9 +59,4 @@ check "in arrival order no counter is at or below an earlier one" [ "$(value bac
 check "each restart started above the run before: two jumps forward" [ "$(value jumps)" = 2 ]
 check "the last run's close-down left its last counter in the file ($stored)" [ "$stored" = "$(value last)" ]
 
-if [ "$fail" -ne 0 ]; then
-  echo "--- station log"; cat "$scratch/station.log"
-  echo "--- LAN log"; cat "$scratch/work/QM_RT_LAN_Log.txt"
-  echo "--- monitor log (last 5 lines)"; tail -n 5 "$scratch/viewsync.log"
-fi
-exit "$fail"
+finish_test station-1.log station-2.log station-3.log work/QM_RT_LAN_Log.txt viewsync.log

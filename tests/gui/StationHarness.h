@@ -1,13 +1,12 @@
 #pragma once
 // What the station's window tests run it against: the simulator's side of the
-// shared segment, a ViewSync receiver, and the `tavrion` program itself.
-
-#include <sys/types.h>
+// shared segment, a ViewSync receiver, and how the `tavrion` program starts.
 
 #include <chrono>
 #include <string>
-#include <vector>
 
+#include "LoopbackPeer.h"
+#include "TestProcess.h"
 #include "VisualInterfaceShm.h"
 
 // Creates the segment as the simulator does (zeroed, stamped with the
@@ -38,17 +37,13 @@ struct ViewSyncDatagram {
   int sourcePort = 0;  // the port it was sent from
 };
 
-// Receives on a loopback address (127.0.0.1 unless given) at a port the
-// station sends to. The address is bound exactly, so it wins the datagrams
-// over the station's own receive socket on all interfaces.
+// ViewSync datagrams received on a loopback address (127.0.0.1 unless
+// given) at a port the station sends to, parsed field by field.
 class ViewSyncReceiver {
  public:
   explicit ViewSyncReceiver(int port, const char* address = "127.0.0.1");
-  ~ViewSyncReceiver();
-  ViewSyncReceiver(const ViewSyncReceiver&) = delete;
-  ViewSyncReceiver& operator=(const ViewSyncReceiver&) = delete;
 
-  bool IsOpen() const { return m_socket >= 0; }
+  bool IsOpen() const { return m_peer.IsBound(); }
   // The next datagram within the timeout, parsed; false when none came or it
   // did not parse.
   bool Receive(ViewSyncDatagram& datagram, std::chrono::milliseconds timeout);
@@ -59,32 +54,13 @@ class ViewSyncReceiver {
   bool ReceiveUntil(ViewSyncDatagram& datagram, std::chrono::milliseconds timeout, Accept accept);
 
  private:
-  int m_socket = -1;
+  LoopbackPeer m_peer;
 };
 
-// The `tavrion` program, run in a working folder on a display. A program
-// still running when the object goes is killed.
-class StationProcess {
- public:
-  StationProcess() = default;
-  ~StationProcess();
-  StationProcess(const StationProcess&) = delete;
-  StationProcess& operator=(const StationProcess&) = delete;
-
-  // `locale`, when given, is the desktop's locale (LC_ALL) for the program;
-  // `arguments` its command line after the program's name.
-  bool Start(const std::string& program, const std::string& workingFolder,
-             const std::string& displayName, const std::string& locale = std::string(),
-             const std::vector<std::string>& arguments = {});
-  // True when it ended within the timeout; `status` gets its exit status, or
-  // -1 when a signal ended it.
-  bool WaitForExit(std::chrono::milliseconds timeout, int& status);
-  // Sends the running program a signal; false when it is not running.
-  bool Signal(int signal);
-
- private:
-  pid_t m_pid = -1;
-};
+// How the window tests start the `tavrion` program: in a working folder, on
+// their display, with the desktop's locale (LC_ALL) when one is given.
+ProcessSetup StationSetup(const std::string& workingFolder, const std::string& displayName,
+                          const std::string& locale = std::string());
 
 template <typename Accept>
 bool ViewSyncReceiver::ReceiveUntil(ViewSyncDatagram& datagram, std::chrono::milliseconds timeout,

@@ -5,8 +5,6 @@
 #include <X11/Xutil.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,34 +22,7 @@ int IgnoreXErrors(Display*, XErrorEvent*) {
   return 0;
 }
 
-std::vector<char*> ArgumentVector(const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) {
-    argv.push_back(const_cast<char*>(argument.c_str()));
-  }
-  argv.push_back(nullptr);
-  return argv;
-}
-
 }  // namespace
-
-int RunProgram(const std::vector<std::string>& arguments, const std::string& displayName) {
-  std::vector<char*> argv = ArgumentVector(arguments);
-  const pid_t child = fork();
-  if (child < 0) {
-    return -1;
-  }
-  if (child == 0) {
-    setenv("DISPLAY", displayName.c_str(), 1);
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-    return -1;
-  }
-  return WEXITSTATUS(status);
-}
 
 XSession::XSession() {
   XSetErrorHandler(IgnoreXErrors);
@@ -68,10 +39,9 @@ XSession::~XSession() {
   if (m_display != nullptr) {
     XCloseDisplay(m_display);
   }
-  if (m_serverPid > 0) {
-    kill(m_serverPid, SIGTERM);
-    waitpid(m_serverPid, nullptr, 0);
-  }
+  // Asked to end, the server removes its lock file and socket.
+  m_server.Signal(SIGTERM);
+  m_server.Finish();
 }
 
 bool XSession::StartServer() {
@@ -80,28 +50,20 @@ bool XSession::StartServer() {
     m_error = "pipe failed";
     return false;
   }
-  m_serverPid = fork();
-  if (m_serverPid < 0) {
-    m_error = "fork failed";
-    return false;
-  }
-  if (m_serverPid == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);  // no server outlives a test that was killed
-    close(pipeEnds[0]);
-    const std::string fd = std::to_string(pipeEnds[1]);
-    freopen("/dev/null", "w", stderr);
-    // Without -noreset the server resets whenever its last client leaves,
-    // which can pull the display from under a station just connecting.
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-           "tcp", "-noreset", static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  ProcessSetup setup;
+  setup.output = ProcessOutput::kDiscarded;
+  setup.signalOnTestEnd = SIGTERM;  // no server outlives a test that was killed
+  // Without -noreset the server resets whenever its last client leaves,
+  // which can pull the display from under a station just connecting.
+  const bool started = m_server.Start({"Xvfb", "-displayfd", std::to_string(pipeEnds[1]), "-screen",
+                                       "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+                                      setup);
   close(pipeEnds[1]);
   // Xvfb writes the display number it took once it accepts clients.
   std::string number;
   pollfd waiting = {pipeEnds[0], POLLIN, 0};
   const Clock::time_point deadline = Clock::now() + std::chrono::seconds(15);
-  while (Clock::now() < deadline) {
+  while (started && Clock::now() < deadline) {
     if (poll(&waiting, 1, 100) <= 0) {
       continue;
     }
@@ -113,7 +75,10 @@ bool XSession::StartServer() {
   }
   close(pipeEnds[0]);
   if (number.empty()) {
-    m_error = "Xvfb did not report a display";
+    m_noServerProgram =
+        m_server.WaitForExit(std::chrono::seconds(1)) && m_server.ExitStatus() == 127;
+    m_error = m_noServerProgram ? "no Xvfb on this machine (package xvfb)"
+                                : "Xvfb did not report a display";
     return false;
   }
   m_displayName = ":" + number;
@@ -241,7 +206,10 @@ void XSession::SendCloseRequest(XWindowId window) {
 bool XSession::RunXdotool(const std::vector<std::string>& arguments) {
   std::vector<std::string> command = {"xdotool"};
   command.insert(command.end(), arguments.begin(), arguments.end());
-  return RunProgram(command, m_displayName) == 0;
+  ProcessSetup setup;
+  setup.output = ProcessOutput::kInherited;
+  setup.environment = {"DISPLAY=" + m_displayName};
+  return RunProcess(command, setup).status == 0;
 }
 
 bool XSession::MovePointer(int rootX, int rootY) {

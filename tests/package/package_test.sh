@@ -5,7 +5,7 @@
 #   package_test.sh <build folder>
 set -u
 build=$1
-source "$(dirname "$0")/../common/checks.sh"
+source "$(dirname "$0")/../common/script_test.sh"
 if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1; then
   echo "FAILED: cpack could not build the package"
   cat "$scratch/cpack.log"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "MonitorProcess.h"
+#include "TestProcess.h"
 
 class KmlFile {
  public:
@@ -17,11 +17,10 @@ class KmlFile {
 
   // Empty when xmllint reads the file as well-formed XML, else what it says.
   std::string Faults() const {
-    ChildProcess xmllint(XMLLINT_PATH, {"--noout", m_path});
-    std::string said = Output(xmllint);
-    int status = xmllint.Wait();
-    return status == 0 && said.empty() ? ""
-                                       : "xmllint status " + std::to_string(status) + ": " + said;
+    ProcessResult xmllint = Xmllint({"--noout", m_path});
+    return xmllint.status == 0 && xmllint.out.empty()
+               ? ""
+               : "xmllint status " + std::to_string(xmllint.status) + ": " + xmllint.out;
   }
 
   // Values of XPath expressions in which "{Name}" stands for an element of
@@ -45,16 +44,17 @@ class KmlFile {
 
  private:
   std::string Evaluate(const std::string& xpath) const {
-    ChildProcess xmllint(XMLLINT_PATH, {"--xpath", xpath, m_path});
-    std::string said = Output(xmllint);
-    EXPECT_EQ(xmllint.Wait(), 0) << xpath << ": " << said;
-    return said;
+    ProcessResult xmllint = Xmllint({"--xpath", xpath, m_path});
+    EXPECT_EQ(xmllint.status, 0) << xpath << ": " << xmllint.out;
+    return xmllint.out;
   }
-  static std::string Output(ChildProcess& process) {
-    process.ReadToEnd();
-    std::string all;
-    for (const std::string& line : process.Lines()) all += (all.empty() ? "" : "\n") + line;
-    return all;
+  // What xmllint says (standard output and error as one), without its last line end.
+  static ProcessResult Xmllint(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {XMLLINT_PATH};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    ProcessResult result = RunProcess(command, ProcessSetup());
+    if (!result.out.empty() && result.out.back() == '\n') result.out.pop_back();
+    return result;
   }
 
   std::string m_path;

@@ -44,14 +44,16 @@ TEST(MonitorKml, WritesEveryCameraReceivedAsATrackWithAMarkWhereTheViewJumped) {
   MonitorProcess monitor({"--port", "0", "--count", "61", "--duration", "30", "--kml", path});
   int port = monitor.ListeningPort();
   ASSERT_GT(port, 0);
-  LoopbackSocket sender;
+  LoopbackPeer sender;
   // Two seconds of flight; after one the crew picks the left window.
   for (int counter = 1510; counter < 1570; ++counter) {
-    sender.SendTo(port, Flying(counter, counter < 1540 ? 270.0 : 180.0));
-    if (counter == 1520) sender.SendTo(port, "1521,51.4775,-0.461389");
+    ASSERT_TRUE(sender.SendTo(port, Flying(counter, counter < 1540 ? 270.0 : 180.0)));
+    if (counter == 1520) {
+      ASSERT_TRUE(sender.SendTo(port, "1521,51.4775,-0.461389"));
+    }
   }
   std::string summary = monitor.ReadToEnd();
-  ASSERT_EQ(monitor.Wait(), 0) << summary;
+  ASSERT_EQ(monitor.Finish(), 0) << summary;
   EXPECT_EQ(summary.rfind("received 61 malformed 1 gaps 0 ", 0), 0u) << summary;
 
   KmlFile kml(path);
@@ -73,8 +75,9 @@ TEST(MonitorKml, AnInterruptedRunEndsTheDocumentItShowedWhileGrowing) {
     MonitorProcess monitor({"--port", "0", "--kml", path});
     int port = monitor.ListeningPort();
     ASSERT_GT(port, 0);
-    LoopbackSocket sender;
-    for (int counter = 1510; counter < 1522; ++counter) sender.SendTo(port, Flying(counter, 270.0));
+    LoopbackPeer sender;
+    for (int counter = 1510; counter < 1522; ++counter)
+      ASSERT_TRUE(sender.SendTo(port, Flying(counter, 270.0)));
 
     ASSERT_TRUE(WaitUntilCounted(monitor, 12));
     KmlFile kml(path);
@@ -83,7 +86,7 @@ TEST(MonitorKml, AnInterruptedRunEndsTheDocumentItShowedWhileGrowing) {
 
     monitor.Signal(signal);
     EXPECT_EQ(monitor.ReadToEnd().rfind("received 12 malformed 0 ", 0), 0u);
-    EXPECT_EQ(monitor.Wait(), 0);
+    EXPECT_EQ(monitor.Finish(), 0);
     EXPECT_EQ(kml.Faults(), "");
     EXPECT_EQ(kml.Count("//{Track}/{coord}"), 12);
     EXPECT_TRUE(EndsTheDocument(dir.Read("flight.kml")));
@@ -96,10 +99,11 @@ TEST(MonitorKml, TheEndOfItsDurationEndsTheDocument) {
   MonitorProcess monitor({"--port", "0", "--duration", "0.5", "--kml", path});
   int port = monitor.ListeningPort();
   ASSERT_GT(port, 0);
-  LoopbackSocket sender;
-  for (int counter = 1510; counter < 1515; ++counter) sender.SendTo(port, Flying(counter, 270.0));
+  LoopbackPeer sender;
+  for (int counter = 1510; counter < 1515; ++counter)
+    ASSERT_TRUE(sender.SendTo(port, Flying(counter, 270.0)));
   std::string summary = monitor.ReadToEnd();
-  ASSERT_EQ(monitor.Wait(), 0) << summary;
+  ASSERT_EQ(monitor.Finish(), 0) << summary;
   // However many arrived within the half second, the path holds each.
   ASSERT_EQ(summary.rfind("received ", 0), 0u) << summary;
   int received = std::atoi(summary.c_str() + std::string("received ").size());
@@ -114,7 +118,7 @@ TEST(MonitorKml, SaysWhyItCannotWriteThePath) {
   const std::string path = dir.File("gone/flight.kml");
   MonitorProcess monitor({"--port", "0", "--duration", "0.1", "--kml=" + path});
   monitor.ReadToEnd();
-  EXPECT_EQ(monitor.Wait(), 1);
+  EXPECT_EQ(monitor.Finish(), 1);
   EXPECT_EQ(monitor.Lines(), std::vector<std::string>({"viewsync-monitor: cannot write " + path +
                                                        ": No such file or directory"}));
 }
@@ -127,12 +131,14 @@ TEST(MonitorKml, AFileThatFillsUpIsToldOnceWhileTheMonitorGoesOn) {
                          4096);
   int port = monitor.ListeningPort();
   ASSERT_GT(port, 0);
-  LoopbackSocket sender;
-  for (int counter = 1510; counter < 1610; ++counter) sender.SendTo(port, Flying(counter, 270.0));
+  LoopbackPeer sender;
+  for (int counter = 1510; counter < 1610; ++counter)
+    ASSERT_TRUE(sender.SendTo(port, Flying(counter, 270.0)));
   ASSERT_TRUE(WaitUntilCounted(monitor, 100));
-  for (int counter = 1610; counter < 1615; ++counter) sender.SendTo(port, Flying(counter, 270.0));
+  for (int counter = 1610; counter < 1615; ++counter)
+    ASSERT_TRUE(sender.SendTo(port, Flying(counter, 270.0)));
   std::string summary = monitor.ReadToEnd();
-  EXPECT_EQ(monitor.Wait(), 1);
+  EXPECT_EQ(monitor.Finish(), 1);
   EXPECT_EQ(summary.rfind("received 105 malformed 0 gaps 0 ", 0), 0u) << summary;
   int told = 0;
   for (const std::string& line : monitor.Lines()) {

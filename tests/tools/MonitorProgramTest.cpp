@@ -121,14 +121,14 @@ TEST(MonitorProgram, CountsWhatArrivesAndEndsWithTheSummary) {
   MonitorProcess monitor({"--port", "0", "--count", "6", "--duration", "20", "--csv", csv});
   int port = monitor.ListeningPort();
   ASSERT_GT(port, 0);
-  LoopbackSocket sender;
+  LoopbackPeer sender;
   for (const std::string& text :
        {Datagram(1510), Datagram(1511), Datagram(1513), Datagram(1513),
         std::string("1514,91.0,0,0,0,0,0,0,0,"), Datagram(1514, "earth")}) {
-    sender.SendTo(port, text);
+    ASSERT_TRUE(sender.SendTo(port, text));
   }
   std::string summary = monitor.ReadToEnd();
-  EXPECT_EQ(monitor.Wait(), 0);
+  EXPECT_EQ(monitor.Finish(), 0);
 
   EXPECT_TRUE(HasSummaryShape(summary)) << summary;
   EXPECT_EQ(summary.rfind("received 6 malformed 1 gaps 1 rate ", 0), 0u) << summary;
@@ -176,45 +176,46 @@ TEST(MonitorProgram, TerminationStillGivesTheSummary) {
   monitor.Signal(SIGTERM);
   EXPECT_EQ(monitor.ReadToEnd(),
             "received 0 malformed 0 gaps 0 rate - Hz p50 - ms p99 - ms max - ms first - last -");
-  EXPECT_EQ(monitor.Wait(), 0);
+  EXPECT_EQ(monitor.Finish(), 0);
 }
 
 TEST(MonitorProgram, StopsByItselfAfterItsDuration) {
   MonitorProcess monitor({"--port", "0", "--duration", "0.2"});
   ASSERT_GT(monitor.ListeningPort(), 0);
   EXPECT_EQ(monitor.ReadToEnd().rfind("received 0 malformed 0 gaps 0 ", 0), 0u);
-  EXPECT_EQ(monitor.Wait(), 0);
+  EXPECT_EQ(monitor.Finish(), 0);
 }
 
 TEST(MonitorProgram, TakesTheDatagramsFromAStationSharingThePort) {
   // The station's receive channel holds every address at the port; the
   // monitor, bound to 127.0.0.1 only, is the one that gets the datagrams.
-  LoopbackSocket station;
-  int port = station.BindEveryAddress(true);
+  LoopbackPeer station(0, AnyAddress(), PortSharing::kShared);
+  int port = station.Port();
   ASSERT_GT(port, 0);
   MonitorProcess monitor({"--port", std::to_string(port), "--count", "1", "--duration", "20"});
   ASSERT_EQ(monitor.ListeningPort(), port);
-  LoopbackSocket sender;
-  sender.SendTo(port, Datagram(1510));
+  LoopbackPeer sender;
+  ASSERT_TRUE(sender.SendTo(port, Datagram(1510)));
   EXPECT_EQ(monitor.ReadToEnd().rfind("received 1 malformed 0 gaps 0 rate - Hz", 0), 0u);
-  EXPECT_EQ(monitor.Wait(), 0);
-  EXPECT_FALSE(station.HasWaiting());
+  EXPECT_EQ(monitor.Finish(), 0);
+  std::string taken;
+  EXPECT_FALSE(station.Next(taken));
 }
 
 TEST(MonitorProgram, SaysWhyItCannotListen) {
-  LoopbackSocket station;
-  int port = station.BindEveryAddress(false);
+  LoopbackPeer station(0, AnyAddress());
+  int port = station.Port();
   ASSERT_GT(port, 0);
   MonitorProcess monitor({"--port", std::to_string(port)});
   monitor.ReadToEnd();
-  EXPECT_EQ(monitor.Wait(), 1);
+  EXPECT_EQ(monitor.Finish(), 1);
   EXPECT_EQ(monitor.Lines(),
             std::vector<std::string>({"viewsync-monitor: cannot listen on 127.0.0.1:" +
                                       std::to_string(port) + ": Address already in use"}));
 
   MonitorProcess confused({"--port", "seven"});
   confused.ReadToEnd();
-  EXPECT_EQ(confused.Wait(), 2);
+  EXPECT_EQ(confused.Finish(), 2);
   EXPECT_EQ(confused.Lines(),
             std::vector<std::string>({"viewsync-monitor: --port: unusable value \"seven\"",
                                       "Try 'viewsync-monitor --help' for more information."}));
@@ -225,7 +226,7 @@ TEST(MonitorProgram, SaysWhyItCannotRecord) {
   const std::string csv = dir.File("gone/run.csv");
   MonitorProcess monitor({"--port=0", "--duration=0.1", "--csv=" + csv});
   monitor.ReadToEnd();
-  EXPECT_EQ(monitor.Wait(), 1);
+  EXPECT_EQ(monitor.Finish(), 1);
   EXPECT_EQ(monitor.Lines(), std::vector<std::string>({"viewsync-monitor: cannot write " + csv +
                                                        ": No such file or directory"}));
 }
@@ -233,7 +234,7 @@ TEST(MonitorProgram, SaysWhyItCannotRecord) {
 TEST(MonitorProgram, VersionNamesTheReleaseAndTheRevision) {
   MonitorProcess monitor({"--version"});
   monitor.ReadToEnd();
-  EXPECT_EQ(monitor.Wait(), 0);
+  EXPECT_EQ(monitor.Finish(), 0);
   ASSERT_EQ(monitor.Lines().size(), 2u);
   EXPECT_EQ(monitor.Lines()[0], "viewsync-monitor 1.2");
   EXPECT_EQ(monitor.Lines()[1].rfind("git revision ", 0), 0u);

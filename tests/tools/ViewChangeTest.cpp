@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "Tolerance.h"
 #include "ViewChange.h"
 
 namespace {
@@ -78,8 +79,8 @@ TEST(ViewChange, ATrimOfAFewMetresIsAnAltitudeJumpInLevelFlightAndInAClimb) {
   ViewChange trim = detector.Follow(Camera(1512, 26.5, 270.0));
   EXPECT_TRUE(trim.altitude);
   EXPECT_FALSE(trim.heading || trim.position);
-  EXPECT_DOUBLE_EQ(trim.altitudeBefore, 30.0);
-  EXPECT_DOUBLE_EQ(trim.altitudeStep, -3.5);
+  EXPECT_METRES_NEAR(trim.altitudeBefore, 30.0);
+  EXPECT_METRES_NEAR(trim.altitudeStep, -3.5);
 }
 
 TEST(ViewChange, AJumpIsMarkedOnceAndTheFlightGoesOnFromIt) {
@@ -101,18 +102,18 @@ TEST(ViewChange, HeadingJumpsAreTurnsOfMoreThan45DegreesEitherWayRoundNorth) {
   detector.Follow(Camera(1510, 100.0, 270.0));
   ViewChange left = detector.Follow(Camera(1511, 100.0, 180.0));
   EXPECT_TRUE(left.heading);
-  EXPECT_DOUBLE_EQ(left.turnDegrees, -90.0);
-  EXPECT_DOUBLE_EQ(left.headingBefore, 270.0);
+  EXPECT_DEGREES_NEAR(left.turnDegrees, -90.0);
+  EXPECT_DEGREES_NEAR(left.headingBefore, 270.0);
   EXPECT_FALSE(detector.Follow(Camera(1512, 100.0, 225.0)).heading) << "exactly 45";
   EXPECT_TRUE(detector.Follow(Camera(1513, 100.0, 350.0)).heading) << "125 to the right";
   EXPECT_FALSE(detector.Follow(Camera(1514, 100.0, 20.0)).heading) << "30 through north";
 
-  EXPECT_DOUBLE_EQ(HeadingTurn(350.0, 10.0), 20.0);
-  EXPECT_DOUBLE_EQ(HeadingTurn(10.0, 300.0), -70.0);
-  EXPECT_DOUBLE_EQ(HeadingTurn(0.0, 360.0), 0.0);
-  EXPECT_DOUBLE_EQ(HeadingTurn(370.0, -10.0), -20.0);
-  EXPECT_DOUBLE_EQ(HeadingTurn(0.0, 180.0), 180.0);
-  EXPECT_DOUBLE_EQ(HeadingTurn(180.0, 0.0), 180.0);
+  EXPECT_DEGREES_NEAR(HeadingTurn(350.0, 10.0), 20.0);
+  EXPECT_DEGREES_NEAR(HeadingTurn(10.0, 300.0), -70.0);
+  EXPECT_DEGREES_NEAR(HeadingTurn(0.0, 360.0), 0.0);
+  EXPECT_DEGREES_NEAR(HeadingTurn(370.0, -10.0), -20.0);
+  EXPECT_DEGREES_NEAR(HeadingTurn(0.0, 180.0), 180.0);
+  EXPECT_DEGREES_NEAR(HeadingTurn(180.0, 0.0), 180.0);
 }
 
 TEST(ViewChange, ARepositionIsAPositionJumpButLostDatagramsAreNot) {

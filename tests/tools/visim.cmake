@@ -4,7 +4,7 @@ if(TARGET tavrion_visim)
   tavrion_test(visim_tests LABEL tools
     SOURCES visimFieldsTest.cpp visimOptionsTest.cpp visimTrackTest.cpp visimDemoTest.cpp
             visimRunTest.cpp visimProgramTest.cpp
-    DEPS tavrion_visim tavrion_platform_fake
+    DEPS tavrion_visim tavrion_platform_fake tavrion_test_common
     INTERNALS tavrion_visim)
   if(TARGET visim_tests)
     target_include_directories(visim_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/SharedMemory)

@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "Tolerance.h"
 #include "VisimDemo.h"
 
 namespace {
@@ -19,11 +20,11 @@ double MetresBetween(const VisimFields& a, const VisimFields& b) {
 
 TEST(VisimDemo, StartsLinedUpAtHeathrowFacingWestAndMovesAtOnce) {
   VisimFields start = VisimDemo::At(0.0);
-  EXPECT_DOUBLE_EQ(start.latitude, 51.4775);
-  EXPECT_DOUBLE_EQ(start.longitude, -0.4614);
-  EXPECT_EQ(start.heading, 270.0);
-  EXPECT_EQ(start.heightAgl, VisimDemo::kEyeHeight);
-  EXPECT_EQ(start.pitch, 0.0);
+  EXPECT_DEGREES_NEAR(start.latitude, 51.4775);
+  EXPECT_DEGREES_NEAR(start.longitude, -0.4614);
+  EXPECT_DEGREES_NEAR(start.heading, 270.0);
+  EXPECT_METRES_NEAR(start.heightAgl, VisimDemo::kEyeHeight);
+  EXPECT_DEGREES_NEAR(start.pitch, 0.0);
   EXPECT_STREQ(start.airport, "EGLL");
   EXPECT_EQ(start.view, kSimViewForward);
   EXPECT_FALSE(start.Has(kFieldStateWord)) << "the state word is left to --set";
@@ -31,7 +32,7 @@ TEST(VisimDemo, StartsLinedUpAtHeathrowFacingWestAndMovesAtOnce) {
 
   VisimFields later = VisimDemo::At(1.5);
   EXPECT_LT(later.longitude, start.longitude) << "rolling west";
-  EXPECT_EQ(later.latitude, start.latitude);
+  EXPECT_DEGREES_NEAR(later.latitude, start.latitude);
 }
 
 TEST(VisimDemo, FliesASmoothConsistentLapThatClimbsTurnsAndRepeats) {
@@ -43,7 +44,7 @@ TEST(VisimDemo, FliesASmoothConsistentLapThatClimbsTurnsAndRepeats) {
   int viewChanges = 0;
   for (double t = 0.25; t < VisimDemo::kLapSeconds; t += 0.25) {
     VisimFields now = VisimDemo::At(t);
-    EXPECT_DOUBLE_EQ(now.altitude, VisimDemo::kGroundElevation + now.heightAgl) << t;
+    EXPECT_METRES_NEAR(now.altitude, VisimDemo::kGroundElevation + now.heightAgl) << t;
     EXPECT_LE(MetresBetween(previous, now), 80.0 * 0.25) << "no jump at " << t;
     EXPECT_LE(std::fabs(now.heading - previous.heading), 1.0) << t;
     EXPECT_GE(now.heightAgl, previous.heightAgl) << "it only climbs, at " << t;
@@ -56,17 +57,17 @@ TEST(VisimDemo, FliesASmoothConsistentLapThatClimbsTurnsAndRepeats) {
     viewChanges += now.view != previous.view;
     previous = now;
   }
-  EXPECT_DOUBLE_EQ(highest, VisimDemo::kCruiseHeight);
-  EXPECT_EQ(VisimDemo::At(100.0).heading, 230.0) << "turning left onto south";
+  EXPECT_METRES_NEAR(highest, VisimDemo::kCruiseHeight);
+  EXPECT_DEGREES_NEAR(VisimDemo::At(100.0).heading, 230.0) << "turning left onto south";
   EXPECT_LT(VisimDemo::At(100.0).bank, -10.0);
-  EXPECT_EQ(VisimDemo::At(200.0).heading, 180.0);
+  EXPECT_DEGREES_NEAR(VisimDemo::At(200.0).heading, 180.0);
   EXPECT_GE(airportChanges, 2);
   EXPECT_GE(viewChanges, 3);
   EXPECT_EQ(views.size(), 5u) << "every simulator view selection is visited";
 
   VisimFields again = VisimDemo::At(VisimDemo::kLapSeconds + 100.0);
-  EXPECT_DOUBLE_EQ(again.latitude, VisimDemo::At(100.0).latitude);
-  EXPECT_EQ(VisimDemo::At(VisimDemo::kLapSeconds).heightAgl, VisimDemo::kEyeHeight);
+  EXPECT_DEGREES_NEAR(again.latitude, VisimDemo::At(100.0).latitude);
+  EXPECT_METRES_NEAR(VisimDemo::At(VisimDemo::kLapSeconds).heightAgl, VisimDemo::kEyeHeight);
 }
 
 }  // namespace

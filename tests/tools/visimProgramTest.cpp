@@ -3,38 +3,39 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "SegmentResize.h"
 #include "SharedTestSegment.h"
 #include "TempDir.h"
+#include "TestProcess.h"
 #include "VisualShm.h"
 
 namespace {
 
-struct Result {
-  int status;
-  std::string out;
-  std::string err;
-};
+std::vector<std::string> Visim(const std::vector<std::string>& arguments) {
+  std::vector<std::string> command = {VISIM_PROGRAM};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return command;
+}
 
-// Runs visim with the arguments (already quoted for the shell as needed).
-Result RunVisim(const TempDir& dir, const std::string& arguments) {
-  // A program that hangs fails the test instead of holding it.
-  std::string command = "timeout -s KILL 20 " + std::string(VISIM_PROGRAM) + " " + arguments +
-                        " >" + dir.File("out") + " 2>" + dir.File("err");
-  int raw = std::system(command.c_str());
-  Result result;
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.out = dir.Read("out");
-  result.err = dir.Read("err");
-  return result;
+// Runs visim to its end; one that hangs is killed and fails the test.
+ProcessResult RunVisim(const std::vector<std::string>& arguments) {
+  return RunProcess(Visim(arguments));
+}
+
+// Waits (within the hang guard) until `done` holds.
+template <typename Done>
+bool WaitUntil(Done done) {
+  const auto deadline = std::chrono::steady_clock::now() + TestProcess::kHangGuard;
+  while (!done() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return done();
 }
 
 TEST(VisimProgram, ReplaysATrackThatTheStationThenReads) {
@@ -47,8 +48,8 @@ TEST(VisimProgram, ReplaysATrackThatTheStationThenReads) {
             "state_word\n"
             "0,51.4775,-0.4614,30,5,0,0,270,EGLL,0,0,0\n"
             "0.01,51.5,-0.5,1025,1000,2.5,-10,200,ABCDEFGH,3,-1,0xFFFFFF\n");
-  Result result = RunVisim(dir, "--segment " + std::string(name.Name()) + " --rate 1000 --replay " +
-                                    dir.File("track.csv"));
+  ProcessResult result =
+      RunVisim({"--segment", name.Name(), "--rate", "1000", "--replay", dir.File("track.csv")});
   ASSERT_EQ(result.status, 0) << result.err;
   const VisualInterfaceRecord& record = *station.GetRecord();
   const VisualBlock& block = record.visualBlock;
@@ -71,19 +72,18 @@ TEST(VisimProgram, ReplaysATrackThatTheStationThenReads) {
 TEST(VisimProgram, BadArgumentsAndFilesExitNonZeroWithTheReason) {
   SharedTestSegment name;
   TempDir dir;
-  std::string segment = " --segment " + std::string(name.Name());
-  Result unknown = RunVisim(dir, "--demo --speed 3" + segment);
+  ProcessResult unknown = RunVisim({"--demo", "--speed", "3", "--segment", name.Name()});
   EXPECT_EQ(unknown.status, 2);
   EXPECT_EQ(unknown.err,
             "visim: unrecognized option '--speed'\nTry 'visim --help' for more information.\n");
 
   dir.Write("bad.csv", "time_s,lat\n0,51\n1,52,3\n");
-  Result csv = RunVisim(dir, "--replay " + dir.File("bad.csv") + segment);
+  ProcessResult csv = RunVisim({"--replay", dir.File("bad.csv"), "--segment", name.Name()});
   EXPECT_EQ(csv.status, 2);
   EXPECT_EQ(csv.err, "visim: " + dir.File("bad.csv") + ":3: more than the header's 2 cells\n");
   EXPECT_EQ(name.Size(), -1) << "nothing was attached or created";
 
-  Result help = RunVisim(dir, "--help");
+  ProcessResult help = RunVisim({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Usage: visim"), std::string::npos);
 }
@@ -93,14 +93,13 @@ TEST(VisimProgram, ReplayRefusesWhatIsNotARegularFileInsteadOfWaiting) {
   TempDir dir;
   const std::string fifo = dir.File("track.csv");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const std::string segment = " --segment " + std::string(name.Name());
-  Result fromFifo = RunVisim(dir, "--replay " + fifo + segment);
+  ProcessResult fromFifo = RunVisim({"--replay", fifo, "--segment", name.Name()});
   EXPECT_EQ(fromFifo.status, 1);
   EXPECT_EQ(fromFifo.err, "visim: " + fifo + ": not a regular file (a FIFO)\n");
-  Result fromDevice = RunVisim(dir, "--replay=/dev/zero" + segment);
+  ProcessResult fromDevice = RunVisim({"--replay=/dev/zero", "--segment", name.Name()});
   EXPECT_EQ(fromDevice.status, 1);
   EXPECT_EQ(fromDevice.err, "visim: /dev/zero: not a regular file (a character device)\n");
-  Result missing = RunVisim(dir, "--replay " + dir.File("none.csv") + segment);
+  ProcessResult missing = RunVisim({"--replay", dir.File("none.csv"), "--segment", name.Name()});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "visim: " + dir.File("none.csv") + ": No such file or directory\n");
   EXPECT_EQ(name.Size(), -1) << "nothing was attached or created";
@@ -108,18 +107,16 @@ TEST(VisimProgram, ReplayRefusesWhatIsNotARegularFileInsteadOfWaiting) {
 
 TEST(VisimProgram, AnUnusableSegmentIsNamedWithTheReasonAlone) {
   SharedTestSegment name;
-  TempDir dir;
   // Zeroed, so without the layout's version text.
   ASSERT_EQ(Platform::CreateSharedSegment(name.Name(), kVisualInterfaceSize), 0);
-  Result result = RunVisim(dir, "--set view=1 --segment " + std::string(name.Name()));
+  ProcessResult result = RunVisim({"--set", "view=1", "--segment", name.Name()});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, "visim: cannot use segment \"" + std::string(name.Name()) +
                             "\": Shared Memory Version Mismatch: Please rebuild software\n");
 }
 
 TEST(VisimProgram, VersionNamesTheReleaseAndTheRevision) {
-  TempDir dir;
-  Result result = RunVisim(dir, "--version");
+  ProcessResult result = RunVisim({"--version"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out.rfind("visim 1.2\ngit revision ", 0), 0u) << result.out;
 }
@@ -129,56 +126,36 @@ TEST(VisimProgram, TheDemoRunsUntilSigtermAndThenDetaches) {
   CVisShm station(name.Name());
   ASSERT_TRUE(station.IsUsable());
   VisualInterfaceRecord* record = station.GetRecord();
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    execl(VISIM_PROGRAM, VISIM_PROGRAM, "--demo", "--segment", name.Name(),
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  // Wait (at most 10 s) until the demo is attached and has moved the eye.
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while ((record->userCount < 2 || record->visualBlock.longitude == 0.0) &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  ProcessSetup shown;  // what the demo says goes to the test's own log
+  shown.output = ProcessOutput::kInherited;
+  TestProcess visim(Visim({"--demo", "--segment", name.Name()}), shown);
+  // Until the demo is attached and has moved the eye.
+  WaitUntil([record] { return record->userCount >= 2 && record->visualBlock.longitude != 0.0; });
   EXPECT_EQ(record->userCount, 2);
   EXPECT_NEAR(record->visualBlock.latitude, 51.4775, 0.01);
-  kill(child, SIGTERM);
-  int raw = 0;
-  ASSERT_EQ(waitpid(child, &raw, 0), child);
-  ASSERT_TRUE(WIFEXITED(raw)) << "ended by the signal instead of cleanly";
-  EXPECT_EQ(WEXITSTATUS(raw), 0);
+  ASSERT_TRUE(visim.Signal(SIGTERM));
+  ASSERT_TRUE(visim.WaitForExit(TestProcess::kHangGuard));
+  ASSERT_EQ(visim.EndSignal(), 0) << "ended by the signal instead of cleanly";
+  EXPECT_EQ(visim.ExitStatus(), 0);
   EXPECT_EQ(record->userCount, 1);
 }
 
 TEST(VisimProgram, ASegmentShrunkUnderTheDemoEndsItWithAMessageNotABusError) {
   SharedTestSegment name;
-  TempDir dir;
   CVisShm station(name.Name());
   ASSERT_TRUE(station.IsUsable());
-  const std::string err = dir.File("err");
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (freopen(err.c_str(), "w", stderr) == nullptr) _exit(126);
-    execl(VISIM_PROGRAM, VISIM_PROGRAM, "--demo", "--duration", "60", "--segment", name.Name(),
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (station.GetRecord()->userCount < 2 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  ASSERT_EQ(station.GetRecord()->userCount, 2);
+  TestProcess visim(Visim({"--demo", "--duration", "60", "--segment", name.Name()}),
+                    SeparateOutput());
+  VisualInterfaceRecord* record = station.GetRecord();
+  ASSERT_TRUE(WaitUntil([record] { return record->userCount >= 2; }));
+  ASSERT_EQ(record->userCount, 2);
   ASSERT_TRUE(ResizeSharedSegment(name.Name(), 0));
-  int raw = 0;
-  ASSERT_EQ(waitpid(child, &raw, 0), child);
-  ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << WTERMSIG(raw);
-  EXPECT_EQ(WEXITSTATUS(raw), 1);
-  EXPECT_EQ(dir.Read("err"), "visim: segment \"" + std::string(name.Name()) +
-                                 "\" shrank to 0 bytes under visim, the record needs 15944: "
-                                 "stopped writing\n");
+  ASSERT_TRUE(visim.WaitForExit(TestProcess::kHangGuard));
+  ASSERT_EQ(visim.EndSignal(), 0) << "ended by signal " << visim.EndSignal();
+  EXPECT_EQ(visim.ExitStatus(), 1);
+  EXPECT_EQ(visim.ErrorOutput(), "visim: segment \"" + std::string(name.Name()) +
+                                     "\" shrank to 0 bytes under visim, the record needs 15944: "
+                                     "stopped writing\n");
 }
 
 }  // namespace
