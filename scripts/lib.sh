@@ -60,10 +60,53 @@ station_host_address() {
 wait_for() {
   local deadline=$((SECONDS + $1))
   shift
-  until "$@"; do
+  until in_background "$@"; do
     [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
+    in_background sleep 0.1
   done
+}
+
+# in_background COMMAND...: runs the command as a job of its own and waits
+# for it with the wait builtin. A script with a trap on Ctrl-C acts on it at
+# once this way: while the shell waits for a command in the foreground, bash
+# takes a Ctrl-C after which that command ends normally as handled by the
+# command, and the trap never runs. The job ignores Ctrl-C itself, as every
+# job started with & does here.
+in_background() {
+  "$@" &
+  wait "$!"
+}
+
+# process_running PID: true while the process exists and has not ended (a
+# process that has ended but is not yet collected counts as ended). Reads
+# /proc with builtins only.
+process_running() {
+  local stat
+  read -r stat 2>/dev/null <"/proc/$1/stat" || return 1
+  stat=${stat##*) }
+  case "${stat%% *}" in Z|X|'') return 1 ;; esac
+}
+
+# await_end SECONDS PID...: waits for each process to end, without the shell's
+# own wait (which, in a signal's clean-up, can block for good on a child that
+# has already been collected); true when all ended, false when one had to be
+# killed after the time, named on standard error by its name in the
+# associative array `program` where it has one.
+await_end() {
+  local deadline=$((SECONDS + $1)) pid result=0
+  shift
+  for pid in "$@"; do
+    while process_running "$pid"; do
+      if [ "$SECONDS" -ge "$deadline" ]; then
+        kill -KILL "$pid" 2>/dev/null
+        echo "${0##*/}: ${program[$pid]:-process $pid} did not end within the time and was killed" >&2
+        result=1
+        break
+      fi
+      in_background sleep 0.05
+    done
+  done
+  return "$result"
 }
 
 # wait_with_timeout SECONDS PID: waits for a child; its status, or 124 after
@@ -98,17 +141,23 @@ start_xvfb() {
 }
 
 # find_station_window SECONDS: prints the id of the station's window (its
-# caption starts "TVR v3 " once it is initialised).
+# caption starts "TVR v3 " once it is initialised) and leaves it in
+# station_window.
 find_station_window() {
-  local deadline=$((SECONDS + $1)) window
+  local deadline=$((SECONDS + $1)) ids
+  ids=$(mktemp "${TMPDIR:-/tmp}/tavrion-window.XXXXXX")
+  station_window=
   while [ "$SECONDS" -lt "$deadline" ]; do
-    window=$(xdotool search --name '^TVR v3 ' 2>/dev/null | head -n 1)
-    if [ -n "$window" ]; then
-      echo "$window"
+    in_background xdotool search --name '^TVR v3 ' >"$ids" 2>/dev/null
+    read -r station_window <"$ids"
+    if [ -n "$station_window" ]; then
+      rm -f "$ids"
+      echo "$station_window"
       return 0
     fi
-    sleep 0.1
+    in_background sleep 0.1
   done
+  rm -f "$ids"
   return 1
 }
 
@@ -129,6 +178,6 @@ press_connect() {
 
 # close_station WINDOW: Escape, which ends the station as the close box does.
 close_station() {
-  xdotool windowfocus --sync "$1" 2>/dev/null || true
-  xdotool key Escape
+  in_background xdotool windowfocus --sync "$1" 2>/dev/null || true
+  in_background xdotool key Escape
 }
