@@ -215,4 +215,11 @@ void RemoveFile(const char* name) {
   if (lstat(name, &status) == 0 && !S_ISDIR(status.st_mode)) unlink(name);
 }
 
+void FileInFolder(const char* folder, const char* name, char* path, int size) {
+  std::string joined = folder != nullptr ? folder : "";
+  if (!joined.empty() && joined.back() != '/') joined += '/';
+  joined += name;
+  CopyOut(joined, path, size);
+}
+
 }  // namespace Platform

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "BoxText.h"
+#include "FileNames.h"
 #include "QMP0001_02_RtLan.h"
 #include "RealTimeLoop.h"
 #include "TavrionDlg.h"
@@ -152,11 +153,7 @@ bool CTavrionDlg::InitialiseSharedMemory() {
 
 void CTavrionDlg::InitialiseAirportDataBase() {
   char fileName[kNameSize];
-  if (m_workingFolder[0] != '\0') {
-    SafeFormat(fileName, kNameSize, "%s/%s", m_workingFolder, kOffsetsFileName);
-  } else {
-    SafeCopy(fileName, kOffsetsFileName, kNameSize);
-  }
+  Platform::FileInFolder(m_workingFolder, kOffsetsFileName, fileName, kNameSize);
   if (!m_airports.ReadOffsetsFile(fileName)) {
     m_controls.ShowMessageBox(m_airports.GetErrorText(), kAirportDataBaseCaption,
                               kMessageBoxExclamation);

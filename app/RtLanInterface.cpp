@@ -4,7 +4,8 @@
 #include <climits>
 #include <cstring>
 #include <memory>
-#include <string>
+
+#include "FileNames.h"
 
 #include "QMP0001_02_RtLan.h"
 #include "TavrionDlg.h"
@@ -29,9 +30,9 @@ bool CTavrionDlg::InitialiseRtLan() {
   m_rtLan->SetRemotePort(m_remotePort);
   m_rtLan->SetStandalone();
   m_rtLan->SetBroadcast(m_broadcast);
-  std::string logName = kLanLogFileName;
-  if (m_workingFolder[0] != '\0') logName = std::string(m_workingFolder) + "/" + logName;
-  m_rtLan->SetLogFileName(logName.c_str());
+  char logName[kNameSize];
+  Platform::FileInFolder(m_workingFolder, kLanLogFileName, logName, kNameSize);
+  m_rtLan->SetLogFileName(logName);
   m_rtLan->Initialise();
   if (!m_rtLan->IsInitialised()) {
     m_controls.ShowMessageBox(m_rtLan->GetErrorText(), "CTavrionDlg::InitialiseRtLan",

@@ -87,11 +87,7 @@ bool ParseCounterText(const char* text, std::size_t size, int* highest, char* re
 }  // namespace
 
 ViewSyncCounterFile::ViewSyncCounterFile(const char* folder) {
-  if (folder != nullptr && folder[0] != '\0') {
-    SafeFormat(m_path, sizeof m_path, "%s/%s", folder, kFileName);
-  } else {
-    SafeCopy(m_path, kFileName, sizeof m_path);
-  }
+  Platform::FileInFolder(folder, kFileName, m_path, sizeof m_path);
 }
 
 ViewSyncCounterFile::Load ViewSyncCounterFile::Read(int* highest, char* reason,

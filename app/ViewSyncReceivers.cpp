@@ -52,13 +52,9 @@ void ViewSyncReceivers::Failed(QMP0001_02_RtLan& lan, int index) {
     return;
   }
   state.loggedError = error;
-  char address[kAddressTextSize];
-  char line[160];
-  FormatAddress(m_receivers[index], address, sizeof address);
-  SafeFormat(line, sizeof line, "Receiver %s: %s", address,
-             error == Platform::kWsaWouldBlock ? "send buffer full, datagrams dropped"
-                                               : lan.GetTransmitError());
-  lan.LogText(line);
+  LogAbout(lan, index,
+           error == Platform::kWsaWouldBlock ? "send buffer full, datagrams dropped"
+                                             : lan.GetTransmitError());
 }
 
 void ViewSyncReceivers::Succeeded(QMP0001_02_RtLan& lan, int index) {
@@ -67,10 +63,15 @@ void ViewSyncReceivers::Succeeded(QMP0001_02_RtLan& lan, int index) {
     return;
   }
   state.loggedError = 0;
+  char what[64];
+  SafeFormat(what, sizeof what, "datagrams leave again (%d failed so far)", state.failed);
+  LogAbout(lan, index, what);
+}
+
+void ViewSyncReceivers::LogAbout(QMP0001_02_RtLan& lan, int index, const char* what) const {
   char address[kAddressTextSize];
   char line[160];
   FormatAddress(m_receivers[index], address, sizeof address);
-  SafeFormat(line, sizeof line, "Receiver %s: datagrams leave again (%d failed so far)", address,
-             state.failed);
+  SafeFormat(line, sizeof line, "Receiver %s: %s", address, what);
   lan.LogText(line);
 }

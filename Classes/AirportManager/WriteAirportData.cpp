@@ -18,10 +18,9 @@ const char kNewSuffix[] = ".new";
 
 // `name` in `folder` (empty: the working folder), resolved ignoring case.
 void NameInFolder(const char* folder, const char* name, char (&resolved)[Platform::kFileNameSize]) {
-  std::string path = folder != nullptr ? folder : "";
-  if (!path.empty() && path.back() != '/') path += '/';
-  path += name;
-  Platform::ResolveFileName(path.c_str(), resolved, sizeof resolved);
+  char path[Platform::kFileNameSize];
+  Platform::FileInFolder(folder, name, path, sizeof path);
+  Platform::ResolveFileName(path, resolved, sizeof resolved);
 }
 
 }  // namespace

@@ -48,6 +48,10 @@ int ReplaceFile(const char* from, const char* to);
 // 0 or the errno of the failing step; the temporary does not stay behind.
 int WriteFileWhole(const char* name, const char* bytes, int length, bool durable);
 
+// `name` in `folder` into `path` (cut to size - 1 characters): "folder/name",
+// or `name` alone for an empty or null folder (the working folder).
+void FileInFolder(const char* folder, const char* name, char* path, int size);
+
 // Removes a file (not a folder); failure ignored.
 void RemoveFile(const char* name);
 

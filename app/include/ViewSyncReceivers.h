@@ -52,6 +52,8 @@ class ViewSyncReceivers {
   };
   void Failed(QMP0001_02_RtLan& lan, int index);
   void Succeeded(QMP0001_02_RtLan& lan, int index);
+  // "Receiver A.B.C.D:PORT: what" in the LAN log.
+  void LogAbout(QMP0001_02_RtLan& lan, int index, const char* what) const;
 
   ViewSyncReceiver m_receivers[kMostReceivers];
   State m_state[kMostReceivers];

@@ -14,27 +14,34 @@ namespace {
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
 constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
+// The records of one wait, kept from wait to wait: the loop waits once or
+// twice a frame, and after the first few waits no wait allocates.
+struct PollBuffers {
+  std::vector<GPollFD> records;
+  std::vector<pollfd> fds;
+};
+
 // The file descriptors the main context's sources wait on, as GLib lists
-// them for `priority` and above, with the context's own time limit in ms
-// (-1 for none).
-std::vector<GPollFD> QueryPollRecords(GMainContext* context, gint priority, gint& timeoutMs) {
-  std::vector<GPollFD> records(16);
+// them for `priority` and above, into `records`, with the context's own time
+// limit in ms (-1 for none).
+void QueryPollRecords(GMainContext* context, gint priority, gint& timeoutMs,
+                      std::vector<GPollFD>& records) {
+  if (records.size() < 16) records.resize(16);
   for (;;) {
     const gint count = g_main_context_query(context, priority, &timeoutMs, records.data(),
                                             static_cast<gint>(records.size()));
-    if (count <= static_cast<gint>(records.size())) {
-      records.resize(static_cast<std::size_t>(count));
-      return records;
-    }
+    const bool fitted = count <= static_cast<gint>(records.size());
     records.resize(static_cast<std::size_t>(count));
+    if (fitted) return;
   }
 }
 
 // Waits on the records for up to `nanoseconds`, with the precision of the
 // system's poll rather than GLib's milliseconds. True when any of them has
 // something to read or report.
-bool PollRecords(std::vector<GPollFD>& records, std::int64_t nanoseconds) {
-  std::vector<pollfd> fds(records.size());
+bool PollRecords(std::vector<GPollFD>& records, std::vector<pollfd>& fds,
+                 std::int64_t nanoseconds) {
+  fds.resize(records.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
     fds[i].fd = records[i].fd;
     fds[i].events = static_cast<short>(records[i].events);
@@ -84,7 +91,10 @@ bool WxMessagePump::WaitForMessage(std::int64_t nanoseconds) {
   // whether anything is pending (DispatchOne, just before) removes it.
   const bool ready = g_main_context_prepare(context, &priority) != FALSE;
   gint contextTimeoutMs = -1;
-  std::vector<GPollFD> records = QueryPollRecords(context, priority, contextTimeoutMs);
+  // Only the window's thread gets here (it holds the main context).
+  static PollBuffers buffers;
+  std::vector<GPollFD>& records = buffers.records;
+  QueryPollRecords(context, priority, contextTimeoutMs, records);
   std::int64_t wait = ready ? 0 : std::max<std::int64_t>(nanoseconds, 0);
   // A toolkit timer due sooner ends the wait as a message would.
   bool timerFirst = false;
@@ -92,7 +102,7 @@ bool WxMessagePump::WaitForMessage(std::int64_t nanoseconds) {
     wait = contextTimeoutMs * kNanosecondsPerMillisecond;
     timerFirst = true;
   }
-  const bool woken = PollRecords(records, wait);
+  const bool woken = PollRecords(records, buffers.fds, wait);
   g_main_context_check(context, priority, records.data(), static_cast<gint>(records.size()));
   g_main_context_release(context);
   return ready || woken || timerFirst;
