@@ -3,19 +3,11 @@
 #include "Clock.h"
 
 namespace Platform {
-namespace {
-
-constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
-
-}  // namespace
 
 std::int64_t Clock::ReadNanoseconds() {
   std::int64_t frequency = 0;
   if (QueryFrequency(frequency) && frequency > 0) {
-    const std::int64_t ticks = ReadCounter();
-    return ticks / frequency * kNanosecondsPerSecond +
-           ticks % frequency * kNanosecondsPerSecond / frequency;
+    return TicksToNanoseconds(ReadCounter(), frequency);
   }
   return static_cast<std::int64_t>(ReadMilliseconds()) * kNanosecondsPerMillisecond;
 }

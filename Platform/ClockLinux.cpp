@@ -10,8 +10,6 @@
 namespace Platform {
 namespace {
 
-constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-
 std::int64_t Read(clockid_t which) {
   timespec now{};
   clock_gettime(which, &now);
@@ -28,7 +26,7 @@ class MachineClock : public Clock {
   std::int64_t ReadCounter() override { return Read(CLOCK_MONOTONIC); }
 
   std::uint32_t ReadMilliseconds() override {
-    return static_cast<std::uint32_t>(ReadCounter() / 1000000);
+    return static_cast<std::uint32_t>(ReadCounter() / kNanosecondsPerMillisecond);
   }
 
   void SleepMilliseconds(int milliseconds) override {

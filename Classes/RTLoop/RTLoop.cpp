@@ -7,8 +7,7 @@ namespace {
 const char kHeaderRevision[] = "%Z% RTLoop QM2114:01 RTLoop.h $Revision: 1.1 $";
 const char kSourceRevision[] = "%Z% RTLoop QM2114:01 RTLoop.cpp $Revision: 1.1 $";
 bool s_registered = false;
-constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
+using Platform::kNanosecondsPerMillisecond;
 
 }  // namespace
 
@@ -44,7 +43,7 @@ void RTLoop::Calibrate() {
     m_usesPerformanceCounter = true;
     m_frequency = frequency;
     m_period = frequency / m_rate;
-    m_wakeAhead = kWakeAheadNanoseconds * frequency / kNanosecondsPerSecond;
+    m_wakeAhead = Platform::NanosecondsToTicks(kWakeAheadNanoseconds, frequency);
     m_nextDue = m_clock.ReadCounter();
   } else {
     m_usesPerformanceCounter = false;
@@ -130,6 +129,5 @@ std::int64_t RTLoop::TicksToNanoseconds(std::int64_t ticks) const {
     return ticks * kNanosecondsPerMillisecond;
   }
   // Rounded down, so that a sleep never ends after the tick it aims for.
-  return ticks / m_frequency * kNanosecondsPerSecond +
-         ticks % m_frequency * kNanosecondsPerSecond / m_frequency;
+  return Platform::TicksToNanoseconds(ticks, m_frequency);
 }

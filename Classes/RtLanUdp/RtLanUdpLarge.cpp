@@ -40,6 +40,21 @@ bool ReadTrailer(const char* stream, int streamLength, long long* declared) {
   return true;
 }
 
+// Bytes offset to offset + count of the stream the message and its trailer
+// make, one block from each.
+void CopyStream(char* to, const char* data, int total, const unsigned char* trailer, int offset,
+                int count) {
+  int fromData = 0;
+  if (offset < total) {
+    fromData = count < total - offset ? count : total - offset;
+    std::memcpy(to, data + offset, static_cast<std::size_t>(fromData));
+  }
+  if (fromData < count) {
+    std::memcpy(to + fromData, trailer + (offset + fromData - total),
+                static_cast<std::size_t>(count - fromData));
+  }
+}
+
 }  // namespace
 
 int CUDP::ReadBufferSize(Platform::SocketOption option) {
@@ -74,10 +89,7 @@ int CUDP::SendLarge(const char* data, std::uint32_t address, int length) {
   while (offset < stream) {
     bool last = stream - offset <= part;
     int count = last ? stream - offset : part;
-    for (int i = 0; i < count; ++i) {
-      int at = offset + i;
-      fragment[i] = at < total ? data[at] : static_cast<char>(trailer[at - total]);
-    }
+    CopyStream(fragment, data, total, trailer, offset, count);
     if (!last) fragment[count] = static_cast<char>(kFragmentMarker);
     int sent = Send(fragment, address, last ? count : maximum);
     if (sent == -1) {
@@ -102,11 +114,15 @@ bool CUDP::WaitForFragment(unsigned long* available) {
   }
 }
 
-// A message that did not arrive whole: nothing of it is handed out.
-int CUDP::ReceiveIncomplete(char* buffer, const char* reason) {
+void CUDP::DropMessage(char* buffer) {
   std::free(m_data);
   m_data = nullptr;
   if (buffer != nullptr) buffer[0] = '\0';
+}
+
+// A message that did not arrive whole: nothing of it is handed out.
+int CUDP::ReceiveIncomplete(char* buffer, const char* reason) {
+  DropMessage(buffer);
   UdpConsole("Error Incomplete Message");
   char message[160];
   SafeFormat(message, sizeof message, "Incomplete message: %s", reason);
@@ -166,9 +182,7 @@ int CUDP::ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, 
     int received =
         Receive(address, m_data + position, clearAddress, static_cast<int>(available) + 1);
     if (received == -1) {
-      std::free(m_data);
-      m_data = nullptr;
-      if (buffer != nullptr) buffer[0] = '\0';
+      DropMessage(buffer);
       return -1;
     }
     if (received < 1) return ReceiveIncomplete(buffer, "an empty fragment");

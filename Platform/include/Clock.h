@@ -15,6 +15,21 @@
 
 namespace Platform {
 
+constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
+constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
+
+// Ticks of a counter of `frequency` (above 0) a second as nanoseconds, and
+// back; rounded down, and split so that no product overflows for any time a
+// counter shows.
+constexpr std::int64_t TicksToNanoseconds(std::int64_t ticks, std::int64_t frequency) {
+  return ticks / frequency * kNanosecondsPerSecond +
+         ticks % frequency * kNanosecondsPerSecond / frequency;
+}
+constexpr std::int64_t NanosecondsToTicks(std::int64_t nanoseconds, std::int64_t frequency) {
+  return nanoseconds / kNanosecondsPerSecond * frequency +
+         nanoseconds % kNanosecondsPerSecond * frequency / kNanosecondsPerSecond;
+}
+
 class Clock {
  public:
   virtual ~Clock() = default;

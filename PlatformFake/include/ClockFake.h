@@ -74,8 +74,7 @@ class FakeClock : public Clock {
   // a millisecond for the next advance.
   void AdvanceNanoseconds(std::int64_t nanoseconds) {
     if (m_frequency > 0) {
-      m_counter += nanoseconds / kNanosecondsPerSecond * m_frequency +
-                   nanoseconds % kNanosecondsPerSecond * m_frequency / kNanosecondsPerSecond;
+      m_counter += NanosecondsToTicks(nanoseconds, m_frequency);
     }
     m_subMillisecond += nanoseconds;
     m_milliseconds += static_cast<std::uint32_t>(m_subMillisecond / kNanosecondsPerMillisecond);
@@ -84,8 +83,7 @@ class FakeClock : public Clock {
   // The time the counter shows, in nanoseconds; the timer's without a counter.
   std::int64_t Nanoseconds() const {
     if (m_frequency > 0) {
-      return m_counter / m_frequency * kNanosecondsPerSecond +
-             m_counter % m_frequency * kNanosecondsPerSecond / m_frequency;
+      return TicksToNanoseconds(m_counter, m_frequency);
     }
     return static_cast<std::int64_t>(m_milliseconds) * kNanosecondsPerMillisecond +
            m_subMillisecond;
@@ -135,9 +133,6 @@ class FakeClock : public Clock {
     const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     return era * 146097 + dayOfEra - 719468;
   }
-
-  static constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-  static constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
   std::int64_t m_frequency;
   std::int64_t m_counter = 0;

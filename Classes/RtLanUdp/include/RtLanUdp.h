@@ -119,6 +119,8 @@ class CUDP : public CSocketEnvironment {
   int ReadBufferSize(Platform::SocketOption option);
   bool WaitForFragment(unsigned long* available);
   int ReceiveComplete(char* buffer, int streamLength, int fragments);
+  // Releases the message being gathered and empties the caller's buffer.
+  void DropMessage(char* buffer);
   int ReceiveIncomplete(char* buffer, const char* reason);
 
   char m_errorText[kErrorTextSize];
