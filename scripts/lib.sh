@@ -112,16 +112,11 @@ await_end() {
 # wait_with_timeout SECONDS PID: waits for a child; its status, or 124 after
 # the time (the child is then killed).
 wait_with_timeout() {
-  local deadline=$((SECONDS + $1)) pid=$2
-  while kill -0 "$pid" 2>/dev/null; do
-    if [ "$SECONDS" -ge "$deadline" ]; then
-      kill -KILL "$pid" 2>/dev/null
-      wait "$pid" 2>/dev/null
-      return 124
-    fi
-    sleep 0.05
-  done
-  wait "$pid"
+  if ! await_end "$1" "$2" 2>/dev/null; then
+    wait "$2" 2>/dev/null
+    return 124
+  fi
+  wait "$2"
 }
 
 # start_xvfb FIRST_NUMBER: starts Xvfb on the first free display from that

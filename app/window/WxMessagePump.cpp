@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "Clock.h"
+
 namespace {
 
-constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
+using Platform::kNanosecondsPerMillisecond;
+using Platform::kNanosecondsPerSecond;
 
 // The records of one wait, kept from wait to wait: the loop waits once or
 // twice a frame, and after the first few waits no wait allocates.
