@@ -63,6 +63,7 @@ TEST(MonitorOptions, RefusesWhatItCannotUse) {
       {"--duration", "0"}, {"--duration", "-1"}, {"--duration", "1e3"}, {"--duration", "1,5"},
       {"--count"},         {"--bind", ""},       {"--frobnicate", "1"}, {"7001"},
       {"--help=yes"},      {"--port=7001x"},     {"--kml", ""},         {"--kml"},
+      {"--port", "+7001"}, {"--count", "99999999999999999999"},
   };
   for (const auto& args : bad) {
     MonitorOptions options;

@@ -1,8 +1,6 @@
 #include "MonitorOptions.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "CommandLine.h"
@@ -15,15 +13,6 @@ bool IsDigits(const char* text) {
   for (; *text != '\0'; ++text) {
     if (*text < '0' || *text > '9') return false;
   }
-  return true;
-}
-
-bool ReadWhole(const char* text, std::int64_t lowest, std::int64_t highest, std::int64_t& value) {
-  if (!IsDigits(text)) return false;
-  errno = 0;
-  long long read = std::strtoll(text, nullptr, 10);
-  if (errno == ERANGE || read < lowest || read > highest) return false;
-  value = read;
   return true;
 }
 
@@ -75,13 +64,13 @@ bool ReadValue(int key, const char* value, MonitorOptions& options) {
       SafeCopy(options.bindAddress, value, sizeof options.bindAddress);
       return true;
     case kPortKey:
-      if (!ReadWhole(value, 0, 65535, whole)) return false;
+      if (!Platform::ReadWholeNumber(value, 0, 65535, &whole)) return false;
       options.port = static_cast<int>(whole);
       return true;
     case kDurationKey:
       return ReadSeconds(value, options.durationSeconds);
     case kCountKey:
-      if (!ReadWhole(value, 1, INT64_MAX, whole)) return false;
+      if (!Platform::ReadWholeNumber(value, 1, INT64_MAX, &whole)) return false;
       options.count = whole;
       return true;
     case kCsvKey:
