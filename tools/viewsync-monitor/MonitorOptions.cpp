@@ -48,10 +48,11 @@ const Platform::CommandOption kOptions[] = {
     {"help", 'h', false, kHelpKey},      {"version", 0, false, kVersionKey},
 };
 
-// A file name that fits the options' buffer.
-bool ReadPath(const char* value, decltype(MonitorOptions::csvPath)& path) {
-  if (*value == '\0' || std::strlen(value) >= sizeof path) return false;
-  SafeCopy(path, value, sizeof path);
+// A text of at least one character that fits the options' buffer.
+template <std::size_t Size>
+bool ReadText(const char* value, char (&text)[Size]) {
+  if (*value == '\0' || std::strlen(value) >= Size) return false;
+  SafeCopy(text, value, Size);
   return true;
 }
 
@@ -60,9 +61,7 @@ bool ReadValue(int key, const char* value, MonitorOptions& options) {
   std::int64_t whole = 0;
   switch (key) {
     case kBindKey:
-      if (*value == '\0' || std::strlen(value) >= sizeof options.bindAddress) return false;
-      SafeCopy(options.bindAddress, value, sizeof options.bindAddress);
-      return true;
+      return ReadText(value, options.bindAddress);
     case kPortKey:
       if (!Platform::ReadWholeNumber(value, 0, 65535, &whole)) return false;
       options.port = static_cast<int>(whole);
@@ -74,9 +73,9 @@ bool ReadValue(int key, const char* value, MonitorOptions& options) {
       options.count = whole;
       return true;
     case kCsvKey:
-      return ReadPath(value, options.csvPath);
+      return ReadText(value, options.csvPath);
     default:
-      return ReadPath(value, options.kmlPath);
+      return ReadText(value, options.kmlPath);
   }
 }
 
