@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -97,6 +98,21 @@ bool ReadCommandLine(int argc, const char* const* argv, const CommandOption* opt
     CopyFault("unexpected argument '" + std::string(argv[optind]) + "'", fault, faultSize);
     return false;
   }
+  return true;
+}
+
+bool ReadWholeNumber(const char* text, std::int64_t lowest, std::int64_t highest,
+                     std::int64_t* value) {
+  if (*text == '\0') return false;
+  std::int64_t read = 0;
+  for (; *text != '\0'; ++text) {
+    if (*text < '0' || *text > '9') return false;
+    const int digit = *text - '0';
+    if (read > (INT64_MAX - digit) / 10) return false;  // beyond any range
+    read = read * 10 + digit;
+  }
+  if (read < lowest || read > highest) return false;
+  *value = read;
   return true;
 }
 

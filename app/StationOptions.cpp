@@ -1,5 +1,6 @@
 #include "StationOptions.h"
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -63,19 +64,6 @@ std::vector<Platform::CommandOption> AllOptions() {
   return options;
 }
 
-// A whole decimal number of at most nine digits, nothing else.
-bool ReadWhole(const char* text, long lowest, long highest, long* value) {
-  const std::size_t length = std::strlen(text);
-  if (length == 0 || length > 9) return false;
-  long read = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    read = read * 10 + (text[i] - '0');
-  }
-  *value = read;
-  return read >= lowest && read <= highest;
-}
-
 // Four numbers 0 to 255 with a dot between each.
 bool ReadAddress(const char* text, unsigned char (&octets)[4]) {
   const char* part = text;
@@ -85,10 +73,10 @@ bool ReadAddress(const char* text, unsigned char (&octets)[4]) {
     const std::size_t length =
         end != nullptr ? static_cast<std::size_t>(end - part) : std::strlen(part);
     char digits[8];
-    long value = 0;
+    std::int64_t value = 0;
     if (length == 0 || length > 3) return false;
     SafeCopy(digits, part, static_cast<int>(length + 1));
-    if (!ReadWhole(digits, 0, 255, &value)) return false;
+    if (!Platform::ReadWholeNumber(digits, 0, 255, &value)) return false;
     octets[i] = static_cast<unsigned char>(value);
     part = end + 1;
   }
@@ -135,8 +123,8 @@ bool ReadReceiverAddress(const char* text, ViewSyncReceiver* receiver, char* fau
                text);
     return false;
   }
-  long port = kReceiverPort;
-  if (colon != nullptr && !ReadWhole(colon + 1, 1, 65535, &port)) {
+  std::int64_t port = kReceiverPort;
+  if (colon != nullptr && !Platform::ReadWholeNumber(colon + 1, 1, 65535, &port)) {
     SafeFormat(fault, faultSize, "--receiver: '%s': the port is not a number from 1 to 65535",
                text);
     return false;
@@ -187,7 +175,7 @@ bool CheckBroadcastReceivers(const StationSettings& settings, char* fault, int f
 
 // One option with a value into the settings; false with the fault.
 bool ReadValue(int key, const char* value, StationSettings* settings, char* fault, int faultSize) {
-  long number = 0;
+  std::int64_t number = 0;
   switch (key) {
     case kDestinationKey:
       if (!ReadAddress(value, settings->destination)) {
@@ -198,7 +186,7 @@ bool ReadValue(int key, const char* value, StationSettings* settings, char* faul
       settings->destinationGiven = true;
       return true;
     case kPortKey:
-      if (!ReadWhole(value, 1, 65535, &number)) {
+      if (!Platform::ReadWholeNumber(value, 1, 65535, &number)) {
         SafeFormat(fault, faultSize, "--port: '%s' is not a port from 1 to 65535", value);
         return false;
       }

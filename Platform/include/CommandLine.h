@@ -5,6 +5,7 @@
 // the options. The programs take no operands. Read with getopt_long, whose
 // state is process-wide: one reading at a time.
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 
@@ -29,6 +30,11 @@ using CommandOptionReader = std::function<bool(int key, const char* value)>;
 // without the program's name.
 bool ReadCommandLine(int argc, const char* const* argv, const CommandOption* options,
                      int optionCount, const CommandOptionReader& read, char* fault, int faultSize);
+
+// An option's whole number: decimal digits alone (no sign, no blanks), from
+// lowest to highest. False otherwise, *value then untouched.
+bool ReadWholeNumber(const char* text, std::int64_t lowest, std::int64_t highest,
+                     std::int64_t* value);
 
 // "<program>: <fault>" and "Try '<program> --help' for more information."
 void PrintUsageFault(std::FILE* err, const char* program, const char* fault);

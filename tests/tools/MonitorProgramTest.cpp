@@ -63,6 +63,7 @@ TEST(MonitorOptions, RefusesWhatItCannotUse) {
       {"--duration", "0"}, {"--duration", "-1"}, {"--duration", "1e3"}, {"--duration", "1,5"},
       {"--count"},         {"--bind", ""},       {"--frobnicate", "1"}, {"7001"},
       {"--help=yes"},      {"--port=7001x"},     {"--kml", ""},         {"--kml"},
+      {"--port", "+7001"}, {"--port", " 7001"},  {"--count", "-5"},     {"--count", "1e30"},
   };
   for (const auto& args : bad) {
     MonitorOptions options;
@@ -70,6 +71,10 @@ TEST(MonitorOptions, RefusesWhatItCannotUse) {
     EXPECT_FALSE(Options(args, options, error)) << args[0];
     EXPECT_NE(error, "") << args[0];
   }
+  MonitorOptions options;
+  std::string error;
+  EXPECT_FALSE(Options({"--count", "99999999999999999999"}, options, error))
+      << "past what 64 bits hold, not wrapped round into range";
 }
 
 // --- real runs ---------------------------------------------------------------

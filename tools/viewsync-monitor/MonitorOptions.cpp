@@ -1,8 +1,6 @@
 #include "MonitorOptions.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "CommandLine.h"
@@ -15,15 +13,6 @@ bool IsDigits(const char* text) {
   for (; *text != '\0'; ++text) {
     if (*text < '0' || *text > '9') return false;
   }
-  return true;
-}
-
-bool ReadWhole(const char* text, std::int64_t lowest, std::int64_t highest, std::int64_t& value) {
-  if (!IsDigits(text)) return false;
-  errno = 0;
-  long long read = std::strtoll(text, nullptr, 10);
-  if (errno == ERANGE || read < lowest || read > highest) return false;
-  value = read;
   return true;
 }
 
@@ -59,10 +48,11 @@ const Platform::CommandOption kOptions[] = {
     {"help", 'h', false, kHelpKey},      {"version", 0, false, kVersionKey},
 };
 
-// A file name that fits the options' buffer.
-bool ReadPath(const char* value, decltype(MonitorOptions::csvPath)& path) {
-  if (*value == '\0' || std::strlen(value) >= sizeof path) return false;
-  SafeCopy(path, value, sizeof path);
+// A text of at least one character that fits the options' buffer.
+template <std::size_t Size>
+bool ReadText(const char* value, char (&text)[Size]) {
+  if (*value == '\0' || std::strlen(value) >= Size) return false;
+  SafeCopy(text, value, Size);
   return true;
 }
 
@@ -71,23 +61,21 @@ bool ReadValue(int key, const char* value, MonitorOptions& options) {
   std::int64_t whole = 0;
   switch (key) {
     case kBindKey:
-      if (*value == '\0' || std::strlen(value) >= sizeof options.bindAddress) return false;
-      SafeCopy(options.bindAddress, value, sizeof options.bindAddress);
-      return true;
+      return ReadText(value, options.bindAddress);
     case kPortKey:
-      if (!ReadWhole(value, 0, 65535, whole)) return false;
+      if (!Platform::ReadWholeNumber(value, 0, 65535, &whole)) return false;
       options.port = static_cast<int>(whole);
       return true;
     case kDurationKey:
       return ReadSeconds(value, options.durationSeconds);
     case kCountKey:
-      if (!ReadWhole(value, 1, INT64_MAX, whole)) return false;
+      if (!Platform::ReadWholeNumber(value, 1, INT64_MAX, &whole)) return false;
       options.count = whole;
       return true;
     case kCsvKey:
-      return ReadPath(value, options.csvPath);
+      return ReadText(value, options.csvPath);
     default:
-      return ReadPath(value, options.kmlPath);
+      return ReadText(value, options.kmlPath);
   }
 }
 
