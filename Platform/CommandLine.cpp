@@ -101,21 +101,6 @@ bool ReadCommandLine(int argc, const char* const* argv, const CommandOption* opt
   return true;
 }
 
-bool ReadWholeNumber(const char* text, std::int64_t lowest, std::int64_t highest,
-                     std::int64_t* value) {
-  if (*text == '\0') return false;
-  std::int64_t read = 0;
-  for (; *text != '\0'; ++text) {
-    if (*text < '0' || *text > '9') return false;
-    const int digit = *text - '0';
-    if (read > (INT64_MAX - digit) / 10) return false;  // beyond any range
-    read = read * 10 + digit;
-  }
-  if (read < lowest || read > highest) return false;
-  *value = read;
-  return true;
-}
-
 void PrintUsageFault(std::FILE* err, const char* program, const char* fault) {
   std::fprintf(err, "%s: %s\nTry '%s --help' for more information.\n", program, fault, program);
 }

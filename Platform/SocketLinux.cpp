@@ -57,6 +57,9 @@ bool OptionName(SocketOption option, int* name) {
     case SocketOption::Broadcast:
       *name = SO_BROADCAST;
       return true;
+    case SocketOption::CountDrops:
+      *name = SO_RXQ_OVFL;
+      return true;
     case SocketOption::NonBlocking:
       return false;  // a file status flag, not a socket option
   }
@@ -181,6 +184,44 @@ class LinuxSockets : public SocketApi {
       source->port = system.sin_port;
       source->address = system.sin_addr.s_addr;
       std::memset(source->zero, 0, sizeof source->zero);
+    }
+    return static_cast<int>(received);
+  }
+
+  int ReceiveMessage(SocketHandle socket, void* buffer, int size, SocketAddress* source,
+                     ReceiveDetails* details) override {
+    if (size < 0) {
+      errno = EINVAL;
+      return Failed();
+    }
+    sockaddr_in system{};
+    iovec part{buffer, static_cast<size_t>(size)};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(std::uint32_t))];
+    msghdr message{};
+    message.msg_name = &system;
+    message.msg_namelen = sizeof system;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ssize_t received = ::recvmsg(socket, &message, 0);
+    if (received < 0) return Failed();
+    if (source != nullptr) {
+      source->family = kFamilyIPv4;
+      source->port = system.sin_port;
+      source->address = system.sin_addr.s_addr;
+      std::memset(source->zero, 0, sizeof source->zero);
+    }
+    if (details != nullptr) {
+      *details = ReceiveDetails{};
+      details->truncated = (message.msg_flags & MSG_TRUNC) != 0;
+      // The count comes only once the socket has dropped something.
+      for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
+           header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SO_RXQ_OVFL) {
+          std::memcpy(&details->drops, CMSG_DATA(header), sizeof details->drops);
+        }
+      }
     }
     return static_cast<int>(received);
   }

@@ -146,6 +146,19 @@ int FakeSockets::ReceiveFrom(SocketHandle socket, void* buffer, int size, Socket
   return count;
 }
 
+int FakeSockets::ReceiveMessage(SocketHandle socket, void* buffer, int size,
+                                SocketAddress* source, ReceiveDetails* details) {
+  Socket* entry = Find(socket);
+  const bool cut = entry != nullptr && !entry->queue.empty() && size >= 0 &&
+                   static_cast<std::size_t>(size) < entry->queue.front().bytes.size();
+  int received = ReceiveFrom(socket, buffer, size, source, false);
+  if (details != nullptr) {
+    *details = ReceiveDetails{};
+    details->truncated = received >= 0 && cut;
+  }
+  return received;
+}
+
 int FakeSockets::BytesWaiting(SocketHandle socket, unsigned long* count) {
   Socket* entry = Find(socket);
   if (entry == nullptr) return Fail(9);

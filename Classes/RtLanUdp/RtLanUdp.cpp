@@ -75,7 +75,8 @@ CUDP::CUDP()
       m_localPort(0),
       m_socket(0),
       m_address{},
-      m_lastSendError(0) {
+      m_lastSendError(0),
+      m_drops(0) {
   RegisterClassOnce(s_registered, "RtLanUdp Class ", {kHeaderRevision, kSourceRevision});
 }
 
@@ -147,10 +148,16 @@ bool CUDP::CreateSocket(std::uint16_t localPort, std::uint16_t remotePort,
   m_localPort = Platform::HostToNetwork16(localPort);
   m_remotePort = Platform::HostToNetwork16(remotePort);
   if (!OpenAndBind(m_localPort, bindAddress)) return false;
-  return SetSocketOption(Platform::SocketOption::ReceiveBuffer, kBufferSize,
-                         "CUDP::CreateSocket Options") &&
-         SetSocketOption(Platform::SocketOption::SendBuffer, kBufferSize,
-                         "CUDP::CreateSocket Options");
+  if (!SetSocketOption(Platform::SocketOption::ReceiveBuffer, kBufferSize,
+                       "CUDP::CreateSocket Options") ||
+      !SetSocketOption(Platform::SocketOption::SendBuffer, kBufferSize,
+                       "CUDP::CreateSocket Options")) {
+    return false;
+  }
+  // Lets ReceiveLarge see a fragment dropped for want of room. The socket works
+  // without it, so a system that refuses it costs only that check.
+  Platform::Sockets().SetOption(m_socket, Platform::SocketOption::CountDrops, 1);
+  return true;
 }
 
 bool CUDP::CreateSocket(std::uint16_t port, std::uint32_t bindAddress) {
@@ -273,13 +280,23 @@ int CUDP::SendToHost(const char* data, const char* host, int length) {
 }
 
 int CUDP::Receive(std::uint32_t* address, char* buffer, bool clearAddress, int size) {
+  return ReceiveCounted(address, buffer, clearAddress, size, nullptr);
+}
+
+int CUDP::ReceiveCounted(std::uint32_t* address, char* buffer, bool clearAddress, int size,
+                         bool* truncated) {
   if (address == nullptr || buffer == nullptr || m_socket == 0) return -1;
   m_address.port = m_localPort;
   if (clearAddress) *address = 0;
   m_address.address = *address;
-  int received = Platform::Sockets().ReceiveFrom(m_socket, buffer, size, &m_address, false);
+  Platform::ReceiveDetails details;
+  int received = Platform::Sockets().ReceiveMessage(m_socket, buffer, size, &m_address, &details);
   *address = m_address.address;
-  if (received >= 0 && m_remotePort == 0) m_remotePort = m_address.port;
+  if (received >= 0) {
+    m_drops = details.drops;
+    if (m_remotePort == 0) m_remotePort = m_address.port;
+  }
+  if (truncated != nullptr) *truncated = details.truncated;
   return received;
 }
 

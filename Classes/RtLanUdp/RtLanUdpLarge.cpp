@@ -1,61 +1,25 @@
 // Messages larger than one socket buffer: the sender cuts them into fragments
 // of one buffer each, every fragment but the last ending in a 0xFF marker that
-// the receiver overwrites with the next fragment.
+// the receiver overwrites with the next fragment. The last fragment carries
+// the rest of the message and nothing else, so every simulator computer that
+// speaks this format reads our messages and we read theirs.
 //
-// Fragments carry no sequence number, so a fragment lost on the way (a full
-// receive buffer drops it) would leave a message that looks whole. The last
-// fragment of a message therefore closes with a length trailer: a tag and the
-// message's length, little-endian. The receiver returns a message only when
-// the bytes that arrived match that length; a message that fits one datagram
-// goes as it is, without a trailer.
+// Fragments carry no sequence number. What the receiving socket can vouch
+// for is checked instead: the system's count of datagrams it dropped for want
+// of buffer room must not move while a message comes in, every fragment must
+// come from the sender of the first, each marked fragment must fill the
+// buffer, and none may have been cut. A fragment lost on the wire before it
+// reached this socket leaves no trace in that count; such a message is only
+// caught when what arrives breaks one of the other rules, or when its last
+// fragment never comes (the time-out).
 
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "RtLanUdp.h"
 #include "TextFunctions.h"
 #include "UdpConsole.h"
-
-namespace {
-
-const unsigned char kTrailerTag[4] = {0xFE, 'L', 'E', 'N'};
-constexpr int kTagSize = 4;
-
-void WriteTrailer(unsigned char* trailer, int length) {
-  std::memcpy(trailer, kTrailerTag, kTagSize);
-  std::uint32_t value = static_cast<std::uint32_t>(length);
-  for (int i = 0; i < 4; ++i) trailer[kTagSize + i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-// The length a trailer at the end of `stream` declares; false when there is none.
-bool ReadTrailer(const char* stream, int streamLength, long long* declared) {
-  if (streamLength < CUDP::kTrailerSize) return false;
-  const unsigned char* trailer =
-      reinterpret_cast<const unsigned char*>(stream + streamLength - CUDP::kTrailerSize);
-  if (std::memcmp(trailer, kTrailerTag, kTagSize) != 0) return false;
-  std::uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(trailer[kTagSize + i]) << (8 * i);
-  *declared = value;
-  return true;
-}
-
-// Bytes offset to offset + count of the stream the message and its trailer
-// make, one block from each.
-void CopyStream(char* to, const char* data, int total, const unsigned char* trailer, int offset,
-                int count) {
-  int fromData = 0;
-  if (offset < total) {
-    fromData = count < total - offset ? count : total - offset;
-    std::memcpy(to, data + offset, static_cast<std::size_t>(fromData));
-  }
-  if (fromData < count) {
-    std::memcpy(to + fromData, trailer + (offset + fromData - total),
-                static_cast<std::size_t>(count - fromData));
-  }
-}
-
-}  // namespace
+#include "ValueText.h"
 
 int CUDP::ReadBufferSize(Platform::SocketOption option) {
   if (m_socket == 0) return -1;  // handle 0 is standard input, not a socket of ours
@@ -73,23 +37,19 @@ int CUDP::SendLarge(const char* data, std::uint32_t address, int length) {
     return -1;
   }
   if (total < maximum) return Send(data, address, total);
-  if (total > INT_MAX - kTrailerSize) return -1;
 
   char* fragment = static_cast<char*>(std::malloc(static_cast<std::size_t>(maximum)));
   if (fragment == nullptr) {
     UdpConsole("Out Of Memory");
     return -1;
   }
-  unsigned char trailer[kTrailerSize];
-  WriteTrailer(trailer, total);
   const int part = maximum - 1;
-  const int stream = total + kTrailerSize;  // the message, then its trailer
   int offset = 0;
   int sum = 0;
-  while (offset < stream) {
-    bool last = stream - offset <= part;
-    int count = last ? stream - offset : part;
-    CopyStream(fragment, data, total, trailer, offset, count);
+  while (offset < total) {
+    const bool last = total - offset <= part;
+    const int count = last ? total - offset : part;
+    std::memcpy(fragment, data + offset, static_cast<std::size_t>(count));
     if (!last) fragment[count] = static_cast<char>(kFragmentMarker);
     int sent = Send(fragment, address, last ? count : maximum);
     if (sent == -1) {
@@ -124,31 +84,40 @@ void CUDP::DropMessage(char* buffer) {
 int CUDP::ReceiveIncomplete(char* buffer, const char* reason) {
   DropMessage(buffer);
   UdpConsole("Error Incomplete Message");
-  char message[160];
+  char message[200];
   SafeFormat(message, sizeof message, "Incomplete message: %s", reason);
-  SetError("CUDP::ReceiveLarge", message);
+  m_lastError = message;
   return -1;
 }
 
-// The fragments are in: the message's length less one when the trailer
-// vouches for it (or it came as one datagram), else a failure.
-int CUDP::ReceiveComplete(char* buffer, int streamLength, int fragments) {
-  char reason[120];
-  long long declared = 0;
-  int length = streamLength;
-  if (ReadTrailer(m_data, streamLength, &declared)) {
-    length = streamLength - kTrailerSize;
-    if (declared != length) {
-      SafeFormat(reason, sizeof reason, "%d of %lld bytes arrived", length, declared);
-      return ReceiveIncomplete(buffer, reason);
-    }
-  } else if (fragments > 1) {
-    SafeFormat(reason, sizeof reason, "%d bytes in %d fragments without the closing length",
-               streamLength, fragments);
-    return ReceiveIncomplete(buffer, reason);
+// Why the fragment just received cannot belong to the message begun with
+// `first` (the sender of its first fragment); false when it may.
+bool CUDP::FragmentBroken(const FragmentCheck& check, char* reason, int size) const {
+  if (check.truncated) {
+    SafeFormat(reason, size, "a fragment longer than %d bytes", check.room);
+    return true;
   }
-  m_data[length] = '\0';
-  return length - 1;
+  if (m_drops != check.dropsBefore) {
+    SafeFormat(reason, size, "the socket dropped %u datagrams for want of room",
+               static_cast<unsigned>(m_drops - check.dropsBefore));
+    return true;
+  }
+  if (check.index > 0 && (m_address.address != check.first.address ||
+                          m_address.port != check.first.port)) {
+    char was[24];
+    char now[24];
+    Platform::FormatAddressAndPort(check.first.address, Platform::NetworkToHost16(check.first.port),
+                                   was, sizeof was);
+    Platform::FormatAddressAndPort(m_address.address, Platform::NetworkToHost16(m_address.port),
+                                   now, sizeof now);
+    SafeFormat(reason, size, "a fragment from %s inside a message from %s", now, was);
+    return true;
+  }
+  if (check.received < 1) {
+    SafeFormat(reason, size, "an empty fragment");
+    return true;
+  }
+  return false;
 }
 
 int CUDP::ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, int size) {
@@ -162,33 +131,42 @@ int CUDP::ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, 
   }
   if (size < maximum) return Receive(address, buffer, true, size);
 
+  FragmentCheck check;
+  check.dropsBefore = m_drops;  // as the last receive before this message saw it
   char reason[120];
   int position = 0;
-  for (int fragments = 0;; ++fragments) {
+  for (check.index = 0;; ++check.index) {
     unsigned long available = 0;
     if (!WaitForFragment(&available)) {
-      if (fragments == 0) return 0;  // no message at all
-      SafeFormat(reason, sizeof reason, "no fragment within %d ms after %d bytes", m_timeout,
-                 position);
-      return ReceiveIncomplete(buffer, reason);
+      DropMessage(buffer);
+      return 0;
     }
-    std::size_t needed = static_cast<std::size_t>(position) + available + 1;
+    // Room for the datagram, one byte more to see a longer one as cut, and a terminator.
+    std::size_t needed = static_cast<std::size_t>(position) + available + 2;
     char* grown = static_cast<char*>(std::realloc(m_data, needed));
     if (grown == nullptr) {
       UdpConsole("Out Of Memory");
       return -1;
     }
     m_data = grown;
-    int received =
-        Receive(address, m_data + position, clearAddress, static_cast<int>(available) + 1);
-    if (received == -1) {
+    check.room = static_cast<int>(available) + 1;
+    check.received = ReceiveCounted(address, m_data + position, clearAddress, check.room,
+                                    &check.truncated);
+    if (check.received == -1) {
       DropMessage(buffer);
       return -1;
     }
-    if (received < 1) return ReceiveIncomplete(buffer, "an empty fragment");
-    position += received - 1;
+    if (check.index == 0) check.first = m_address;
+    if (FragmentBroken(check, reason, sizeof reason)) return ReceiveIncomplete(buffer, reason);
+    position += check.received - 1;
     if (static_cast<unsigned char>(m_data[position]) != kFragmentMarker) {
-      return ReceiveComplete(buffer, position + 1, fragments + 1);
+      m_data[position + 1] = '\0';
+      return position;
+    }
+    if (check.received != maximum) {
+      SafeFormat(reason, sizeof reason, "a marked fragment of %d bytes, not %d", check.received,
+                 maximum);
+      return ReceiveIncomplete(buffer, reason);
     }
   }
 }

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <functional>
 
+#include "ValueText.h"  // the options' numbers and addresses
+
 namespace Platform {
 
 struct CommandOption {
@@ -30,11 +32,6 @@ using CommandOptionReader = std::function<bool(int key, const char* value)>;
 // without the program's name.
 bool ReadCommandLine(int argc, const char* const* argv, const CommandOption* options,
                      int optionCount, const CommandOptionReader& read, char* fault, int faultSize);
-
-// An option's whole number: decimal digits alone (no sign, no blanks), from
-// lowest to highest. False otherwise, *value then untouched.
-bool ReadWholeNumber(const char* text, std::int64_t lowest, std::int64_t highest,
-                     std::int64_t* value);
 
 // "<program>: <fault>" and "Try '<program> --help' for more information."
 void PrintUsageFault(std::FILE* err, const char* program, const char* fault);

@@ -30,7 +30,8 @@ constexpr std::uint32_t kAddressNone = 0xFFFFFFFFu;
 // NonBlocking is the socket's mode (1 on, 0 off) rather than a socket-level
 // option: sends and receives then fail with kWsaWouldBlock instead of waiting.
 // Broadcast (1 on) lets sends reach a broadcast address; without it such a
-// send fails with kWsaAccess.
+// send fails with kWsaAccess. CountDrops (1 on) makes every receive report
+// how many datagrams the socket has dropped for want of buffer room.
 enum class SocketOption {
   ReuseAddress,
   ReceiveBuffer,
@@ -38,7 +39,17 @@ enum class SocketOption {
   SendTimeout,
   ReceiveTimeout,
   NonBlocking,
-  Broadcast
+  Broadcast,
+  CountDrops
+};
+
+// What a receive learnt beside the bytes.
+struct ReceiveDetails {
+  // Datagrams the socket had dropped for want of buffer room when this one
+  // was queued (0 unless CountDrops is on). The count only grows.
+  std::uint32_t drops = 0;
+  // The datagram was longer than the buffer and was cut.
+  bool truncated = false;
 };
 
 // Winsock numbers of the errors the socket wrapper names.
@@ -85,6 +96,9 @@ class SocketApi {
   // null; with `peek` the datagram stays queued.
   virtual int ReceiveFrom(SocketHandle socket, void* buffer, int size, SocketAddress* source,
                           bool peek) = 0;
+  // As ReceiveFrom without peeking, and says what else the system told.
+  virtual int ReceiveMessage(SocketHandle socket, void* buffer, int size, SocketAddress* source,
+                             ReceiveDetails* details) = 0;
   // The size of the next waiting datagram (FIONREAD); 0 on success, -1 on failure.
   virtual int BytesWaiting(SocketHandle socket, unsigned long* count) = 0;
   // True when a receive would not block, which also holds for an empty datagram.

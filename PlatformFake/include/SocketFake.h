@@ -67,6 +67,8 @@ class FakeSockets : public SocketApi {
              const SocketAddress& destination) override;
   int ReceiveFrom(SocketHandle socket, void* buffer, int size, SocketAddress* source,
                   bool peek) override;
+  int ReceiveMessage(SocketHandle socket, void* buffer, int size, SocketAddress* source,
+                     ReceiveDetails* details) override;
   int BytesWaiting(SocketHandle socket, unsigned long* count) override;
   bool Readable(SocketHandle socket) override;
   int HostName(char* buffer, int size) override;

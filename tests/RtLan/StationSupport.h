@@ -108,6 +108,11 @@ class HostSockets : public Platform::SocketApi {
     m_lastError = 0;
     return System().ReceiveFrom(socket, buffer, size, source, peek);
   }
+  int ReceiveMessage(Platform::SocketHandle socket, void* buffer, int size,
+                     Platform::SocketAddress* source, Platform::ReceiveDetails* details) override {
+    m_lastError = 0;
+    return System().ReceiveMessage(socket, buffer, size, source, details);
+  }
   int BytesWaiting(Platform::SocketHandle socket, unsigned long* count) override {
     return System().BytesWaiting(socket, count);
   }

@@ -56,6 +56,11 @@ class HandleRecorder : public Platform::SocketApi {
     handles.insert(socket);
     return System().ReceiveFrom(socket, buffer, size, source, peek);
   }
+  int ReceiveMessage(Platform::SocketHandle socket, void* buffer, int size,
+                     Platform::SocketAddress* source, Platform::ReceiveDetails* details) override {
+    handles.insert(socket);
+    return System().ReceiveMessage(socket, buffer, size, source, details);
+  }
   int BytesWaiting(Platform::SocketHandle socket, unsigned long* count) override {
     handles.insert(socket);
     return System().BytesWaiting(socket, count);

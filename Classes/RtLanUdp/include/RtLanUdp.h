@@ -57,8 +57,9 @@ class CUDP : public CSocketEnvironment {
   // To a dotted address or a host name at the remote port; -1 when the name
   // does not resolve.
   virtual int SendToHost(const char* data, const char* host, int length);
-  // Sends a message larger than the send buffer in fragments that end with a
-  // 0xFF marker; length 0 counts the text's terminator.
+  // Sends a message too large for one datagram in fragments of the send
+  // buffer's size, each but the last ending in a 0xFF marker; length 0
+  // counts the text's terminator. The bytes the sends reported, or -1.
   virtual int SendLarge(const char* data, std::uint32_t address, int length);
   // One datagram into the buffer (at most size bytes); `address` receives the
   // sender. A socket made with remote port 0 adopts the first sender's port.
@@ -67,12 +68,13 @@ class CUDP : public CSocketEnvironment {
   virtual int Peek(std::uint32_t* address, char* buffer, bool clearAddress, int size);
   // Reassembles a message sent by SendLarge into LargeMessage(), which holds
   // it until the next call. Returns the message's length less one (for a text
-  // sent with its terminator, the text's length); 0 when no message comes
-  // within the time-out. A message that does not arrive whole (a fragment
-  // lost, or none comes within the time-out once it has begun) is -1, with
-  // the caller's buffer and LargeMessage() emptied and the reason in the
-  // error text. A buffer smaller than the socket buffer makes this a plain
-  // Receive.
+  // sent with its terminator, the text's length); 0 when no fragment comes
+  // within the time-out, also part-way through a message. A message this
+  // socket can tell did not arrive whole (it dropped a fragment for want of
+  // room, a fragment came from another sender, was cut or was marked but
+  // short) is -1, with the reason in the error text. On 0 and -1 the
+  // caller's buffer and LargeMessage() are emptied. A buffer smaller than
+  // the socket buffer makes this a plain Receive.
   virtual int ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, int size);
   // The last send failure, or else the failure of CreateSocket; at most 249 characters.
   virtual const char* GetErrorText();
@@ -102,8 +104,6 @@ class CUDP : public CSocketEnvironment {
   static constexpr int kBufferSize = 40960;
   static constexpr int kErrorTextSize = 250;
   static constexpr unsigned char kFragmentMarker = 0xFF;
-  // Tag and length closing the last fragment of a message of several.
-  static constexpr int kTrailerSize = 8;
 
  private:
   bool OpenSocket();
@@ -117,8 +117,20 @@ class CUDP : public CSocketEnvironment {
   int SendRecord(const char* data, int length, const Platform::SocketAddress& to);
   bool SetMode(Platform::SocketOption option, bool on, const char* function);
   int ReadBufferSize(Platform::SocketOption option);
+  // What ReceiveLarge knows of the fragment just received.
+  struct FragmentCheck {
+    int index = 0;
+    int room = 0;
+    int received = 0;
+    bool truncated = false;
+    std::uint32_t dropsBefore = 0;
+    Platform::SocketAddress first{};
+  };
   bool WaitForFragment(unsigned long* available);
-  int ReceiveComplete(char* buffer, int streamLength, int fragments);
+  // Receive, also noting the socket's drop count and whether the datagram was cut.
+  int ReceiveCounted(std::uint32_t* address, char* buffer, bool clearAddress, int size,
+                     bool* truncated);
+  bool FragmentBroken(const FragmentCheck& check, char* reason, int size) const;
   // Releases the message being gathered and empties the caller's buffer.
   void DropMessage(char* buffer);
   int ReceiveIncomplete(char* buffer, const char* reason);
@@ -133,4 +145,6 @@ class CUDP : public CSocketEnvironment {
   Platform::SocketAddress m_address;
   std::string m_lastError;
   int m_lastSendError;
+  // Datagrams the socket had dropped for want of room, as the last receive saw it.
+  std::uint32_t m_drops;
 };
