@@ -5,6 +5,7 @@
 #include "QMP0001_02_RtLan.h"
 #include "SocketApi.h"
 #include "TextFunctions.h"
+#include "ValueText.h"
 
 ViewSyncReceivers::ViewSyncReceivers(const ViewSyncReceiver* receivers, int count)
     : m_receivers{}, m_state{}, m_count(0) {
@@ -14,9 +15,7 @@ ViewSyncReceivers::ViewSyncReceivers(const ViewSyncReceiver* receivers, int coun
 }
 
 void ViewSyncReceivers::FormatAddress(const ViewSyncReceiver& receiver, char* text, int size) {
-  unsigned char bytes[4];
-  std::memcpy(bytes, &receiver.address, sizeof bytes);
-  SafeFormat(text, size, "%d.%d.%d.%d:%d", bytes[0], bytes[1], bytes[2], bytes[3], receiver.port);
+  Platform::FormatAddressAndPort(receiver.address, receiver.port, text, size);
 }
 
 void ViewSyncReceivers::LogReceivers(QMP0001_02_RtLan& lan) const {
@@ -52,9 +51,10 @@ void ViewSyncReceivers::Failed(QMP0001_02_RtLan& lan, int index) {
     return;
   }
   state.loggedError = error;
+  char reason[128];
+  lan.DescribeTransmitError(reason, sizeof reason);
   LogAbout(lan, index,
-           error == Platform::kWsaWouldBlock ? "send buffer full, datagrams dropped"
-                                             : lan.GetTransmitError());
+           error == Platform::kWsaWouldBlock ? "send buffer full, datagrams dropped" : reason);
 }
 
 void ViewSyncReceivers::Succeeded(QMP0001_02_RtLan& lan, int index) {

@@ -253,6 +253,14 @@ const char* QMP0001_02_RtLan::GetTransmitError() {
   return m_txDatagram != nullptr ? m_txDatagram->GetErrorText() : "";
 }
 
+void QMP0001_02_RtLan::DescribeTransmitError(char* buffer, int size) const {
+  if (m_txDatagram != nullptr) {
+    m_txDatagram->DescribeSendError(buffer, size);
+  } else {
+    SafeCopy(buffer, "", size);
+  }
+}
+
 int QMP0001_02_RtLan::GetTransmitErrorNumber() const {
   return m_txDatagram != nullptr ? m_txDatagram->LastSendError() : 0;
 }

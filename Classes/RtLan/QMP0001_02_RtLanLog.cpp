@@ -6,6 +6,7 @@
 #include "QMP0001_02_RtLan.h"
 #include "RtLanLogger.h"
 #include "TextFunctions.h"
+#include "ValueText.h"
 
 namespace {
 
@@ -66,12 +67,14 @@ const char* QMP0001_02_RtLan::LogAddressText(std::uint32_t address) {
   return m_lastAddressText;
 }
 
-void QMP0001_02_RtLan::LogSendError(std::uint32_t address, const char* errorText) {
+void QMP0001_02_RtLan::LogSendError(std::uint32_t address, int port, const char* reason) {
   if (m_logger == nullptr) return;
+  char where[32];
+  Platform::FormatAddressAndPort(address, port, where, sizeof where);
   char error[kEventTextSize];
-  SafeCopy(error, errorText != nullptr ? errorText : "", sizeof error);
-  char line[RtLan::kAddressTextSize + kEventTextSize];
-  SafeFormat(line, sizeof line, "%s%s", LogAddressText(address), error);
+  SafeCopy(error, reason != nullptr ? reason : "", sizeof error);
+  char line[sizeof where + 2 + kEventTextSize];
+  SafeFormat(line, sizeof line, "%s: %s", where, error);
   m_logger->LogEvent(1, line);
 }
 

@@ -66,12 +66,14 @@ void RtLanLogger::Write(const char* text) {
   if (m_file == nullptr) return;
   std::fseek(m_file, 0, SEEK_END);
   std::fputs(text, m_file);
+  std::fflush(m_file);
 }
 
 void RtLanLogger::WriteLine(const char* text) {
   if (m_file == nullptr) return;
   std::fseek(m_file, 0, SEEK_END);
   std::fprintf(m_file, "%s\n", text != nullptr ? text : "");
+  std::fflush(m_file);
 }
 
 // Empties the file at the first event of the minute 00:00 of a new day. False

@@ -2,7 +2,8 @@
 // The simulator LAN traffic log: one table line per package datagram sent
 // ("<=") or received ("=>"), at most 4001 of them per file, and free-text
 // event lines without limit. Every write is skipped while no file is open.
-// Lines are written without flushing; the file is complete once closed.
+// Each line goes through to the file as it is written, so the log can be read
+// while the station runs and keeps every line it wrote if the station dies.
 //
 // The log restarts every midnight: the first event line written in the
 // minute 00:00 of a new day empties the file first.

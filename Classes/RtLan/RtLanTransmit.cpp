@@ -68,17 +68,17 @@ int QMP0001_02_RtLan::SendOn(CUDP* channel, const char* data, int length, std::u
     m_sendBufferFull = false;
     const int error = channel->LastSendError();
     if (!quiet || error != m_failedError || logAddress != m_failedAddress) {
-      LogSendError(logAddress, channel->GetErrorText());
+      char reason[RtLan::kTextSize];
+      channel->DescribeSendError(reason, sizeof reason);
+      LogSendError(logAddress, channel->GetRemotePort(), reason);
     }
     m_failedError = error;
     m_failedAddress = logAddress;
   } else if (!m_sendBufferFull) {
     // The datagram is dropped; the next frame's goes out once there is room.
     m_sendBufferFull = true;
-    char line[96];
-    SafeFormat(line, sizeof line, "%s send buffer full: datagrams dropped until a send succeeds",
-               LogAddressText(logAddress));
-    LogText(line);
+    LogSendError(logAddress, channel->GetRemotePort(),
+                 "send buffer full: datagrams dropped until a send succeeds");
   }
   return sent;
 }

@@ -231,6 +231,16 @@ void CUDP::SetLastSendError(int winsockError) {
   m_lastError = number;
 }
 
+void CUDP::DescribeSendError(char* buffer, int size) const {
+  for (const SendErrorText& entry : kSendErrors) {
+    if (entry.error == m_lastSendError) {
+      SafeCopy(buffer, entry.text, size);
+      return;
+    }
+  }
+  SafeFormat(buffer, size, "%s (%d)", Platform::SocketErrorText(m_lastSendError), m_lastSendError);
+}
+
 int CUDP::SendRecord(const char* data, int length, const Platform::SocketAddress& to) {
   if (m_socket == 0) {
     // Handle 0 is no socket of ours (it is the process's standard input).

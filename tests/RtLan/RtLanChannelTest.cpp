@@ -350,7 +350,9 @@ TEST_F(StationPair, AFailedSendIsLoggedWithItsDestination) {
   EXPECT_EQ(Main().GetSentCount(kPfdPackage), 0);
   EXPECT_STREQ(Main().GetTransmitError(), "WSAEHOSTUNREACH::No route to the host");
   std::string log = CloseAndRead(m_main, "main.log");
-  EXPECT_NE(log.find("\t127.0.0.13WSAEHOSTUNREACH::No route to the host\n"), std::string::npos)
+  EXPECT_NE(log.find("\t127.0.0.13:" + std::to_string(m_remote) +
+                     ": WSAEHOSTUNREACH::No route to the host\n"),
+            std::string::npos)
       << log;
 }
 

@@ -44,7 +44,7 @@ TEST_F(SendBurst, AFullSendBufferIsAFailedSendLoggedOncePerRun) {
   EXPECT_EQ(Send(), -1);
   EXPECT_EQ(Send(), -1);
   std::string log = CloseAndReadLog();
-  EXPECT_EQ(CountOf(log, "\t127.0.0.2 send buffer full: datagrams dropped until a send succeeds\n"),
+  EXPECT_EQ(CountOf(log, "\t127.0.0.2:7001: send buffer full: datagrams dropped until a send succeeds\n"),
             2)
       << log;
 }
@@ -62,8 +62,26 @@ TEST_F(SendBurst, ARepeatedTextSendFailureIsLoggedOnceUntilASendSucceeds) {
   m_fake.FailNext(FakeSockets::Call::SendTo, 10061, 1);  // another failure is told at once
   EXPECT_EQ(Send(), -1);
   std::string log = CloseAndReadLog();
-  EXPECT_EQ(CountOf(log, "\t127.0.0.2WSAEHOSTUNREACH::No route to the host\n"), 2) << log;
-  EXPECT_EQ(CountOf(log, "\t127.0.0.2WSAECONNREFUSED::Connection refused\n"), 1) << log;
+  EXPECT_EQ(CountOf(log, "\t127.0.0.2:7001: WSAEHOSTUNREACH::No route to the host\n"), 2) << log;
+  EXPECT_EQ(CountOf(log, "\t127.0.0.2:7001: WSAECONNREFUSED::Connection refused\n"), 1) << log;
+}
+
+// Address and port, then the reason in words; the line is in the file while
+// the station runs, not only once the log is closed.
+TEST_F(SendBurst, AFailureLineNamesWhereAndWhyAndIsInTheFileAtOnce) {
+  const struct {
+    int error;
+    const char* line;
+  } cases[] = {
+      {10065, "\t127.0.0.2:7001: WSAEHOSTUNREACH::No route to the host\n"},
+      {10051, "\t127.0.0.2:7001: Network is unreachable (10051)\n"},
+      {10060, "\t127.0.0.2:7001: Connection timed out (10060)\n"},
+  };
+  for (const auto& c : cases) {
+    m_fake.FailNext(FakeSockets::Call::SendTo, c.error, 1);
+    EXPECT_EQ(Send(), -1);
+    EXPECT_EQ(CountOf(m_dir.Read("lan.log"), c.line), 1) << c.line;
+  }
 }
 
 TEST(SendBurstNetworked, EveryTransmitChannelOfANetworkedStationNeverWaits) {

@@ -155,12 +155,16 @@ TEST_F(ReceiverFailures, EachFailureIsLoggedOncePerReceiverAndError) {
   SendTimes(90);
   m_fake.FailSendsTo(list[0].address, 7001, Platform::kWsaNetworkDown);  // another reason
   SendTimes(90);
-  EXPECT_EQ(receivers.GetFailedSends(0), 180);
+  m_fake.FailSendsTo(list[0].address, 7001, Platform::kWsaNetworkUnreachable);  // no table text
+  SendTimes(1);
+  EXPECT_EQ(receivers.GetFailedSends(0), 181);
   EXPECT_EQ(receivers.GetFailedSends(1), 0);
   const std::string log = CloseAndReadLog();
   EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: WSAEHOSTUNREACH::No route to the host\n"), 1)
       << log;
   EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: WSAENETDOWN::Network is down\n"), 1) << log;
+  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: Network is unreachable (10051)\n"), 1)
+      << log;
   EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.12:7002: send buffer full, datagrams dropped\n"), 1)
       << log;
   EXPECT_EQ(CountOf(log, "127.0.0.12:7001"), 0) << log;

@@ -129,6 +129,8 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   int GetMultiResult(int package) const;
 
   const char* GetTransmitError();
+  // The transmit channel's last send failure in words, for a log line.
+  void DescribeTransmitError(char* buffer, int size) const;
   // The Winsock number of the transmit channel's last failed send; 0 after a
   // send that succeeded or without the channel.
   int GetTransmitErrorNumber() const;
@@ -243,7 +245,8 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   void Teardown();
 
   // Traffic log (QMP0001_02_RtLanLog)
-  void LogSendError(std::uint32_t address, const char* errorText);
+  // "<address>:<port>: <reason>".
+  void LogSendError(std::uint32_t address, int port, const char* reason);
   void LogSentPackage(int bytes, int package, int counter, int frame, std::uint32_t address);
   void LogReceivedPackage(int bytes, int package, int counter, int frame, std::uint32_t address);
   void CloseLog();

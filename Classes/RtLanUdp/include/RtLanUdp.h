@@ -91,6 +91,9 @@ class CUDP : public CSocketEnvironment {
   bool SetBroadcast(bool on);
   // The Winsock number of the last Send's failure; 0 when it succeeded.
   int LastSendError() const { return m_lastSendError; }
+  // The last Send's failure in words for a log line: the message table's text,
+  // or the system's text and the number in brackets where the table has none.
+  void DescribeSendError(char* buffer, int size) const;
   // The message of the last ReceiveLarge, null before the first.
   const char* LargeMessage() const { return m_data; }
   int GetTimeout() const { return m_timeout; }
