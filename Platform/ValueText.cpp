@@ -43,39 +43,44 @@ bool HasOctalSurprise(const char* text) {
 
 }  // namespace
 
-bool ReadWholeNumber(const char* text, std::int64_t lowest, std::int64_t highest,
-                     std::int64_t* value) {
-  if (text == nullptr || *text == '\0') return false;
-  std::int64_t read = 0;
-  for (; *text != '\0'; ++text) {
-    if (!IsDigit(*text)) return false;
-    const int digit = *text - '0';
-    if (read > (INT64_MAX - digit) / 10) return false;  // beyond any range
-    read = read * 10 + digit;
-  }
-  if (read < lowest || read > highest) return false;
-  *value = read;
-  return true;
-}
-
-NumberReading ReadStoredNumber(const char* text, std::int64_t lowest, std::int64_t highest,
-                               std::int64_t* value) {
+NumberReading ReadNumber(const char* text, std::size_t length, NumberForm form, std::int64_t lowest,
+                         std::int64_t highest, std::int64_t* value) {
   if (text == nullptr) return NumberReading::kNoNumber;
-  while (IsBlank(*text)) ++text;
-  const bool negative = *text == '-';
-  if (*text == '-' || *text == '+') ++text;
-  if (!IsDigit(*text)) return NumberReading::kNoNumber;
+  const char* end = text + length;
+  if (form != NumberForm::kDigits) {
+    while (text < end && IsBlank(*text)) ++text;
+  }
+  bool negative = false;
+  if (form != NumberForm::kDigits && text < end && (*text == '-' || *text == '+')) {
+    negative = *text++ == '-';
+  }
+  if (text == end || !IsDigit(*text)) return NumberReading::kNoNumber;
   std::int64_t read = 0;
-  for (; IsDigit(*text); ++text) {
-    read = read * 10 + (*text - '0');
-    if (read > 10000000000LL) return NumberReading::kOutOfRange;  // beyond any int
+  bool beyond = false;  // past any int64 range: still read to the end of the digits
+  for (; text < end && IsDigit(*text); ++text) {
+    const int digit = *text - '0';
+    if (read > (INT64_MAX - digit) / 10) beyond = true;
+    if (!beyond) read = read * 10 + digit;
   }
+  if (form == NumberForm::kTyped) {
+    while (text < end && IsBlank(*text)) ++text;
+  }
+  if (form != NumberForm::kStored && text != end) return NumberReading::kNoNumber;
   if (negative) read = -read;
-  if (read < INT32_MIN || read > INT32_MAX || read < lowest || read > highest) {
-    return NumberReading::kOutOfRange;
-  }
+  const bool outsideInt = form == NumberForm::kStored && (read < INT32_MIN || read > INT32_MAX);
+  if (beyond || outsideInt || read < lowest || read > highest) return NumberReading::kOutOfRange;
   *value = read;
   return NumberReading::kRead;
+}
+
+NumberReading ReadNumber(const char* text, NumberForm form, std::int64_t lowest,
+                         std::int64_t highest, std::int64_t* value) {
+  return ReadNumber(text, text != nullptr ? std::strlen(text) : 0, form, lowest, highest, value);
+}
+
+bool ReadWholeNumber(const char* text, std::int64_t lowest, std::int64_t highest,
+                     std::int64_t* value) {
+  return ReadNumber(text, NumberForm::kDigits, lowest, highest, value) == NumberReading::kRead;
 }
 
 AddressReading ReadStrictAddress(const char* text, std::uint32_t* address) {
@@ -105,17 +110,16 @@ AddressReading ReadStoredAddress(const char* text, std::uint32_t* address) {
   if (text == nullptr) return AddressReading::kNotAnAddress;
   in_addr read{};
   if (::inet_aton(text, &read) == 0) return AddressReading::kNotAnAddress;
-  if (HasOctalSurprise(text)) return AddressReading::kOctalOctet;
   *address = read.s_addr;
-  return AddressReading::kRead;
+  return HasOctalSurprise(text) ? AddressReading::kOctalOctet : AddressReading::kRead;
 }
 
 void FormatDottedAddress(std::uint32_t address, char* buffer, int size) {
   if (buffer == nullptr || size <= 0) return;
   std::uint8_t bytes[4];
   std::memcpy(bytes, &address, sizeof bytes);
-  std::snprintf(buffer, static_cast<std::size_t>(size), "%u.%u.%u.%u", bytes[0], bytes[1],
-                bytes[2], bytes[3]);
+  std::snprintf(buffer, static_cast<std::size_t>(size), "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2],
+                bytes[3]);
 }
 
 void FormatAddressAndPort(std::uint32_t address, int port, char* buffer, int size) {

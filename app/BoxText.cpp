@@ -1,31 +1,14 @@
 #include "BoxText.h"
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
+#include <cstdint>
+
+#include "ValueText.h"
 
 bool ParseBoxInteger(const char* text, int& value) {
-  const char* p = text;
-  while (*p == ' ' || *p == '\t') {
-    ++p;
-  }
-  const char* start = p;
-  if (*p == '+' || *p == '-') {
-    ++p;
-  }
-  if (*p < '0' || *p > '9') {
-    return false;
-  }
-  errno = 0;
-  char* end = nullptr;
-  const long parsed = std::strtol(start, &end, 10);
-  if (errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) {
-    return false;
-  }
-  while (*end == ' ' || *end == '\t') {
-    ++end;
-  }
-  if (*end != '\0') {
+  std::int64_t parsed = 0;
+  if (Platform::ReadNumber(text, Platform::NumberForm::kTyped, INT_MIN, INT_MAX, &parsed) !=
+      Platform::NumberReading::kRead) {
     return false;
   }
   value = static_cast<int>(parsed);

@@ -11,6 +11,7 @@
 #include "RealTimeLoop.h"
 #include "TavrionDlg.h"
 #include "TextFunctions.h"
+#include "ValueText.h"
 #include "VisualShm.h"
 
 namespace {
@@ -133,7 +134,7 @@ void CTavrionDlg::ShowHostAddress() {
   for (int i = 0; i < 4; ++i) {
     m_values.ipOctets[i] = bytes[i];
   }
-  SafeFormat(m_hostIpText, kHostIpTextSize, "%d.%d.%d.%d", bytes[0], bytes[1], bytes[2], bytes[3]);
+  Platform::FormatDottedAddress(host, m_hostIpText, kHostIpTextSize);
   Push();
   ReadDestinationAddress();
 }

@@ -47,12 +47,9 @@ enum OptionKey : int {
 };
 
 const Platform::CommandOption kValueOptions[] = {
-    {"destination", 'd', true, kDestinationKey},
-    {"port", 'p', true, kPortKey},
-    {"segment", 's', true, kSegmentKey},
-    {"directory", 'C', true, kDirectoryKey},
-    {"receiver", 'r', true, kReceiverKey},
-    {"help", 'h', false, kHelpKey},
+    {"destination", 'd', true, kDestinationKey}, {"port", 'p', true, kPortKey},
+    {"segment", 's', true, kSegmentKey},         {"directory", 'C', true, kDirectoryKey},
+    {"receiver", 'r', true, kReceiverKey},       {"help", 'h', false, kHelpKey},
     {"version", 0, false, kVersionKey},
 };
 
@@ -66,20 +63,9 @@ std::vector<Platform::CommandOption> AllOptions() {
 
 // Four numbers 0 to 255 with a dot between each.
 bool ReadAddress(const char* text, unsigned char (&octets)[4]) {
-  const char* part = text;
-  for (int i = 0; i < 4; ++i) {
-    const char* end = std::strchr(part, '.');
-    if ((end == nullptr) != (i == 3)) return false;
-    const std::size_t length =
-        end != nullptr ? static_cast<std::size_t>(end - part) : std::strlen(part);
-    char digits[8];
-    std::int64_t value = 0;
-    if (length == 0 || length > 3) return false;
-    SafeCopy(digits, part, static_cast<int>(length + 1));
-    if (!Platform::ReadWholeNumber(digits, 0, 255, &value)) return false;
-    octets[i] = static_cast<unsigned char>(value);
-    part = end + 1;
-  }
+  std::uint32_t address = 0;
+  if (Platform::ReadStrictAddress(text, &address) != Platform::AddressReading::kRead) return false;
+  std::memcpy(octets, &address, sizeof octets);
   return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "FileNames.h"
 #include "TextFunctions.h"
+#include "ValueText.h"
 
 namespace ViewSyncCounter {
 
@@ -50,13 +51,11 @@ std::size_t LineLength(const char* line, std::size_t left) {
 
 // A whole decimal number 0 to the largest int, nothing else.
 bool ReadCount(const char* text, std::size_t length, int* value) {
-  if (length == 0 || length > 10) return false;
-  long long read = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    read = read * 10 + (text[i] - '0');
+  std::int64_t read = 0;
+  if (Platform::ReadNumber(text, length, Platform::NumberForm::kDigits, 0, INT_MAX, &read) !=
+      Platform::NumberReading::kRead) {
+    return false;
   }
-  if (read > INT_MAX) return false;
   *value = static_cast<int>(read);
   return true;
 }

@@ -6,6 +6,7 @@
 #include "QMP0001_02_InitMessage.h"
 #include "RtLanUdp.h"
 #include "TextFunctions.h"
+#include "ValueText.h"
 
 namespace {
 
@@ -41,12 +42,6 @@ void Octets(std::uint32_t address, int octets[4]) {
 }
 
 }  // namespace
-
-void RtLan::FormatDottedAddress(std::uint32_t address, char* buffer, int size) {
-  int octets[4];
-  Octets(address, octets);
-  SafeFormat(buffer, size, "%d.%d.%d.%d", octets[0], octets[1], octets[2], octets[3]);
-}
 
 QMP0001_02_RtLan::QMP0001_02_RtLan(RtLan::SimulatorData* simulatorData)
     : m_ownAddress(0),
@@ -166,7 +161,7 @@ bool QMP0001_02_RtLan::Initialise() {
 
 const char* QMP0001_02_RtLan::GetIpText() {
   if (StationValid()) return m_computerAddressText[m_deviceIndex];
-  RtLan::FormatDottedAddress(m_ownAddress, m_addressText, sizeof m_addressText);
+  Platform::FormatDottedAddress(m_ownAddress, m_addressText, sizeof m_addressText);
   return m_addressText;
 }
 
@@ -206,7 +201,7 @@ const char* QMP0001_02_RtLan::GetComputerAddressText(int index) const {
 }
 
 const char* QMP0001_02_RtLan::AddressToText(std::uint32_t address) {
-  RtLan::FormatDottedAddress(address, m_convertedAddressText, sizeof m_convertedAddressText);
+  Platform::FormatDottedAddress(address, m_convertedAddressText, sizeof m_convertedAddressText);
   return m_convertedAddressText;
 }
 

@@ -10,6 +10,7 @@
 #include "QMP0001_02_RtLan.h"
 #include "RtLanUdp.h"
 #include "TextFunctions.h"
+#include "ValueText.h"
 
 namespace {
 
@@ -237,13 +238,49 @@ bool QMP0001_02_RtLan::ReadIniFileForIpAddresses(Ini_File_Reader& reader) {
       allFound = false;
       continue;
     }
-    if (text[0] != '\0' && !RtLan::IsDottedAddress(text)) {
-      RefuseValue("COMPUTERS", m_computerKeys[i], text, "not a dotted IPv4 address");
+    if (text[0] != '\0' && !CheckStoredAddress(m_computerKeys[i], text, m_computerAddressText[i])) {
       return false;
     }
-    SafeCopy(m_computerAddressText[i], text, RtLan::kAddressTextSize);
+    if (text[0] == '\0') m_computerAddressText[i][0] = '\0';
   }
   return allFound;
+}
+
+// An address as inet_addr reads it, unless that is not what the text says.
+// Kept as the dotted form of what was read ("192.168.001.005" as 192.168.1.5).
+bool QMP0001_02_RtLan::CheckStoredAddress(const char* key, const char* text, char* dotted) {
+  std::uint32_t address = 0;
+  switch (Platform::ReadStoredAddress(text, &address)) {
+    case Platform::AddressReading::kRead:
+      Platform::FormatDottedAddress(address, dotted, RtLan::kAddressTextSize);
+      return true;
+    case Platform::AddressReading::kOctalOctet: {
+      char octal[RtLan::kAddressTextSize];
+      Platform::FormatDottedAddress(address, octal, sizeof octal);
+      std::string need = std::string("reads as ") + octal +
+                         ": a part with a leading zero is octal; write it without leading zeros";
+      RefuseValue("COMPUTERS", key, text, need.c_str());
+      return false;
+    }
+    case Platform::AddressReading::kNotAnAddress:
+      break;
+  }
+  RefuseValue("COMPUTERS", key, text, "not a dotted IPv4 address");
+  return false;
+}
+
+// A number as atoi reads it (text after the digits is a remark), refused
+// when there are no digits or the number is outside lowest..highest.
+bool QMP0001_02_RtLan::ReadStoredNumber(const char* key, const char* text, int lowest, int highest,
+                                        const char* need, int* value) {
+  std::int64_t read = 0;
+  if (Platform::ReadNumber(text, Platform::NumberForm::kStored, lowest, highest, &read) !=
+      Platform::NumberReading::kRead) {
+    RefuseValue("RATES", key, text, need);
+    return false;
+  }
+  *value = static_cast<int>(read);
+  return true;
 }
 
 // The station's frame rate, and each package's requested rate under its own
@@ -253,8 +290,8 @@ bool QMP0001_02_RtLan::ReadRates(Ini_File_Reader& reader) {
   int frequency = RtLan::kDefaultFrequency;
   if (!reader.LookForValue("RATES", "Frequency", text, sizeof text, true)) {
     SetError("No Frequency Given\nDefault to 20 Hz");
-  } else if (!RtLan::WholeNumber(text, 1, RtLan::kMaximumFrequency, &frequency)) {
-    RefuseValue("RATES", "Frequency", text, "not a whole number from 1 to 1000");
+  } else if (!ReadStoredNumber("Frequency", text, 1, RtLan::kMaximumFrequency,
+                               "not a whole number from 1 to 1000", &frequency)) {
     return false;
   }
   m_frequency = frequency;
@@ -262,8 +299,7 @@ bool QMP0001_02_RtLan::ReadRates(Ini_File_Reader& reader) {
     int rate = RtLan::kDefaultPackageRate;
     const char* key = RtLan::PackageKey(i);
     if (key != nullptr && reader.LookForValue("RATES", key, text, sizeof text, true) &&
-        !RtLan::WholeNumber(text, INT_MIN, INT_MAX, &rate)) {
-      RefuseValue("RATES", key, text, "not a whole number");
+        !ReadStoredNumber(key, text, INT_MIN, INT_MAX, "not a whole number", &rate)) {
       return false;
     }
     m_packageRates[i] = rate;

@@ -63,7 +63,7 @@ void QMP0001_02_RtLan::LogLines(const char* text) {
 }
 
 const char* QMP0001_02_RtLan::LogAddressText(std::uint32_t address) {
-  RtLan::FormatDottedAddress(address, m_lastAddressText, sizeof m_lastAddressText);
+  Platform::FormatDottedAddress(address, m_lastAddressText, sizeof m_lastAddressText);
   return m_lastAddressText;
 }
 

@@ -61,7 +61,7 @@ TEST_F(StationSettings, AFrequencyThatIsNoWholeNumberIsRefused) {
 }
 
 TEST_F(StationSettings, FrequenciesOutsideOneToAThousandAreRefused) {
-  for (const char* text : {"0", "-20", "1001", "99999999999", "2147483648", "20Hz", "2.5"}) {
+  for (const char* text : {"0", "-20", "1001", "99999999999", "2147483648", "-5Hz"}) {
     IniSettings settings;
     settings.frequencyText = text;
     Station station = Make(settings);
@@ -81,7 +81,7 @@ TEST_F(StationSettings, FrequenciesFromOneToAThousandAreTaken) {
 }
 
 TEST_F(StationSettings, ARateThatIsNoWholeNumberIsRefused) {
-  for (const char* text : {"fast", "99999999999", "5.5"}) {
+  for (const char* text : {"fast", "99999999999", "Hz5"}) {
     IniSettings settings;
     settings.rateTexts["RT_LAN_PACKAGE_SD"] = text;
     Station station = Make(settings);
@@ -99,6 +99,43 @@ TEST_F(StationSettings, AComputerAddressThatIsNoDottedAddressIsRefused) {
     ExpectRefused(station, "[COMPUTERS] QM_P_0001_02_HSI_L_DISPLAY = <" + text +
                                ">: not a dotted IPv4 address");
   }
+}
+
+// Files that loaded before keep loading: a number keeps its number when a
+// remark follows it, an address loads as inet_addr reads it.
+TEST_F(StationSettings, ValuesAsOlderFilesWroteThemStillLoad) {
+  const struct {
+    const char* frequency;
+    const char* rate;
+    const char* address;
+    int hertz;
+    const char* dotted;
+  } cases[] = {
+      {"20;Hz", "5Hz", "192.168.001.005", 20, "192.168.1.5"},
+      {"+30", "2.5", "127.0.0.007", 30, "127.0.0.7"},
+      {"60", "-3", "10.0.0.0", 60, "10.0.0.0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.frequency);
+    IniSettings settings;
+    settings.frequencyText = c.frequency;
+    settings.rateTexts["RT_LAN_PACKAGE_SD"] = c.rate;
+    settings.addresses[5] = c.address;
+    Station station = Make(settings);
+    ASSERT_TRUE(station.initialised) << station.lan->GetErrorText();
+    EXPECT_EQ(station.lan->GetFrequency(), c.hertz);
+    EXPECT_STREQ(station.lan->GetComputerAddressText(5), c.dotted);
+  }
+}
+
+TEST_F(StationSettings, AnAddressWhoseZeroPaddedPartReadsAsOctalIsRefusedSayingSo) {
+  IniSettings settings;
+  settings.addresses[5] = "192.168.001.010";
+  Station station = Make(settings);
+  ExpectRefused(station,
+                "[COMPUTERS] QM_P_0001_02_HSI_L_DISPLAY = <192.168.001.010>: reads as "
+                "192.168.1.8: a part with a leading zero is octal; write it without leading "
+                "zeros");
 }
 
 TEST_F(StationSettings, AnEmptyComputerAddressMeansNoSuchComputer) {

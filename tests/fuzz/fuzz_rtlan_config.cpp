@@ -18,6 +18,7 @@
 #include <string>
 
 #include "FuzzStation.h"
+#include "ValueText.h"
 
 namespace {
 
@@ -70,7 +71,9 @@ void CheckNetworked(QMP0001_02_RtLan& lan) {
   Check(lan.GetDeviceIndex() >= 0 && lan.GetDeviceIndex() < RtLan::kComputerCount);
   for (int i = 0; i < RtLan::kComputerCount; ++i) {
     const char* text = lan.GetComputerAddressText(i);
-    Check(text[0] == '\0' || RtLan::IsDottedAddress(text));
+    std::uint32_t address = 0;
+    Check(text[0] == '\0' ||
+          Platform::ReadStoredAddress(text, &address) == Platform::AddressReading::kRead);
   }
   for (int i = 0; i < RtLan::kPackageCount; ++i) {
     const RtLan::PackageRow* row = lan.GetPackageRow(i);

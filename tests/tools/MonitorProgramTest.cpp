@@ -64,6 +64,7 @@ TEST(MonitorOptions, RefusesWhatItCannotUse) {
       {"--count"},         {"--bind", ""},       {"--frobnicate", "1"}, {"7001"},
       {"--help=yes"},      {"--port=7001x"},     {"--kml", ""},         {"--kml"},
       {"--port", "+7001"}, {"--port", " 7001"},  {"--count", "-5"},     {"--count", "1e30"},
+      {"--bind", "notanip"}, {"--bind", "300.1.1.1"}, {"--bind", "127.0.0.010"},
   };
   for (const auto& args : bad) {
     MonitorOptions options;

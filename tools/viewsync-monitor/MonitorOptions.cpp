@@ -60,8 +60,11 @@ bool ReadText(const char* value, char (&text)[Size]) {
 bool ReadValue(int key, const char* value, MonitorOptions& options) {
   std::int64_t whole = 0;
   switch (key) {
-    case kBindKey:
-      return ReadText(value, options.bindAddress);
+    case kBindKey: {
+      std::uint32_t address = 0;
+      return Platform::ReadStrictAddress(value, &address) == Platform::AddressReading::kRead &&
+             ReadText(value, options.bindAddress);
+    }
     case kPortKey:
       if (!Platform::ReadWholeNumber(value, 0, 65535, &whole)) return false;
       options.port = static_cast<int>(whole);

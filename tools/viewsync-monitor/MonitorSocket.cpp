@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "TextFunctions.h"
+#include "ValueText.h"
 
 MonitorSocket::~MonitorSocket() {
   Close();
@@ -32,7 +33,9 @@ bool MonitorSocket::Open(const char* address, int port) {
   sockaddr_in local{};
   local.sin_family = AF_INET;
   local.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (port < 0 || port > 65535 || inet_pton(AF_INET, address, &local.sin_addr) != 1) {
+  if (port < 0 || port > 65535 ||
+      Platform::ReadStrictAddress(address, &local.sin_addr.s_addr) !=
+          Platform::AddressReading::kRead) {
     Fail("cannot listen on", address, port, "not an IPv4 address and port");
     return false;
   }

@@ -219,6 +219,9 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   bool RefuseInitialise();
   // Records "[section] item = <value>: need" against the ini file.
   void RefuseValue(const char* section, const char* item, const char* value, const char* need);
+  bool CheckStoredAddress(const char* key, const char* text, char* dotted);
+  bool ReadStoredNumber(const char* key, const char* text, int lowest, int highest,
+                        const char* need, int* value);
   bool StationValid() const { return m_deviceIndex >= 0 && m_deviceIndex < RtLan::kComputerCount; }
 
   // Channels (RtLanTransmit, RtLanReceive and their Multi forms)

@@ -84,16 +84,7 @@ const char* ComputerDisplayName(int index);
 // The package's key in the TRANSMITS, RECEIVES and RATES sections; null for
 // the invalid package 0, for package 11, which has none, and outside 0 to 25.
 const char* PackageKey(int index);
-// "a.b.c.d" of a network-order address, first byte first.
-void FormatDottedAddress(std::uint32_t address, char* buffer, int size);
 
-// Checks of the values a station is configured with. Texts come from the ini
-// file, blanks already removed.
-// Four decimal numbers 0 to 255 joined by dots, without leading zeros (which
-// inet_addr would read as octal).
-bool IsDottedAddress(const char* text);
-// An optional sign and decimal digits, nothing else, from minimum to maximum.
-bool WholeNumber(const char* text, int minimum, int maximum, int* value);
 // A UDP port a socket can bind or address: 1 to 65535.
 bool IsPortNumber(int port);
 
