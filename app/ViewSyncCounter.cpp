@@ -131,7 +131,6 @@ ViewSyncCounterKeeper::ViewSyncCounterKeeper(const char* folder, Log log)
       m_attempted(0),
       m_lastWrite(0),
       m_timed(false),
-      m_writeError(0),
       m_writes(0) {}
 
 int ViewSyncCounterKeeper::Start(bool* startedOver) {
@@ -193,18 +192,16 @@ void ViewSyncCounterKeeper::Store(int counter, bool durable) {
   if (error == 0) {
     m_stored = counter;
     ++m_writes;
-    if (m_writeError != 0) {
+    if (m_writeFailure.Succeeded()) {
       SafeFormat(line, sizeof line, "%s written again", ViewSyncCounterFile::kFileName);
       m_log(line);
     }
-    m_writeError = 0;
     return;
   }
   // Told once per reason, not once a second.
-  if (error != m_writeError) {
+  if (m_writeFailure.Failed(error)) {
     SafeFormat(line, sizeof line, "%s not written: %s", ViewSyncCounterFile::kFileName,
                std::strerror(error));
     m_log(line);
   }
-  m_writeError = error;
 }

@@ -8,7 +8,7 @@
 #include "ValueText.h"
 
 ViewSyncReceivers::ViewSyncReceivers(const ViewSyncReceiver* receivers, int count)
-    : m_receivers{}, m_state{}, m_count(0) {
+    : m_receivers{}, m_state(), m_count(0) {
   for (int i = 0; receivers != nullptr && i < count && i < kMostReceivers; ++i) {
     m_receivers[m_count++] = receivers[i];
   }
@@ -45,12 +45,10 @@ int ViewSyncReceivers::Send(QMP0001_02_RtLan& lan, const char* text) {
 void ViewSyncReceivers::Failed(QMP0001_02_RtLan& lan, int index) {
   State& state = m_state[index];
   ++state.failed;
-  state.goodInRow = 0;
   const int error = lan.GetTransmitErrorNumber();
-  if (error == state.loggedError) {
+  if (!state.failure.Failed(error)) {
     return;
   }
-  state.loggedError = error;
   char reason[128];
   lan.DescribeTransmitError(reason, sizeof reason);
   LogAbout(lan, index,
@@ -59,10 +57,9 @@ void ViewSyncReceivers::Failed(QMP0001_02_RtLan& lan, int index) {
 
 void ViewSyncReceivers::Succeeded(QMP0001_02_RtLan& lan, int index) {
   State& state = m_state[index];
-  if (state.loggedError == 0 || ++state.goodInRow < kRecoverySends) {
+  if (!state.failure.Succeeded()) {
     return;
   }
-  state.loggedError = 0;
   char what[64];
   SafeFormat(what, sizeof what, "datagrams leave again (%d failed so far)", state.failed);
   LogAbout(lan, index, what);

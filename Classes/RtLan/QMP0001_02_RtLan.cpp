@@ -85,9 +85,6 @@ QMP0001_02_RtLan::QMP0001_02_RtLan(RtLan::SimulatorData* simulatorData)
       m_rxUdpResult{},
       m_rxBuffer{},
       m_lastSender(0),
-      m_sendBufferFull(false),
-      m_failedAddress(0),
-      m_failedError(0),
       m_broadcast(false) {
   for (int& rate : m_packageRates) rate = RtLan::kDefaultPackageRate;
   for (int i = 0; i < RtLan::kComputerCount; ++i) {

@@ -62,23 +62,24 @@ int QMP0001_02_RtLan::SendOn(CUDP* channel, const char* data, int length, std::u
                              std::uint32_t logAddress, bool quiet) {
   int sent = channel->Send(data, address, length);
   if (sent != -1) {
-    m_sendBufferFull = false;
-    m_failedError = 0;
-  } else if (channel->LastSendError() != Platform::kWsaWouldBlock) {
-    m_sendBufferFull = false;
-    const int error = channel->LastSendError();
-    if (!quiet || error != m_failedError || logAddress != m_failedAddress) {
-      char reason[RtLan::kTextSize];
-      channel->DescribeSendError(reason, sizeof reason);
-      LogSendError(logAddress, channel->GetRemotePort(), reason);
+    m_sendFailure.Succeeded();
+    return sent;
+  }
+  // One reason per error and destination; a full buffer is told once a run
+  // even where every other failure is told (the datagram is dropped, and the
+  // next frame's goes out once there is room).
+  const int error = channel->LastSendError();
+  const bool news =
+      m_sendFailure.Failed((static_cast<std::int64_t>(logAddress) << 32) | (error & 0xFFFFFFFF));
+  if (error == Platform::kWsaWouldBlock) {
+    if (news) {
+      LogSendError(logAddress, channel->GetRemotePort(),
+                   "send buffer full: datagrams dropped until a send succeeds");
     }
-    m_failedError = error;
-    m_failedAddress = logAddress;
-  } else if (!m_sendBufferFull) {
-    // The datagram is dropped; the next frame's goes out once there is room.
-    m_sendBufferFull = true;
-    LogSendError(logAddress, channel->GetRemotePort(),
-                 "send buffer full: datagrams dropped until a send succeeds");
+  } else if (news || !quiet) {
+    char reason[RtLan::kTextSize];
+    channel->DescribeSendError(reason, sizeof reason);
+    LogSendError(logAddress, channel->GetRemotePort(), reason);
   }
   return sent;
 }

@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "ReportOnce.h"
+
 namespace ViewSyncCounter {
 
 // The first datagram of a station that never ran in its folder.
@@ -100,6 +102,6 @@ class ViewSyncCounterKeeper {
   int m_attempted;  // the value last written or tried
   std::uint32_t m_lastWrite;
   bool m_timed;
-  int m_writeError;  // errno of the failing write last logged; 0 while writes succeed
+  ReportOnce m_writeFailure;  // by errno of the failing write
   int m_writes;
 };

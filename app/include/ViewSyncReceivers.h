@@ -13,6 +13,8 @@
 
 #include <cstdint>
 
+#include "ReportOnce.h"
+
 class QMP0001_02_RtLan;
 
 struct ViewSyncReceiver {
@@ -46,9 +48,8 @@ class ViewSyncReceivers {
 
  private:
   struct State {
-    int loggedError;  // Winsock number of the failure logged last; 0 while well
-    int goodInRow;    // good sends since that failure
-    int failed;
+    ReportOnce failure{kRecoverySends};  // by Winsock number
+    int failed = 0;
   };
   void Failed(QMP0001_02_RtLan& lan, int index);
   void Succeeded(QMP0001_02_RtLan& lan, int index);

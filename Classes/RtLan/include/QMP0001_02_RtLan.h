@@ -30,6 +30,7 @@
 #include <string>
 
 #include "QM_ErrorReport.h"
+#include "ReportOnce.h"
 #include "RtLan.h"
 
 class CUDP;
@@ -189,7 +190,6 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   const RtLan::PackageRow* GetPackageRow(int package) const;
   bool IsLogEnabled() const { return m_logEnabled; }
   const char* GetLogFileName() const { return m_logFileName; }
-  QMP0001_02_InitMessage* GetInitMessages() { return m_initMessages; }
 
   // ---- Traffic log (nothing happens without one) ----
   // Opens the log when enabled; a null path opens the default log file.
@@ -297,11 +297,10 @@ class QMP0001_02_RtLan : public QM_ErrorReport {
   int m_rxUdpResult[RtLan::kPackageCount];
   char m_rxBuffer[RtLan::kBufferSize];
   std::uint32_t m_lastSender;
-  bool m_sendBufferFull;  // the last send found the buffer full
-  // The text sender's last failure logged, while no send has succeeded since:
-  // a receiver that stays unreachable leaves one line, not 30 a second.
-  std::uint32_t m_failedAddress;
-  int m_failedError;
+  // The last send failure logged (error and destination), while no send has
+  // succeeded since: a receiver that stays unreachable leaves one line, not 30
+  // a second.
+  ReportOnce m_sendFailure;
   bool m_broadcast;
   std::mutex m_packageLock;
 };
