@@ -122,7 +122,8 @@ int FakeSockets::SendTo(SocketHandle socket, const void* data, int length,
   if (Find(socket) == nullptr) return Fail(9);
   if (Fails(Call::SendTo)) return -1;
   if (length < 0) return Fail(kWsaFault);
-  auto failing = m_destinationFailures.find({destination.address, NetworkToHost16(destination.port)});
+  auto failing =
+      m_destinationFailures.find({destination.address, NetworkToHost16(destination.port)});
   if (failing != m_destinationFailures.end()) return Fail(failing->second);
   m_sent.push_back(
       Datagram{socket, destination, std::string(static_cast<const char*>(data), length)});
@@ -146,8 +147,8 @@ int FakeSockets::ReceiveFrom(SocketHandle socket, void* buffer, int size, Socket
   return count;
 }
 
-int FakeSockets::ReceiveMessage(SocketHandle socket, void* buffer, int size,
-                                SocketAddress* source, ReceiveDetails* details) {
+int FakeSockets::ReceiveMessage(SocketHandle socket, void* buffer, int size, SocketAddress* source,
+                                ReceiveDetails* details) {
   Socket* entry = Find(socket);
   const bool cut = entry != nullptr && !entry->queue.empty() && size >= 0 &&
                    static_cast<std::size_t>(size) < entry->queue.front().bytes.size();

@@ -90,8 +90,8 @@ int CUDP::ReceiveIncomplete(char* buffer, const char* reason) {
   return -1;
 }
 
-// Why the fragment just received cannot belong to the message begun with
-// `first` (the sender of its first fragment); false when it may.
+// Why the fragment just received cannot belong to the message whose first
+// fragment came from check.first; false when it may.
 bool CUDP::FragmentBroken(const FragmentCheck& check, char* reason, int size) const {
   if (check.truncated) {
     SafeFormat(reason, size, "a fragment longer than %d bytes", check.room);
@@ -102,8 +102,8 @@ bool CUDP::FragmentBroken(const FragmentCheck& check, char* reason, int size) co
                static_cast<unsigned>(m_drops - check.dropsBefore));
     return true;
   }
-  if (check.index > 0 && (m_address.address != check.first.address ||
-                          m_address.port != check.first.port)) {
+  if (check.index > 0 &&
+      (m_address.address != check.first.address || m_address.port != check.first.port)) {
     char was[24];
     char now[24];
     Platform::FormatAddressAndPort(check.first.address, Platform::NetworkToHost16(check.first.port),
@@ -146,12 +146,13 @@ int CUDP::ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, 
     char* grown = static_cast<char*>(std::realloc(m_data, needed));
     if (grown == nullptr) {
       UdpConsole("Out Of Memory");
+      DropMessage(buffer);
       return -1;
     }
     m_data = grown;
     check.room = static_cast<int>(available) + 1;
-    check.received = ReceiveCounted(address, m_data + position, clearAddress, check.room,
-                                    &check.truncated);
+    check.received =
+        ReceiveCounted(address, m_data + position, clearAddress, check.room, &check.truncated);
     if (check.received == -1) {
       DropMessage(buffer);
       return -1;

@@ -44,8 +44,9 @@ TEST_F(SendBurst, AFullSendBufferIsAFailedSendLoggedOncePerRun) {
   EXPECT_EQ(Send(), -1);
   EXPECT_EQ(Send(), -1);
   std::string log = CloseAndReadLog();
-  EXPECT_EQ(CountOf(log, "\t127.0.0.2:7001: send buffer full: datagrams dropped until a send succeeds\n"),
-            2)
+  EXPECT_EQ(
+      CountOf(log, "\t127.0.0.2:7001: send buffer full: datagrams dropped until a send succeeds\n"),
+      2)
       << log;
 }
 

@@ -102,9 +102,13 @@ TEST_F(CudpLarge, AMessageThatDoesNotComeWholeIsNeverHandedOut) {
     const char* reason;
   } cases[] = {
       {"last fragment never comes", {{marked, 40000}, {marked, 40000}}, 0, ""},
-      {"fragment from another sender", {{marked, 40000}, {"end", 40001}}, -1,
+      {"fragment from another sender",
+       {{marked, 40000}, {"end", 40001}},
+       -1,
        "Incomplete message: a fragment from 127.0.0.1:40001 inside a message from 127.0.0.1:40000"},
-      {"marked fragment shorter than the buffer", {{marked, 40000}, {"short\xFF", 40000}}, -1,
+      {"marked fragment shorter than the buffer",
+       {{marked, 40000}, {"short\xFF", 40000}},
+       -1,
        "Incomplete message: a marked fragment of 6 bytes, not 40960"},
   };
   for (const Case& c : cases) {

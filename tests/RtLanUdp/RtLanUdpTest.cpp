@@ -288,8 +288,8 @@ TEST_F(LargeOnLoopback, AFragmentDroppedByAFullReceiveBufferFailsTheMessage) {
   EXPECT_EQ(ReceiveLarge(), -1);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Error Incomplete Message");
   EXPECT_EQ(m_receiver.LargeMessage(), nullptr);
-  EXPECT_EQ(std::string(m_receiver.GetErrorText()).rfind("Incomplete message: the socket dropped", 0),
-            0u)
+  EXPECT_EQ(
+      std::string(m_receiver.GetErrorText()).rfind("Incomplete message: the socket dropped", 0), 0u)
       << m_receiver.GetErrorText();
 }
 

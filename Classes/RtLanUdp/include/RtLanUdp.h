@@ -76,7 +76,8 @@ class CUDP : public CSocketEnvironment {
   // caller's buffer and LargeMessage() are emptied. A buffer smaller than
   // the socket buffer makes this a plain Receive.
   virtual int ReceiveLarge(std::uint32_t* address, char* buffer, bool clearAddress, int size);
-  // The last send failure, or else the failure of CreateSocket; at most 249 characters.
+  // The last send failure or message ReceiveLarge could not take whole, or else
+  // the failure of CreateSocket; at most 249 characters.
   virtual const char* GetErrorText();
 
   // One-port form: the port is both the remote port and the bound port; only
