@@ -147,6 +147,10 @@ TEST(MonitorKml, AFileThatFillsUpIsToldOnceWhileTheMonitorGoesOn) {
     EXPECT_EQ(line, "viewsync-monitor: cannot write " + path + ": File too large");
   }
   EXPECT_EQ(told, 1);
+  // The file is put back to the last whole document it held.
+  KmlFile kml(path);
+  EXPECT_EQ(kml.Faults(), "");
+  EXPECT_TRUE(EndsTheDocument(dir.Read("flight.kml")));
 }
 
 }  // namespace
