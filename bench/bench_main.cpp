@@ -5,11 +5,11 @@
 // C stdio writes to /dev/null for the whole run.
 
 #include <benchmark/benchmark.h>
-#include <ext/stdio_filebuf.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <ext/stdio_filebuf.h>
 #include <iostream>
 
 namespace {

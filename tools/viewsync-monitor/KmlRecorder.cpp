@@ -1,11 +1,11 @@
 #include "KmlRecorder.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <string>
-
-#include <unistd.h>
 
 #include "KmlText.h"
 #include "NumericText.h"

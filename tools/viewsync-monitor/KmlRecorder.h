@@ -83,7 +83,7 @@ class KmlRecorder : public QM_ErrorReport {
   std::FILE* m_file = nullptr;
   char m_path[1024] = "";
   bool m_seekable = false;
-  long m_closingTagsAt = -1;  // where the closing tags start; -1 when none stand there
+  long m_closingTagsAt = -1;          // where the closing tags start; -1 when none stand there
   bool m_closingTagsEndPath = false;  // those tags end a path too
   // The last whole document on the disk: where its closing tags start (-1:
   // none yet) and whether they end a path.
