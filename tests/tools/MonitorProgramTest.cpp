@@ -59,11 +59,27 @@ TEST(MonitorOptions, ReadsEveryOption) {
 
 TEST(MonitorOptions, RefusesWhatItCannotUse) {
   const std::vector<std::vector<const char*>> bad = {
-      {"--port", "65536"}, {"--port", "-1"},     {"--port", "7001x"},   {"--count", "0"},
-      {"--duration", "0"}, {"--duration", "-1"}, {"--duration", "1e3"}, {"--duration", "1,5"},
-      {"--count"},         {"--bind", ""},       {"--frobnicate", "1"}, {"7001"},
-      {"--help=yes"},      {"--port=7001x"},     {"--kml", ""},         {"--kml"},
-      {"--port", "+7001"}, {"--port", " 7001"},  {"--count", "-5"},     {"--count", "1e30"},
+      {"--port", "65536"},
+      {"--port", "-1"},
+      {"--port", "7001x"},
+      {"--count", "0"},
+      {"--duration", "0"},
+      {"--duration", "-1"},
+      {"--duration", "1e3"},
+      {"--duration", "1,5"},
+      {"--count"},
+      {"--bind", ""},
+      {"--frobnicate", "1"},
+      {"7001"},
+      {"--help=yes"},
+      {"--port=7001x"},
+      {"--kml", ""},
+      {"--kml"},
+      {"--port", "+7001"},
+      {"--port", " 7001"},
+      {"--count", "-5"},
+      {"--count", "1e30"},
+      {"--kml-link", "live.kml"},  // a link to no path
   };
   for (const auto& args : bad) {
     MonitorOptions options;
