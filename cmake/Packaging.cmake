@@ -41,6 +41,7 @@ install(FILES ${doc_compressed} ${doc_build}/copyright DESTINATION ${TAVRION_DOC
 install(FILES docs/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
   RENAME tavrion)
 install(FILES docs/tavrion-window.png DESTINATION ${TAVRION_DOC_DIR}/docs)
+install(DIRECTORY docs/figures DESTINATION ${TAVRION_DOC_DIR}/docs)
 install(DIRECTORY config/ DESTINATION ${TAVRION_DOC_DIR}/config)
 
 # Man pages from each program's --help and --version.
