@@ -45,11 +45,17 @@ std::string AirportCell(const char* airport) {
   return cell.substr(first, cell.find_last_not_of(' ') - first + 1);
 }
 
+// Bit for bit: a NaN that stands is no change, and -0 after 0 is one.
+bool SameNumber(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 bool SameFields(const VisimFields& a, const VisimFields& b) {
-  return a.latitude == b.latitude && a.longitude == b.longitude && a.altitude == b.altitude &&
-         a.heightAgl == b.heightAgl && a.pitch == b.pitch && a.bank == b.bank &&
-         a.heading == b.heading && std::strcmp(a.airport, b.airport) == 0 && a.view == b.view &&
-         a.timeValue == b.timeValue && a.stateWord == b.stateWord;
+  return SameNumber(a.latitude, b.latitude) && SameNumber(a.longitude, b.longitude) &&
+         SameNumber(a.altitude, b.altitude) && SameNumber(a.heightAgl, b.heightAgl) &&
+         SameNumber(a.pitch, b.pitch) && SameNumber(a.bank, b.bank) &&
+         SameNumber(a.heading, b.heading) && std::strcmp(a.airport, b.airport) == 0 &&
+         a.view == b.view && a.timeValue == b.timeValue && a.stateWord == b.stateWord;
 }
 
 struct RecordCopy {
