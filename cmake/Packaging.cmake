@@ -4,13 +4,48 @@
 # `cpack -G DEB` (scripts/package) builds from all of it.
 include(GNUInstallDirs)
 set(TAVRION_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/tavrion)
-install(FILES README.md DESTINATION ${TAVRION_DOC_DIR})
+find_program(GZIP gzip)
+
+# Who answers for the package: its Maintainer field, the changelog's
+# signature and the copyright's contact. Debian's DEBFULLNAME and DEBEMAIL
+# give the default when they are set.
+if(DEFINED ENV{DEBEMAIL} AND DEFINED ENV{DEBFULLNAME})
+  set(maintainer_default "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
+else()
+  set(maintainer_default "Tavrion developers <tavrion@example.org>")
+endif()
+set(TAVRION_MAINTAINER "${maintainer_default}" CACHE STRING
+  "The package's maintainer, \"Name <address>\"")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+
+# The documentation as Debian's policy asks: the README, its changelog and
+# the copyright, the larger texts compressed (gzip -9n: no name, no time, so
+# two builds give the same bytes).
+set(doc_build ${CMAKE_BINARY_DIR}/doc)
+file(MAKE_DIRECTORY ${doc_build})
+configure_file(docs/debian/copyright.in ${doc_build}/copyright @ONLY)
+configure_file(docs/debian/changelog.Debian.in ${doc_build}/changelog.Debian @ONLY)
+set(doc_compressed)
+foreach(text ${CMAKE_CURRENT_SOURCE_DIR}/README.md ${doc_build}/changelog.Debian)
+  get_filename_component(name ${text} NAME)
+  add_custom_command(OUTPUT ${doc_build}/${name}.gz
+    COMMAND ${GZIP} -9nc ${text} > ${doc_build}/${name}.gz
+    DEPENDS ${text}
+    COMMENT "Compressing ${name}"
+    VERBATIM)
+  list(APPEND doc_compressed ${doc_build}/${name}.gz)
+endforeach()
+add_custom_target(package-docs ALL DEPENDS ${doc_compressed})
+install(FILES ${doc_compressed} ${doc_build}/copyright DESTINATION ${TAVRION_DOC_DIR})
+install(FILES docs/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+  RENAME tavrion)
 install(FILES docs/tavrion-window.png DESTINATION ${TAVRION_DOC_DIR}/docs)
+install(DIRECTORY docs/figures DESTINATION ${TAVRION_DOC_DIR}/docs)
 install(DIRECTORY config/ DESTINATION ${TAVRION_DOC_DIR}/config)
 
 # Man pages from each program's --help and --version.
 find_program(HELP2MAN help2man)
-find_program(GZIP gzip)
 set(man_names
   tavrion "visual-interface station of a flight simulator for Google Earth"
   visim "simulator stand-in writing the visual-interface shared segment"
@@ -29,9 +64,10 @@ while(man_names)
   set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
   add_custom_command(OUTPUT ${page}.gz
     COMMAND ${HELP2MAN} --no-info --no-discard-stderr --section=1 --name=${summary}
+            --include=${CMAKE_CURRENT_SOURCE_DIR}/docs/man/${program}.h2m
             --output=${page} $<TARGET_FILE:${program}>
     COMMAND ${GZIP} -9nf ${page}
-    DEPENDS ${program}
+    DEPENDS ${program} ${CMAKE_CURRENT_SOURCE_DIR}/docs/man/${program}.h2m
     COMMENT "Man page of ${program}"
     VERBATIM)
   list(APPEND man_pages ${page}.gz)
@@ -46,8 +82,7 @@ endif()
 # their -dev packages.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavrion)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Tavrion developers <tavrion@example.org>")
+set(CPACK_PACKAGE_CONTACT "${TAVRION_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "visual-interface station of a flight simulator for Google Earth")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
@@ -57,8 +92,23 @@ operator's view choice and per-airport ground-datum trims. Includes visim, a\n\
 simulator stand-in, and viewsync-monitor, a receiver that checks the datagrams.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Stripped programs, without the compiler's .comment and .note sections
+# either (as Debian's own packages are): a stripping install (CPack's,
+# cmake --install --strip) does it after the programs are in place.
 set(CPACK_STRIP_FILES ON)
+set(stripped_programs)
+foreach(program tavrion visim viewsync-monitor)
+  if(TARGET ${program})
+    list(APPEND stripped_programs ${program})
+  endif()
+endforeach()
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program ${stripped_programs})
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+        --strip-unneeded \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\")
+    endforeach()
+  endif()")
 include(CPack)

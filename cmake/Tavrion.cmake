@@ -14,6 +14,14 @@ function(tavrion_configure_target target)
     target_compile_options(${target} PUBLIC -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)
   endif()
+  # Debian's hardening: buffer checks in the C library's calls (they need an
+  # optimized build) and relocations made read-only at start-up. The
+  # sanitizer builds check more than this already and leave it out.
+  if(TAVRION_HARDEN AND NOT TAVRION_SANITIZE AND NOT TAVRION_FUZZ)
+    target_compile_definitions(${target} PRIVATE
+      $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
+    target_link_options(${target} PRIVATE -Wl,-z,relro,-z,now)
+  endif()
   if(TAVRION_FUZZ)
     target_compile_options(${target} PUBLIC -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
     target_link_options(${target} PUBLIC -fsanitize=address,undefined)

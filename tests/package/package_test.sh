@@ -31,11 +31,26 @@ for program in tavrion visim viewsync-monitor; do
 done
 check "the desktop entry starts tavrion with its icon" \
   grep -qx -e 'Exec=tavrion' "$root/usr/share/applications/tavrion.desktop"
-check "the icon is a 32 x 32 PNG in the hicolor theme" \
-  bash -c 'file "$1" | grep -q "PNG image data, 32 x 32"' _ "$root/usr/share/icons/hicolor/32x32/apps/tavrion.png"
-for doc in README.md config/Offsets.dat config/RtLan_A320_MainComputer.ini config/RtLan_A330_PfdLeft.ini; do
+for size in 16 32 48 256; do
+  check "the icon is a $size x $size PNG in the hicolor theme" bash -c 'file "$1" | grep -q "PNG image data, $2 x $2"' _ \
+    "$root/usr/share/icons/hicolor/${size}x$size/apps/tavrion.png" "$size"
+done
+check "the man pages name the working folder's files" bash -c \
+  'zcat "$1" | grep -q "^\.SH FILES" && zcat "$1" | grep -q "ViewSyncCounter" && zcat "$1" | grep -q "^\.SH \"SEE ALSO\""' \
+  _ "$root/usr/share/man/man1/tavrion.1.gz"
+for doc in README.md.gz changelog.Debian.gz copyright config/Offsets.dat config/RtLan_A320_MainComputer.ini config/RtLan_A330_PfdLeft.ini; do
   check "share/doc/tavrion/$doc is there" [ -s "$root/usr/share/doc/tavrion/$doc" ]
 done
 check "nothing but the programs in bin ($(ls "$root/usr/bin" | tr '\n' ' '))" \
   [ "$(ls "$root/usr/bin" | tr '\n' ' ')" = "tavrion viewsync-monitor visim " ]
+
+# Debian's own checks, pedantic ones included: no error and no warning
+# (an override carries its reason beside it in the package).
+if command -v lintian >/dev/null; then
+  lintian --pedantic --info "$deb" >"$scratch/lintian.log" 2>&1
+  check "lintian finds no error or warning" bash -c '! grep -q "^[EW]: " "$1"' _ "$scratch/lintian.log"
+  grep '^[EWIP]: ' "$scratch/lintian.log" | sort | uniq -c | sed 's/^/  lintian /'
+else
+  check "lintian is installed (scripts/lib.sh installs it)" false
+fi
 exit "$fail"

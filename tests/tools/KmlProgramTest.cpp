@@ -113,6 +113,29 @@ TEST(MonitorKml, TheEndOfItsDurationEndsTheDocument) {
   EXPECT_TRUE(EndsTheDocument(dir.Read("flight.kml")));
 }
 
+TEST(MonitorKml, ALinkFileMakesGoogleEarthReloadThePathEverySecond) {
+  TempDir dir;
+  const std::string link = dir.File("live.kml");
+  MonitorProcess monitor(
+      {"--port", "0", "--duration", "0.1", "--kml", dir.File("flight.kml"), "--kml-link", link});
+  const std::string source = "127.0.0.1:" + std::to_string(monitor.ListeningPort());
+  monitor.ReadToEnd();
+  EXPECT_EQ(monitor.Finish(), 0);
+  KmlFile kml(link);
+  EXPECT_EQ(kml.Faults(), "");
+  EXPECT_EQ(kml.Count("/*[namespace-uri()='http://www.opengis.net/kml/2.2']"), 1);
+  const struct {
+    const char* path;
+    std::string value;
+  } elements[] = {
+      {"/{kml}/{NetworkLink}/{name}", "ViewSync cameras received on " + source + ", live"},
+      {"/{kml}/{NetworkLink}/{Link}/{href}", "flight.kml"},  // beside it: they move together
+      {"/{kml}/{NetworkLink}/{Link}/{refreshMode}", "onInterval"},
+      {"/{kml}/{NetworkLink}/{Link}/{refreshInterval}", "1"},
+  };
+  for (const auto& element : elements) EXPECT_EQ(kml.Text(element.path), element.value);
+}
+
 TEST(MonitorKml, SaysWhyItCannotWriteThePath) {
   TempDir dir;
   const std::string path = dir.File("gone/flight.kml");
@@ -147,6 +170,10 @@ TEST(MonitorKml, AFileThatFillsUpIsToldOnceWhileTheMonitorGoesOn) {
     EXPECT_EQ(line, "viewsync-monitor: cannot write " + path + ": File too large");
   }
   EXPECT_EQ(told, 1);
+  // The file is put back to the last whole document it held.
+  KmlFile kml(path);
+  EXPECT_EQ(kml.Faults(), "");
+  EXPECT_TRUE(EndsTheDocument(dir.Read("flight.kml")));
 }
 
 }  // namespace

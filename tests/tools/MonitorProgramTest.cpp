@@ -65,6 +65,7 @@ TEST(MonitorOptions, RefusesWhatItCannotUse) {
       {"--help=yes"},      {"--port=7001x"},     {"--kml", ""},         {"--kml"},
       {"--port", "+7001"}, {"--port", " 7001"},  {"--count", "-5"},     {"--count", "1e30"},
       {"--bind", "notanip"}, {"--bind", "300.1.1.1"}, {"--bind", "127.0.0.010"},
+      {"--kml-link", "live.kml"},  // a link to no path
   };
   for (const auto& args : bad) {
     MonitorOptions options;

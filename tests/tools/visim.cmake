@@ -3,7 +3,7 @@
 if(TARGET tavrion_visim)
   tavrion_test(visim_tests LABEL tools
     SOURCES visimFieldsTest.cpp visimOptionsTest.cpp visimTrackTest.cpp visimDemoTest.cpp
-            visimRunTest.cpp visimProgramTest.cpp
+            visimRunTest.cpp visimProgramTest.cpp visimRecordTest.cpp
     DEPS tavrion_visim tavrion_platform_fake tavrion_test_common
     INTERNALS tavrion_visim)
   if(TARGET visim_tests)

@@ -91,10 +91,11 @@ TEST_P(VisimBadOptions, AreRefusedWithTheReason) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, VisimBadOptions,
     ::testing::Values(
-        BadCase{{}, "nothing to do: give --demo, --replay, --set, --dump or --remove"},
+        BadCase{{}, "nothing to do: give --demo, --replay, --record, --set, --dump or --remove"},
         BadCase{{"--fly"}, "unrecognized option '--fly'"},
         BadCase{{"demo"}, "unexpected argument 'demo'"},
-        BadCase{{"--re"}, "option '--re' is ambiguous; possibilities: '--replay' '--remove'"},
+        BadCase{{"--re"},
+                "option '--re' is ambiguous; possibilities: '--replay' '--record' '--remove'"},
         BadCase{{"--demo", "--rate"}, "option '--rate' requires an argument"},
         BadCase{{"--demo", "--rate", "0"}, "--rate: \"0\" is not a rate from 1 to 1000 Hz"},
         BadCase{{"--demo", "--rate", "fast"}, "--rate: \"fast\" is not a rate from 1 to 1000 Hz"},
@@ -118,7 +119,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"--set", "heading=361"}, "--set heading: 361 is outside 0 to 360"},
         BadCase{{"--demo", "--replay", "t.csv"}, "--demo and --replay cannot run together"},
         BadCase{{"--remove", "--dump"}, "--remove goes with --segment only"},
-        BadCase{{"--set", "view=1", "--duration", "3"}, "--duration needs --demo or --replay"},
+        BadCase{{"--set", "view=1", "--duration", "3"},
+                "--duration needs --demo, --replay or --record"},
+        BadCase{{"--record", "f.csv", "--dump"},
+                "--record goes with --rate, --duration and --segment only"},
         BadCase{{"--dump=yes"}, "option '--dump' doesn't allow an argument"},
         BadCase{{"--replay="}, "--replay: a file name is needed"}));
 

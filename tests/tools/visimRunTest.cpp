@@ -189,7 +189,8 @@ TEST(VisimMain, BadArgumentsAreExplainedWithAPointerToHelp) {
   Outcome outcome = RunInProcess({"--rate", "60"});
   EXPECT_EQ(outcome.status, 2);
   EXPECT_EQ(outcome.err,
-            "visim: --rate needs --demo or --replay\nTry 'visim --help' for more information.\n");
+            "visim: --rate needs --demo, --replay or --record\nTry 'visim --help' for more "
+            "information.\n");
   Outcome help = RunInProcess({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out, VisimUsage());

@@ -1,8 +1,11 @@
 #include "KmlRecorder.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
+#include <string>
 
 #include "KmlText.h"
 #include "NumericText.h"
@@ -47,9 +50,25 @@ bool KmlRecorder::Check(int failedErrno) {
   char text[1200];
   SafeFormat(text, sizeof text, "cannot write %s: %s", m_path, std::strerror(m_errno));
   SetError(text);
-  if (m_file != nullptr) std::fclose(m_file);
-  m_file = nullptr;
+  RestoreWholeDocument();
   return false;
+}
+
+void KmlRecorder::RestoreWholeDocument() {
+  if (m_file == nullptr) return;
+  // The descriptor outlives the stream, whose buffer may still be written
+  // out by fclose; the cut comes after that.
+  int fd = m_seekable && m_wholeAt >= 0 ? dup(fileno(m_file)) : -1;
+  std::fclose(m_file);
+  m_file = nullptr;
+  if (fd < 0) return;
+  std::string tags = m_wholeEndsPath ? kPathEnd : "";
+  tags += kDocumentEnd;
+  if (ftruncate(fd, m_wholeAt) == 0) {
+    ssize_t written = pwrite(fd, tags.data(), tags.size(), m_wholeAt);
+    (void)written;  // the error already told is the one that counts
+  }
+  close(fd);
 }
 
 bool KmlRecorder::Open(const char* path, const char* source) {
@@ -57,6 +76,7 @@ bool KmlRecorder::Open(const char* path, const char* source) {
   SafeCopy(m_path, path, sizeof m_path);
   m_errno = 0;
   m_closingTagsAt = -1;
+  m_wholeAt = -1;
   m_pathOpen = false;
   m_heldCount = 0;
   m_points = 0;
@@ -99,7 +119,10 @@ bool KmlRecorder::Flush() {
   if (m_file == nullptr) return false;
   WriteTrack();
   if (m_seekable && m_closingTagsAt < 0) WriteClosingTags();
-  return Check(std::fflush(m_file) != 0 ? errno : 0);
+  if (!Check(std::fflush(m_file) != 0 ? errno : 0)) return false;
+  m_wholeAt = m_closingTagsAt;
+  m_wholeEndsPath = m_closingTagsEndPath;
+  return true;
 }
 
 bool KmlRecorder::Close() {
@@ -188,4 +211,5 @@ void KmlRecorder::WriteClosingTags() {
   if (m_pathOpen) Put(kPathEnd);
   Put(kDocumentEnd);
   m_closingTagsAt = at;
+  m_closingTagsEndPath = m_pathOpen;
 }

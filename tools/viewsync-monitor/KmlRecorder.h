@@ -24,7 +24,9 @@
 // only from Close.
 //
 // A failure to open or write closes the file, with the error text
-// "cannot write <file>: <reason>".
+// "cannot write <file>: <reason>". A file that was a whole document before
+// (a full disk, a size limit) is put back to it: cut where its closing tags
+// stood and the same tags written again, which fit, since they were there.
 
 #include <cstdint>
 #include <cstdio>
@@ -75,11 +77,18 @@ class KmlRecorder : public QM_ErrorReport {
   void WriteClosingTags();
   // False, with the error text, once a write has failed.
   bool Check(int failedErrno);
+  // After a failed write: the file back to the last whole document.
+  void RestoreWholeDocument();
 
   std::FILE* m_file = nullptr;
   char m_path[1024] = "";
   bool m_seekable = false;
-  long m_closingTagsAt = -1;  // where the closing tags start; -1 when none stand there
+  long m_closingTagsAt = -1;          // where the closing tags start; -1 when none stand there
+  bool m_closingTagsEndPath = false;  // those tags end a path too
+  // The last whole document on the disk: where its closing tags start (-1:
+  // none yet) and whether they end a path.
+  long m_wholeAt = -1;
+  bool m_wholeEndsPath = false;
   bool m_pathOpen = false;
   int m_errno = 0;  // of the first failed write
   ViewChangeDetector m_detector;

@@ -39,6 +39,7 @@ enum MonitorKey : int {
   kCountKey,
   kCsvKey,
   kKmlKey,
+  kKmlLinkKey,
 };
 
 const Platform::CommandOption kOptions[] = {
@@ -46,6 +47,7 @@ const Platform::CommandOption kOptions[] = {
     {"duration", 0, true, kDurationKey}, {"count", 0, true, kCountKey},
     {"csv", 0, true, kCsvKey},           {"kml", 0, true, kKmlKey},
     {"help", 'h', false, kHelpKey},      {"version", 0, false, kVersionKey},
+    {"kml-link", 0, true, kKmlLinkKey},
 };
 
 // A text of at least one character that fits the options' buffer.
@@ -77,6 +79,8 @@ bool ReadValue(int key, const char* value, MonitorOptions& options) {
       return true;
     case kCsvKey:
       return ReadText(value, options.csvPath);
+    case kKmlLinkKey:
+      return ReadText(value, options.kmlLinkPath);
     default:
       return ReadText(value, options.kmlPath);
   }
@@ -104,14 +108,22 @@ bool ParseMonitorOptions(int argc, const char* const* argv, MonitorOptions& opti
     }
     return true;
   };
-  return Platform::ReadCommandLine(argc, argv, kOptions, sizeof kOptions / sizeof kOptions[0], read,
-                                   error, errorSize);
+  if (!Platform::ReadCommandLine(argc, argv, kOptions, sizeof kOptions / sizeof kOptions[0], read,
+                                 error, errorSize)) {
+    return false;
+  }
+  if (options.kmlLinkPath[0] != '\0' && options.kmlPath[0] == '\0' && !options.help &&
+      !options.version) {
+    SafeFormat(error, errorSize, "--kml-link needs --kml, the path it links to");
+    return false;
+  }
+  return true;
 }
 
 const char* MonitorUsage() {
   // One usage line, as help2man reads it for the man page's synopsis.
   return "Usage: viewsync-monitor [--bind ADDR] [--port N] [--duration S] [--count N] [--csv "
-         "FILE] [--kml FILE]\n"
+         "FILE] [--kml FILE [--kml-link FILE]]\n"
          "\n"
          "Listens for ViewSync camera datagrams, as Google Earth would, and checks each one.\n"
          "Prints a line a second (counts, counter gaps/repeats, rate, intervals, last camera)\n"
@@ -130,6 +142,9 @@ const char* MonitorUsage() {
          "                 altitude over 2 m off the vertical speed, position over 100 m\n"
          "                 from one datagram to the next); a whole document after every\n"
          "                 second, so it can be opened while it grows\n"
+         "  --kml-link FILE\n"
+         "                 also write a KML network link to the --kml file, which\n"
+         "                 Google Earth reloads every second to follow the flight live\n"
          "  -h, --help     print this help and exit\n"
          "  --version      print the version and exit\n"
          "\n"

@@ -13,6 +13,7 @@ struct MonitorOptions {
   std::int64_t count = 0;        // 0: no limit
   char csvPath[1024] = "";       // empty: no recording
   char kmlPath[1024] = "";       // empty: no path written
+  char kmlLinkPath[1024] = "";   // empty: no network link to the path written
   bool help = false;
   bool version = false;
 };

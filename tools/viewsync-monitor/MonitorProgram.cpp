@@ -3,9 +3,11 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "CommandLine.h"
 #include "CsvRecorder.h"
+#include "KmlLink.h"
 #include "KmlRecorder.h"
 #include "MonitorOptions.h"
 #include "MonitorReport.h"
@@ -84,6 +86,12 @@ int RunViewSyncMonitor(int argc, const char* const* argv, Platform::Clock& clock
   auto kml = std::make_unique<KmlRecorder>();
   if (options.kmlPath[0] != '\0' && !kml->Open(options.kmlPath, source)) {
     PrintFailure(kml->GetErrorText());
+    return 1;
+  }
+  std::string linkError;
+  if (options.kmlLinkPath[0] != '\0' &&
+      !WriteKmlNetworkLink(options.kmlLinkPath, options.kmlPath, source, &linkError)) {
+    PrintFailure(linkError.c_str());
     return 1;
   }
   InstallSignalHandlers();

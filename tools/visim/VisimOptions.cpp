@@ -49,17 +49,22 @@ bool CheckCombination(const VisimOptions& options, bool rateGiven, bool duration
     SafeFormat(error, errorSize, "--demo and --replay cannot run together");
     return false;
   }
+  if (options.Records() && (options.Writes() || options.dump || options.remove)) {
+    SafeFormat(error, errorSize, "--record goes with --rate, --duration and --segment only");
+    return false;
+  }
   if (options.remove && (options.Writes() || options.dump)) {
     SafeFormat(error, errorSize, "--remove goes with --segment only");
     return false;
   }
-  if ((rateGiven || durationGiven) && !options.demo && !options.Replays()) {
-    SafeFormat(error, errorSize, "%s needs --demo or --replay",
+  if ((rateGiven || durationGiven) && !options.demo && !options.Replays() && !options.Records()) {
+    SafeFormat(error, errorSize, "%s needs --demo, --replay or --record",
                rateGiven ? "--rate" : "--duration");
     return false;
   }
-  if (!options.Writes() && !options.dump && !options.remove) {
-    SafeFormat(error, errorSize, "nothing to do: give --demo, --replay, --set, --dump or --remove");
+  if (!options.Writes() && !options.dump && !options.remove && !options.Records()) {
+    SafeFormat(error, errorSize,
+               "nothing to do: give --demo, --replay, --record, --set, --dump or --remove");
     return false;
   }
   return true;
@@ -70,6 +75,7 @@ enum VisimKey : int {
   kVersionKey = 1000,
   kDemoKey,
   kReplayKey,
+  kRecordKey,
   kSetKey,
   kDumpKey,
   kRemoveKey,
@@ -79,11 +85,12 @@ enum VisimKey : int {
 };
 
 const Platform::CommandOption kOptions[] = {
-    {"demo", 0, false, kDemoKey},        {"replay", 0, true, kReplayKey},
-    {"set", 0, true, kSetKey},           {"dump", 0, false, kDumpKey},
-    {"remove", 0, false, kRemoveKey},    {"rate", 0, true, kRateKey},
-    {"duration", 0, true, kDurationKey}, {"segment", 0, true, kSegmentKey},
-    {"help", 'h', false, kHelpKey},      {"version", 0, false, kVersionKey},
+    {"demo", 0, false, kDemoKey},       {"replay", 0, true, kReplayKey},
+    {"record", 0, true, kRecordKey},    {"set", 0, true, kSetKey},
+    {"dump", 0, false, kDumpKey},       {"remove", 0, false, kRemoveKey},
+    {"rate", 0, true, kRateKey},        {"duration", 0, true, kDurationKey},
+    {"segment", 0, true, kSegmentKey},  {"help", 'h', false, kHelpKey},
+    {"version", 0, false, kVersionKey},
 };
 
 // One option with a value into the options; false with the fault.
@@ -95,6 +102,13 @@ bool ReadValue(int key, const char* value, VisimOptions* options, char* error, i
         return false;
       }
       SafeCopy(options->replayFile, value, sizeof options->replayFile);
+      return true;
+    case kRecordKey:
+      if (value[0] == '\0' || std::strlen(value) >= sizeof options->recordFile) {
+        SafeFormat(error, errorSize, "--record: a file name is needed");
+        return false;
+      }
+      SafeCopy(options->recordFile, value, sizeof options->recordFile);
       return true;
     case kSetKey:
       return SetField(value, &options->sets, error, errorSize);
@@ -177,12 +191,17 @@ const char* VisimUsage() {
          "                       line names the columns: time_s and any of the fields\n"
          "                       below; an empty cell or a missing column keeps the\n"
          "                       last value; lines starting with # are skipped\n"
+         "  --record FILE.csv    write down what a live simulator writes, in the\n"
+         "                       format --replay reads: a row whenever a field\n"
+         "                       changed, polled --rate times a second; the segment\n"
+         "                       is only read (never created, stamped or counted as\n"
+         "                       a user); the file is written out once a second\n"
          "  --set FIELD=VALUE    write one field once (repeatable)\n"
          "  --dump               print the record's fields and user count\n"
          "  --remove             remove the segment\n"
          "\n"
          "Options:\n"
-         "  --rate HZ            frames written a second (default 60, 1 to 1000)\n"
+         "  --rate HZ            frames written or read a second (default 60, 1 to 1000)\n"
          "  --duration S         stop after S seconds (default: until Ctrl-C)\n"
          "  --segment NAME       segment name (default VisualInterface)\n"
          "  -h, --help           print this help and exit\n"
@@ -194,7 +213,8 @@ const char* VisimUsage() {
          "eye point), time_value (whole number), state_word (whole number; 0xFFFFFF\n"
          "holds the station's link indication).\n"
          "\n"
-         "Exit status: 0 done, 1 the segment or the replay file could not be used,\n"
+         "Exit status: 0 done, 1 the segment, the replay file or the record file\n"
+         "could not be used,\n"
          "2 bad arguments or a replay file with a faulty line (nothing is written\n"
          "then).\n";
 }

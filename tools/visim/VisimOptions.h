@@ -9,6 +9,7 @@ struct VisimOptions {
   bool version = false;        // --version
   bool demo = false;           // --demo
   char replayFile[1024] = "";  // --replay FILE.csv; empty: none
+  char recordFile[1024] = "";  // --record FILE.csv; empty: none
   VisimFields sets;            // --set FIELD=VALUE, all of them
   bool dump = false;           // --dump
   bool remove = false;         // --remove
@@ -17,6 +18,7 @@ struct VisimOptions {
   char segment[BaseSharedMemory::kNameSize] = "VisualInterface";  // --segment NAME
 
   bool Replays() const { return replayFile[0] != '\0'; }
+  bool Records() const { return recordFile[0] != '\0'; }
   // Something is written into the record.
   bool Writes() const { return demo || Replays() || sets.mask != 0; }
 };

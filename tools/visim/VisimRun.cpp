@@ -10,6 +10,7 @@
 #include "TavrionVersion.h"
 #include "VisimDemo.h"
 #include "VisimOptions.h"
+#include "VisimRecorder.h"
 #include "VisualShm.h"
 
 namespace {
@@ -149,6 +150,26 @@ int Write(const VisimOptions& options, const VisimTrack& track, std::FILE* err,
   return 0;
 }
 
+// --record: the segment looked at, never attached to.
+int Record(const VisimOptions& options, std::FILE* err, Platform::Clock& clock,
+           const volatile std::sig_atomic_t* stop) {
+  VisimSegmentReader segment;
+  if (!segment.Open(options.segment)) {
+    std::fprintf(err, "visim: %s\n", segment.GetErrorText());
+    return 1;
+  }
+  VisimTrackWriter track;
+  if (!track.Open(options.recordFile)) {
+    std::fprintf(err, "visim: %s\n", track.GetErrorText());
+    return 1;
+  }
+  const char* error = "";
+  int status =
+      RunVisimRecorder(segment, track, options.rate, options.duration, clock, stop, &error);
+  if (status != 0) std::fprintf(err, "visim: %s\n", error);
+  return status;
+}
+
 }  // namespace
 
 int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
@@ -168,6 +189,7 @@ int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
     return 0;
   }
   if (options.remove) return Remove(options.segment, out, err);
+  if (options.Records()) return Record(options, err, clock, stop);
 
   VisimTrack track;
   if (options.Replays() && !track.Load(options.replayFile)) {
