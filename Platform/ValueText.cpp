@@ -89,8 +89,10 @@ AddressReading ReadStrictAddress(const char* text, std::uint32_t* address) {
   for (int part = 0; part < 4; ++part) {
     if (part > 0 && *text++ != '.') return AddressReading::kNotAnAddress;
     if (!IsDigit(*text)) return AddressReading::kNotAnAddress;
-    if (text[0] == '0' && IsDigit(text[1])) {
-      return HasOctalSurprise(text) ? AddressReading::kOctalOctet : AddressReading::kNotAnAddress;
+    // A zero-padded part reads as its decimal value where the octal reading
+    // agrees ("001"); where they differ ("010") it is refused as ambiguous.
+    if (text[0] == '0' && IsDigit(text[1]) && HasOctalSurprise(text)) {
+      return AddressReading::kOctalOctet;
     }
     int value = 0;
     int digits = 0;

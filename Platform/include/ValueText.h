@@ -46,7 +46,8 @@ enum class AddressReading {
   kNotAnAddress,  // no address at all
   kOctalOctet,    // a zero-padded part that inet_addr reads as octal: "010" is 8
 };
-// Four decimal numbers 0 to 255 joined by dots, nothing else (no leading zeros).
+// Four decimal numbers 0 to 255 joined by dots, nothing else; a zero-padded
+// part only where its octal reading is the same ("001", never "010").
 AddressReading ReadStrictAddress(const char* text, std::uint32_t* address);
 // What inet_addr reads (1 to 4 parts, octal and hexadecimal parts), except a
 // zero-padded part whose octal value differs from its decimal one: that is

@@ -19,7 +19,7 @@ TEST(ValueText, AddressesReadStrictlyOrAsStoredFilesWereRead) {
     const char* dotted;  // what the stored reading holds
   } cases[] = {
       {"192.168.1.5", AddressReading::kRead, AddressReading::kRead, "192.168.1.5"},
-      {"192.168.001.005", AddressReading::kNotAnAddress, AddressReading::kRead, "192.168.1.5"},
+      {"192.168.001.005", AddressReading::kRead, AddressReading::kRead, "192.168.1.5"},
       {"192.168.001.010", AddressReading::kOctalOctet, AddressReading::kOctalOctet, "192.168.1.8"},
       {"10.1", AddressReading::kNotAnAddress, AddressReading::kRead, "10.0.0.1"},
       {"300.1.1.1", AddressReading::kNotAnAddress, AddressReading::kNotAnAddress, ""},
