@@ -73,9 +73,11 @@ void CTavrionDlg::DisplayInitialIp() {
 
 bool CTavrionDlg::SendDatagram() {
   char text[kViewSyncTextSize];
-  // A receiver cannot read "nan" or a text cut short: such a frame is held
-  // back and counted, and the link watchdog runs down as for a failed send.
-  const bool sendable = IsFiniteCamera(m_camera) && FormatViewSync(m_camera, text, sizeof text) > 0;
+  // A receiver cannot read "nan", place a camera off the globe or read a text
+  // cut short: such a frame is held back and counted, and the link watchdog
+  // runs down as for a failed send.
+  const bool sendable = IsFiniteCamera(m_camera) && IsOnTheGlobe(m_camera) &&
+                        FormatViewSync(m_camera, text, sizeof text) > 0;
   int sent = 0;
   if (sendable && m_rtLan != nullptr) {
     sent = m_rtLan->SendString(m_camera.counter, text, GetDestinationAddress());
