@@ -173,19 +173,44 @@ void CTavrionDlg::TellOffsetsFileReport() {
                kOffsetsFileName, report.records, report.records - report.recordsNotKept);
     m_controls.ShowMessageBox(text, kAirportDataBaseCaption, kMessageBoxExclamation);
   }
-  char bad[DialogValues::kMessageSize];
-  char shortLines[DialogValues::kMessageSize];
-  DescribeSkippedLines(bad, report.badOffsetLines, report.firstBadOffsetLine,
-                       "an offset that is not a finite number or too large");
-  DescribeSkippedLines(shortLines, report.shortLines, report.firstShortLine,
-                       "fewer than three fields");
-  if (bad[0] == '\0' && shortLines[0] == '\0') {
-    return;
+  if (report.notOffsetsFile) {
+    char text[DialogValues::kMessageSize];
+    SafeFormat(text, sizeof text,
+               "%s is not an offsets file.\n"
+               "Save will not overwrite it.",
+               kOffsetsFileName);
+    m_controls.ShowMessageBox(text, kAirportDataBaseCaption, kMessageBoxExclamation);
   }
+  const struct {
+    int count;
+    int firstLine;
+    const char* what;
+  } skipped[] = {
+      {report.badOffsetLines, report.firstBadOffsetLine,
+       "an offset that is not a finite number or too large"},
+      {report.shortLines, report.firstShortLine, "fewer than three fields"},
+      {report.notANumberLines, report.firstNotANumberLine, "an offset that is not a number"},
+      {report.longIdentLines, report.firstLongIdentLine, "an identifier over 4 characters"},
+      {report.notTextLines, report.firstNotTextLine, "bytes that are not text"},
+  };
   char text[DialogValues::kMessageSize];
-  SafeFormat(text, sizeof text, "%s: skipped %s%s%s", kOffsetsFileName, bad,
-             bad[0] != '\0' && shortLines[0] != '\0' ? "; " : "", shortLines);
-  ShowMessage(text);
+  int length = SafeFormat(text, sizeof text, "%s: skipped ", kOffsetsFileName);
+  const int heading = length;
+  for (const auto& kind : skipped) {
+    char part[DialogValues::kMessageSize];
+    DescribeSkippedLines(part, kind.count, kind.firstLine, kind.what);
+    if (part[0] == '\0') continue;
+    const int added = SafeFormat(text + length, static_cast<int>(sizeof text) - length, "%s%s",
+                                 length > heading ? "; " : "", part);
+    if (added < 0) {
+      text[length] = '\0';  // the line is full: what is told stays whole
+      break;
+    }
+    length += added;
+  }
+  if (length > heading) {
+    ShowMessage(text);
+  }
 }
 
 void CTavrionDlg::LoadStatusBitmaps() {

@@ -90,10 +90,22 @@ TEST_F(DialogStart, SkippedOffsetsLinesAreToldOnTheMessageLine) {
   EXPECT_EQ(table.GetNumberOfAirports(), 1);
 }
 
+TEST_F(DialogStart, AFileOfLinesThatAreNotOffsetsIsToldAndSaveRefusesIt) {
+  StartDialog(";\nEGKK| 1,5| Gatwick\nLFPG| 2.5m| Paris\nEGLL| 1.0| Heathrow\n");
+  ASSERT_EQ(controls.messageBoxes.size(), 1u);
+  EXPECT_EQ(controls.messageBoxes[0].text,
+            "Offsets.dat is not an offsets file.\nSave will not overwrite it.");
+  EXPECT_EQ(std::string(controls.shown.messageText),
+            "Offsets.dat: skipped 2 lines with an offset that is not a number (first at line 2)");
+  EXPECT_FALSE(dialog->OnSave());
+}
+
 TEST_F(DialogStart, AnOffsetsFileLargerThanTheTableIsToldAtStartUpAndSaveRefusesIt) {
   std::string file = ";\n";
   for (int i = 0; i < AirportManager::kCountLimit + 3; ++i) {
-    file += "A" + std::to_string(i) + "|1|n\n";
+    std::string ident(4, 'A');  // a distinct one for each line
+    for (int place = 3, number = i; place >= 0; --place, number /= 26) ident[place] += number % 26;
+    file += ident + "|1|n\n";
   }
   StartDialog(file.c_str());
   ASSERT_EQ(controls.messageBoxes.size(), 1u);
