@@ -49,7 +49,15 @@ int WatchStopSignals() {
   action.sa_handler = OnStopSignal;
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  for (int signal : kStopSignals) sigaction(signal, &action, nullptr);
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  for (int signal : kStopSignals) {
+    sigaction(signal, &action, nullptr);
+    sigaddset(&stopSignals, signal);
+  }
+  // Whoever started the program may have left them blocked: a request sent
+  // before now, or later, must still reach the handler.
+  pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
   return s_pipe[0];
 }
 

@@ -8,7 +8,9 @@
 
 namespace Platform {
 
-// Installs the handlers (once; later calls give the same descriptor). The
+// Installs the handlers and unblocks the signals (once; later calls give the
+// same descriptor). A program calls it before anything else, so that a
+// request at any moment of its start-up is noted rather than fatal. The
 // descriptor to watch for reading, or -1 when the pipe could not be made
 // (the signals then keep their default action).
 int WatchStopSignals();
