@@ -1,7 +1,9 @@
 // The main dialog's use of the simulator LAN interface: bringing it up, the
 // host's own address, the ViewSync datagram and the link indication.
 
+#include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -17,6 +19,8 @@ namespace {
 const char kRtLanInterfaceRevision[] = "%Z% Tavrion QM2137 RtLanInterface.cpp $Revision: 1.2 $";
 // The LAN interface's traffic log, in the working folder.
 const char kLanLogFileName[] = "QM_RT_LAN_Log.txt";
+// The log of the run before, kept for one more run.
+const char kPreviousLanLogFileName[] = "QM_RT_LAN_Log.1.txt";
 const char kNoHostAddressText[] =
     "Unable to acquire host IP address\nSorry\nPlease check using windows cmd ->ipconfig ";
 
@@ -32,6 +36,14 @@ bool CTavrionDlg::InitialiseRtLan() {
   m_rtLan->SetBroadcast(m_broadcast);
   char logName[kNameSize];
   Platform::FileInFolder(m_workingFolder, kLanLogFileName, logName, kNameSize);
+  // The log is begun anew at each start: the one before, perhaps of a run
+  // that crashed or was killed, is kept one generation.
+  char previousName[kNameSize];
+  Platform::FileInFolder(m_workingFolder, kPreviousLanLogFileName, previousName, kNameSize);
+  if (std::rename(logName, previousName) != 0 && errno != ENOENT) {
+    std::fprintf(stderr, "tavrion: %s: not kept as %s: %s\n", logName, previousName,
+                 std::strerror(errno));
+  }
   m_rtLan->SetLogFileName(logName);
   m_rtLan->Initialise();
   if (!m_rtLan->IsInitialised()) {
