@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -55,11 +56,23 @@ bool CTavrionDlg::Initialise() {
   Push();
   InitialiseVariables();
   if (!InitialiseSharedMemory()) {
-    // Nothing can run without the record: say why, and leave Connect off so
-    // that the operator can only close the window.
-    m_controls.ShowMessageBox(m_shmError, kShmFailureCaption, kMessageBoxOk);
-    m_controls.EnableControl(IDC_CONNECT, false);
-    return false;
+    Tell(m_shmError, kShmFailureCaption, kMessageBoxOk);
+    if (!m_unattended) {
+      // Nothing can run without the record: leave Connect off so that the
+      // operator can only close the window.
+      m_controls.EnableControl(IDC_CONNECT, false);
+      return false;
+    }
+    // Nobody is there to close it: wait for the simulator's segment as for
+    // one lost while running, checked once a second once frames run.
+    m_shm.reset();
+    m_segmentLost = true;
+    char text[DialogValues::kMessageSize];
+    SafeFormat(text, sizeof text,
+               "Simulator segment \"%s\" is not usable: nothing is sent until the simulator's "
+               "segment is there",
+               m_segmentName);
+    RaiseCondition(MessageLine::kSegmentLost, text);
   }
   m_loop = std::make_unique<RealTimeLoop>(this, m_frameRate, m_clock, m_pump);
   m_loop->SetBusyWait(m_busyWait);
@@ -75,7 +88,9 @@ bool CTavrionDlg::Initialise() {
   m_shownViewMode = ViewForward;
   m_slew = false;
   InitialiseAirportDataBase();
-  m_shm->WriteAirportIdent(kStartAirport);
+  if (m_shm != nullptr) {
+    m_shm->WriteAirportIdent(kStartAirport);
+  }
   return true;
 }
 
@@ -155,8 +170,7 @@ void CTavrionDlg::InitialiseAirportDataBase() {
   char fileName[kNameSize];
   Platform::FileInFolder(m_workingFolder, kOffsetsFileName, fileName, kNameSize);
   if (!m_airports.ReadOffsetsFile(fileName)) {
-    m_controls.ShowMessageBox(m_airports.GetErrorText(), kAirportDataBaseCaption,
-                              kMessageBoxExclamation);
+    Tell(m_airports.GetErrorText(), kAirportDataBaseCaption, kMessageBoxExclamation);
     return;
   }
   TellOffsetsFileReport();
@@ -171,7 +185,7 @@ void CTavrionDlg::TellOffsetsFileReport() {
                "%s holds %d airports; the table keeps %d.\n"
                "Save will not overwrite the file, so that none of its airports is lost.",
                kOffsetsFileName, report.records, report.records - report.recordsNotKept);
-    m_controls.ShowMessageBox(text, kAirportDataBaseCaption, kMessageBoxExclamation);
+    Tell(text, kAirportDataBaseCaption, kMessageBoxExclamation);
   }
   if (report.notOffsetsFile) {
     char text[DialogValues::kMessageSize];
@@ -179,7 +193,7 @@ void CTavrionDlg::TellOffsetsFileReport() {
                "%s is not an offsets file.\n"
                "Save will not overwrite it.",
                kOffsetsFileName);
-    m_controls.ShowMessageBox(text, kAirportDataBaseCaption, kMessageBoxExclamation);
+    Tell(text, kAirportDataBaseCaption, kMessageBoxExclamation);
   }
   const struct {
     int count;
@@ -209,7 +223,35 @@ void CTavrionDlg::TellOffsetsFileReport() {
     length += added;
   }
   if (length > heading) {
-    ShowMessage(text);
+    Report(text, kAirportDataBaseCaption);
+  }
+}
+
+void CTavrionDlg::Tell(const char* text, const char* caption, int style) {
+  if (m_unattended) {
+    Report(text, caption);
+  } else {
+    m_controls.ShowMessageBox(text, caption, style);
+  }
+}
+
+void CTavrionDlg::Report(const char* text, const char* caption) {
+  // One line: a box's line breaks become blanks.
+  char line[DialogValues::kMessageSize];
+  SafeCopy(line, text, sizeof line);
+  for (char& c : line) {
+    if (c == '\n') c = ' ';
+  }
+  ShowMessage(line);
+  if (!m_unattended) {
+    return;
+  }
+  std::fprintf(stderr, "tavrion: %s: %s\n", caption, line);
+  if (m_rtLan != nullptr) {
+    m_rtLan->LogLines(line);
+  } else {
+    m_untoldLog += line;
+    m_untoldLog += '\n';
   }
 }
 
@@ -242,7 +284,7 @@ void CTavrionDlg::OnConnect() {
   }
   // A segment lost while running is waited for; one never attached is not.
   if (m_record == nullptr && !m_segmentLost) {
-    m_controls.ShowMessageBox(m_shmError, kShmFailureCaption, kMessageBoxOk);
+    Tell(m_shmError, kShmFailureCaption, kMessageBoxOk);
     return;
   }
   // Until the first frame step locks them, the boxes are what the operator
@@ -277,7 +319,7 @@ bool CTavrionDlg::CheckDestinationBoxes() {
                  "The %s box of the destination address holds \"%s\".\n"
                  "Each box takes a number from 0 to 255: correct it and press Connect again.",
                  kAddressBoxNames[i], text);
-      m_controls.ShowMessageBox(message, kAddressFailureCaption, kMessageBoxExclamation);
+      Tell(message, kAddressFailureCaption, kMessageBoxExclamation);
       return false;
     }
   }

@@ -47,11 +47,15 @@ bool CTavrionDlg::InitialiseRtLan() {
   m_rtLan->SetLogFileName(logName);
   m_rtLan->Initialise();
   if (!m_rtLan->IsInitialised()) {
-    m_controls.ShowMessageBox(m_rtLan->GetErrorText(), "CTavrionDlg::InitialiseRtLan",
-                              kMessageBoxOk);
+    Tell(m_rtLan->GetErrorText(), "CTavrionDlg::InitialiseRtLan", kMessageBoxOk);
     m_rtLanOk = false;
   } else {
     m_rtLanOk = true;
+    // What was told before the log existed goes first.
+    if (!m_untoldLog.empty()) {
+      m_rtLan->LogLines(m_untoldLog.substr(0, m_untoldLog.size() - 1).c_str());
+      m_untoldLog.clear();
+    }
     m_receivers.LogReceivers(*m_rtLan);
   }
   // The object stays also when it failed: its sends then send nothing.
@@ -79,7 +83,7 @@ void CTavrionDlg::DisplayInitialIp() {
     octet = 0;
   }
   Push();
-  m_controls.ShowMessageBox(kNoHostAddressText, "CTavrionDlg::DisplayInitialIp", kMessageBoxOk);
+  Tell(kNoHostAddressText, "CTavrionDlg::DisplayInitialIp", kMessageBoxOk);
   m_controls.EnableControl(IDC_CONNECT, false);
 }
 

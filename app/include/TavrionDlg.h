@@ -24,6 +24,10 @@
 // not changed for more than 5 s is told on the message line (and once in the
 // LAN log), but still sent: a paused simulator freezes its record too.
 //
+// Started unattended (--connect), the station shows no message box: what it
+// has to tell goes to the message line, standard error and the LAN log, and a
+// segment that cannot be used at start-up is waited for as a lost one is.
+//
 // The counter goes on across runs: the highest one sent is kept in the
 // working folder (ViewSyncCounter.h), so that a Google Earth that kept
 // running accepts a restarted station at once. Receivers given beside the
@@ -32,6 +36,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "AirportManager.h"
 #include "DialogControls.h"
@@ -256,6 +261,13 @@ class CTavrionDlg {
   void ShowMessageLine();
   // The offsets file's lines skipped at start-up, or a file too large to keep.
   void TellOffsetsFileReport();
+  // What the station has to tell. Attended, a message box; unattended
+  // (--connect), nobody would answer one: the text goes to the message line,
+  // standard error and the LAN log instead.
+  void Tell(const char* text, const char* caption, int style);
+  // A notice on the message line; unattended, also on standard error and in
+  // the LAN log (kept until the log exists, at Connect).
+  void Report(const char* text, const char* caption);
   // The simulator's side: its segment and whether its data moves.
   void WatchSegment();
   void LoseSegment(const char* what);
@@ -284,6 +296,8 @@ class CTavrionDlg {
   unsigned char m_givenDestination[4];
   bool m_busyWait;
   bool m_realtime;
+  bool m_unattended;
+  std::string m_untoldLog;
   Platform::ThreadScheduling m_scheduling;
   char m_schedulingText[Platform::ThreadScheduling::kTextSize];
 

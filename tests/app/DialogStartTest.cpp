@@ -178,4 +178,61 @@ TEST_F(StationTest, SaveIsConfirmedOnTheMessageLineAndAFailureInABox) {
       << controls.messageBoxes[0].text;
 }
 
+// Started with --connect: nobody is there to answer a box.
+class UnattendedStart : public StationTest {
+ protected:
+  StationSettings Settings() override {
+    StationSettings settings = StationTest::Settings();
+    settings.connect = true;
+    return settings;
+  }
+  std::string Message() const { return controls.shown.messageText; }
+};
+
+TEST_F(UnattendedStart, WhatABoxWouldSayGoesToTheLineStandardErrorAndTheLanLog) {
+  const struct {
+    const char* offsets;  // null: no file
+    const char* told;
+  } cases[] = {
+      {nullptr, "InputFileClass::OpenInputFile No such file or directory "},
+      {";\nEGKK| 1,5| b\nLFPG| 2.5m| c\n", "Offsets.dat is not an offsets file. Save will not"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(folder.File("Offsets.dat"));
+    AirportManager::ClearTable();
+    testing::internal::CaptureStderr();
+    StartDialog(c.offsets);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(controls.messageBoxes.empty()) << c.told;
+    EXPECT_NE(err.find(std::string("tavrion: InitialiseAirportDataBase: ") + c.told),
+              std::string::npos)
+        << err;
+    RunConnected([&](int step) {
+      if (step == 3) pump.Post([this] { dialog->OnClose(); });
+    });
+    EXPECT_TRUE(dialog->IsRtLanOk());
+    const std::string log = folder.Read("QM_RT_LAN_Log.txt");
+    EXPECT_NE(log.find(std::string(c.told).substr(0, 30)), std::string::npos) << log;
+  }
+}
+
+TEST_F(UnattendedStart, AnUnusableSegmentIsWaitedForAndSentFromOnceUsable) {
+  std::strcpy(Record().version, "QMXXXY");  // another layout, for now
+  StartDialog();
+  EXPECT_TRUE(controls.messageBoxes.empty());
+  EXPECT_TRUE(controls.IsEnabled(IDC_CONNECT));
+  EXPECT_NE(Message().find("is not usable"), std::string::npos) << Message();
+  int firstDatagramStep = 0;
+  RunConnected([&](int step) {
+    if (!Received().empty() && firstDatagramStep == 0) firstDatagramStep = step;
+    if (step == 5) clock.AdvanceMilliseconds(1000);  // checked: still the wrong layout
+    if (step == 9) std::strcpy(Record().version, "QMXXXX");
+    if (step == 11) clock.AdvanceMilliseconds(1000);  // checked again: usable
+    if (step == 20) pump.Post([this] { dialog->OnClose(); });
+  });
+  EXPECT_GT(firstDatagramStep, 11);
+  EXPECT_FALSE(dialog->IsSegmentLost());
+  EXPECT_EQ(Record().userCount, 1) << "attached, then detached at the close";
+}
+
 }  // namespace
