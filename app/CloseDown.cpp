@@ -8,12 +8,6 @@
 #include "TavrionDlg.h"
 #include "VisualShm.h"
 
-namespace {
-
-const char kCloseDownRevision[] = "%Z% Tavrion QM2137 CloseDown.cpp $Revision: 1.2 $";
-
-}  // namespace
-
 // Enter confirms what was typed and nothing more: the station goes on.
 void CTavrionDlg::OnOK() {}
 
@@ -32,7 +26,6 @@ void CTavrionDlg::OnDestroy() {
 }
 
 void CTavrionDlg::EndStation(int result) {
-  (void)kCloseDownRevision;
   if (m_endRequested) {
     return;
   }

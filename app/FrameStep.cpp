@@ -10,8 +10,6 @@
 
 namespace {
 
-const char kFrameStepRevision[] = "%Z% Tavrion QM2137 FrameStep.cpp $Revision: 1.2 $";
-
 constexpr double kTiltPerMetre = 0.02;  // downward tilt per metre above ground
 constexpr double kMaxTiltReduction = 10.0;
 constexpr double kBlendStart = 5000.0;  // height above ground where the blend starts
@@ -39,7 +37,6 @@ double CTavrionDlg::WrapHeading(double heading) {
 }
 
 void CTavrionDlg::FrameStep() {
-  (void)kFrameStepRevision;
   // Frames need a segment, or one lost that is being waited for.
   if (!m_running || m_shuttingDown || (m_record == nullptr && !m_segmentLost)) {
     return;

@@ -16,7 +16,6 @@
 
 namespace {
 
-const char kInitialisationRevision[] = "%Z% Tavrion QM2137 Initialisation.cpp $Revision: 1.2 $";
 const char kOffsetsFileName[] = "Offsets.dat";
 const char kStartAirport[] = "EGLL";
 const char kNoAirportText[] = "No Airport";
@@ -37,7 +36,6 @@ const char* const kAddressBoxNames[] = {"first", "second", "third", "fourth"};
 }  // namespace
 
 bool CTavrionDlg::OnInitDialog() {
-  (void)kInitialisationRevision;
   m_initialising = true;
   Initialise();
   m_initialising = false;
@@ -255,13 +253,11 @@ void CTavrionDlg::Report(const char* text, const char* caption) {
   }
 }
 
-void CTavrionDlg::LoadStatusBitmaps() {
-  m_bitmapsLoaded = true;
-}
+// The lamp's bitmaps are resources the window holds for its whole life:
+// the start-up and the close-down have none of their own to load or release.
+void CTavrionDlg::LoadStatusBitmaps() {}
 
-void CTavrionDlg::DeleteStatusBitmaps() {
-  m_bitmapsLoaded = false;
-}
+void CTavrionDlg::DeleteStatusBitmaps() {}
 
 void CTavrionDlg::SetCaption() {
   // The record's address shows which mapping this station works on.

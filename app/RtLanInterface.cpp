@@ -16,7 +16,6 @@
 
 namespace {
 
-const char kRtLanInterfaceRevision[] = "%Z% Tavrion QM2137 RtLanInterface.cpp $Revision: 1.2 $";
 // The LAN interface's traffic log, in the working folder.
 const char kLanLogFileName[] = "QM_RT_LAN_Log.txt";
 // The log of the run before, kept for one more run.
@@ -27,7 +26,6 @@ const char kNoHostAddressText[] =
 }  // namespace
 
 bool CTavrionDlg::InitialiseRtLan() {
-  (void)kRtLanInterfaceRevision;
   m_rtLanOk = false;
   m_rtLan = std::make_unique<QMP0001_02_RtLan>(nullptr);
   m_rtLan->SetLocalPort(m_port);

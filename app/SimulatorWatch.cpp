@@ -14,13 +14,11 @@
 
 namespace {
 
-const char kSimulatorWatchRevision[] = "%Z% Tavrion QM2137 SimulatorWatch.cpp $Revision: 1.0 $";
 const char kFrozenText[] = "Simulator data unchanged for more than 5 s";
 
 }  // namespace
 
 void CTavrionDlg::WatchSegment() {
-  (void)kSimulatorWatchRevision;
   // The timer wraps after some 49 days; the difference stays right across it.
   const std::uint32_t now = m_clock.ReadMilliseconds();
   if (!m_segmentWatchStarted) {

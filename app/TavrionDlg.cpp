@@ -11,12 +11,6 @@
 #include "TextFunctions.h"
 #include "VisualShm.h"
 
-namespace {
-
-const char kTavrionDlgRevision[] = "%Z% Tavrion QM2137 TavrionDlg.cpp $Revision: 1.2 $";
-
-}  // namespace
-
 CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
                          Platform::Clock& clock, const StationSettings& settings)
     : m_controls(controls),
@@ -33,7 +27,6 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_rtLanOk(false),
       m_port(settings.localPort),
       m_statusBitmaps{IDB_GREY, IDB_ORANGE, IDB_GREEN},
-      m_bitmapsLoaded(false),
       m_aglChecked(false),
       m_running(false),
       m_frameCount(-1),
@@ -71,7 +64,6 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_shutDownPending(false),
       m_endRequested(false),
       m_endResult(IDCANCEL_RESULT) {
-  (void)kTavrionDlgRevision;
   SafeCopy(m_segmentName, settings.segmentName != nullptr ? settings.segmentName : "", kNameSize);
   SafeCopy(m_workingFolder, settings.workingFolder != nullptr ? settings.workingFolder : "",
            kNameSize);
@@ -84,7 +76,6 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
   std::memset(m_lastAirport, 0, sizeof m_lastAirport);
   std::memset(&m_camera, 0, sizeof m_camera);
   std::memset(&m_lastBlock, 0, sizeof m_lastBlock);
-  m_camera.counter = kInitialCounter;
 }
 
 CTavrionDlg::~CTavrionDlg() {

@@ -91,8 +91,9 @@ class CTavrionDlg {
   static constexpr int kHostIpTextSize = 20;
   static constexpr int kNameSize = 1024;
   static constexpr int kLinkWatchdogRearm = 50;
-  static constexpr int kCloseDownWaitMs = 2000;
+  // Before the first Connect; Connect starts the counter where the last run left it.
   static constexpr int kInitialCounter = 1509;
+  static constexpr int kCloseDownWaitMs = 2000;
   static constexpr int kNoSimView = 8;
   // How often the segment is checked, and how long the simulator's data may
   // stand still before the operator is told, in milliseconds.
@@ -220,7 +221,6 @@ class CTavrionDlg {
   // when the loop starts.
   const char* GetSchedulingText() const { return m_schedulingText; }
   const ViewSyncReceivers& GetReceivers() const { return m_receivers; }
-  const ViewSyncCounterKeeper& GetCounterKeeper() const { return m_counterKeeper; }
 
  private:
   // Start-up steps.
@@ -313,7 +313,6 @@ class CTavrionDlg {
   int m_port;
   char m_hostIpText[kHostIpTextSize];
   int m_statusBitmaps[3];
-  bool m_bitmapsLoaded;
   AirportManager m_airports;
 
   // Controls: bound values and the fields behind the boxes.
