@@ -85,6 +85,9 @@ struct StationSettings {
   bool broadcast = false;
 };
 
+static_assert(MessageLine::kTextSize == DialogValues::kMessageSize,
+              "the window's message line holds what the station's says");
+
 class CTavrionDlg {
  public:
   static constexpr int kShmErrorSize = 1000;
