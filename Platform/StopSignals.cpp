@@ -1,6 +1,7 @@
 #include "StopSignals.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -67,6 +68,18 @@ int TakeStopSignal() {
   while (read(s_pipe[0], bytes, sizeof bytes) > 0) {
   }
   return s_firstSignal;
+}
+
+bool WaitForStopSignal(std::int64_t nanoseconds) {
+  if (s_pipe[0] < 0) return false;
+  if (nanoseconds < 0) nanoseconds = 0;
+  struct pollfd watched {};
+  watched.fd = s_pipe[0];
+  watched.events = POLLIN;
+  const struct timespec wait {
+    static_cast<time_t>(nanoseconds / 1000000000), static_cast<long>(nanoseconds % 1000000000)
+  };
+  return ppoll(&watched, 1, &wait, nullptr) > 0;
 }
 
 void StopWatchingStopSignals() {

@@ -133,6 +133,9 @@ void CTavrionDlg::ComputeAltitude() {
 
 void CTavrionDlg::FollowSimulatorView() {
   const int selection = m_visual.viewSelect;
+  if (m_lastSimView == kAdoptSimView) {
+    m_lastSimView = selection;
+  }
   if (selection != m_lastSimView) {
     switch (selection) {
       case kSimViewForward:

@@ -244,7 +244,9 @@ void CTavrionDlg::Report(const char* text, const char* caption) {
   if (!m_unattended) {
     return;
   }
-  std::fprintf(stderr, "tavrion: %s: %s\n", caption, line);
+  if (!m_headless) {
+    std::fprintf(stderr, "tavrion: %s: %s\n", caption, line);
+  }
   if (m_rtLan != nullptr) {
     m_rtLan->LogLines(line);
   } else {

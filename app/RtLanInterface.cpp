@@ -100,6 +100,7 @@ bool CTavrionDlg::SendDatagram() {
     m_receivers.Send(*m_rtLan, text);
   }
   if (sent > 1) {
+    m_sentDatagrams = static_cast<int>(static_cast<unsigned int>(m_sentDatagrams) + 1u);
     m_linkWatchdog = kLinkWatchdogRearm;
   }
   if (m_linkWatchdog > INT_MIN) {

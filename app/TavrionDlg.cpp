@@ -22,6 +22,7 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_busyWait(settings.busyWait),
       m_realtime(settings.realtime),
       m_unattended(settings.connect),
+      m_headless(settings.headless),
       m_schedulingText(),
       m_record(nullptr),
       m_rtLanOk(false),
@@ -49,6 +50,7 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_linkStatus(LinkIdle),
       m_shownLinkStatus(LinkIdle),
       m_heldDatagrams(0),
+      m_sentDatagrams(0),
       m_receivers(settings.receivers, settings.receiverCount),
       m_broadcast(settings.broadcast),
       m_counterKeeper(settings.workingFolder, [this](const char* line) { LogEvent(line); }),
@@ -169,6 +171,17 @@ int CTavrionDlg::OnMapSliderReleased() {
              m_altitude + m_mapAltitude);
   Push();
   return 0;
+}
+
+void CTavrionDlg::ChooseView(int mode) {
+  m_viewMode = mode;
+  m_lastSimView = kAdoptSimView;
+}
+
+void CTavrionDlg::SetMapAltitude(double metres) {
+  m_mapAltitude = metres;
+  SafeFormat(m_values.mapAltitudeText, DialogValues::kTextSize, "%5.0f", m_altitude + m_mapAltitude);
+  Push();
 }
 
 int CTavrionDlg::OnDatumSpin(int positionChange) {

@@ -6,6 +6,8 @@
 // from its window's close box. A second request while the first is being
 // carried out ends the program at once, as that signal does by default.
 
+#include <cstdint>
+
 namespace Platform {
 
 // Installs the handlers and unblocks the signals (once; later calls give the
@@ -18,6 +20,11 @@ int WatchStopSignals();
 // Once the descriptor has become readable: empties it and gives the first
 // signal received, or 0 when none has been.
 int TakeStopSignal();
+
+// Waits until a stop signal has come or `nanoseconds` have passed; true when
+// one has come (the descriptor is readable). False at once without
+// WatchStopSignals.
+bool WaitForStopSignal(std::int64_t nanoseconds);
 
 // Puts the default actions back and closes the pipe (tests).
 void StopWatchingStopSignals();

@@ -83,6 +83,14 @@ struct StationSettings {
   int receiverCount = 0;
   ViewSyncReceiver receivers[ViewSyncReceivers::kMostReceivers] = {};
   bool broadcast = false;
+  // Run without a window (tavrion --headless): the view, the map view's
+  // height in metres and slew are given here instead of by the controls.
+  bool headless = false;
+  bool viewGiven = false;
+  int view = ViewForward;
+  bool mapAltitudeGiven = false;
+  double mapAltitude = 0.0;
+  bool slew = false;
 };
 
 static_assert(MessageLine::kTextSize == DialogValues::kMessageSize,
@@ -98,6 +106,9 @@ class CTavrionDlg {
   static constexpr int kInitialCounter = 1509;
   static constexpr int kCloseDownWaitMs = 2000;
   static constexpr int kNoSimView = 8;
+  // m_lastSimView once a view was chosen without a window: the simulator's
+  // selection as first read counts as seen, and only its changes are followed.
+  static constexpr int kAdoptSimView = -1;
   // How often the segment is checked, and how long the simulator's data may
   // stand still before the operator is told, in milliseconds.
   static constexpr std::uint32_t kSegmentCheckMs = 1000;
@@ -163,6 +174,12 @@ class CTavrionDlg {
   // 1048, position about to change by `positionChange` (-1 for the upper
   // arrow, +1 for the lower one). Returns 0 (change allowed).
   int OnDatumSpin(int positionChange);
+  // The view chosen without a window (a ViewMode). It holds until the
+  // simulator's view selection changes, which is then followed as always.
+  void ChooseView(int mode);
+  // The map view's height above the aircraft, in metres, as the map slider
+  // would set it (a station without a window is given it).
+  void SetMapAltitude(double metres);
   // 1008 clicked. Success is told on the window's message line, a failure in
   // a message box with the reason; false when the file could not be written.
   bool OnSave();
@@ -218,6 +235,8 @@ class CTavrionDlg {
   bool IsSegmentLost() const { return m_segmentLost; }
   // Datagrams held back since start-up: not finite, or too long for the text.
   int GetHeldDatagrams() const { return m_heldDatagrams; }
+  // Datagrams the destination took since start-up.
+  int GetSentDatagrams() const { return m_sentDatagrams; }
   bool IsBusyWait() const { return m_busyWait; }
   // What became of the real-time priority asked for, one line, empty when
   // none was asked for; also written to the LAN log and to standard error
@@ -300,6 +319,7 @@ class CTavrionDlg {
   bool m_busyWait;
   bool m_realtime;
   bool m_unattended;
+  bool m_headless;  // its controls tell the message line on standard error themselves
   std::string m_untoldLog;
   Platform::ThreadScheduling m_scheduling;
   char m_schedulingText[Platform::ThreadScheduling::kTextSize];
@@ -348,6 +368,7 @@ class CTavrionDlg {
   int m_linkStatus;
   int m_shownLinkStatus;
   int m_heldDatagrams;
+  int m_sentDatagrams;
   ViewSyncReceivers m_receivers;
   bool m_broadcast;
   ViewSyncCounterKeeper m_counterKeeper;

@@ -5,6 +5,7 @@
 
 #include "Clock.h"
 #include "CommandLine.h"
+#include "HeadlessStation.h"
 #include "StationOptions.h"
 #include "StopSignalWatcher.h"
 #include "StopSignals.h"
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
   }
   if (Platform::TakeStopSignal() != 0) {
     return 0;  // asked to stop before anything was started
+  }
+  if (s_settings.headless) {
+    return RunHeadlessStation(s_settings, Platform::SystemClock());
   }
   // The window draws nothing with OpenGL. Without this the toolkit loads the
   // display's GL driver at start-up only to pick visuals, which on a software
