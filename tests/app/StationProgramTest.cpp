@@ -71,7 +71,8 @@ TEST(StationProgram, AStopSignalAtItsFirstMomentEndsItWithStatusZero) {
           raise(signal);
           unsetenv("DISPLAY");
           unsetenv("WAYLAND_DISPLAY");
-          execl(TAVRION_PROGRAM, TAVRION_PROGRAM, "--segment", "tavrion-test-none", nullptr);
+          execl(TAVRION_PROGRAM, TAVRION_PROGRAM, "--segment", "tavrion-test-none", "-d",
+                "127.0.0.1", nullptr);
           return 127;
         },
         SeparateOutput()));

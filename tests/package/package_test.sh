@@ -36,6 +36,8 @@ check "the icon is a 32 x 32 PNG in the hicolor theme" \
 for doc in README.md config/Offsets.dat config/RtLan_A320_MainComputer.ini config/RtLan_A330_PfdLeft.ini; do
   check "share/doc/tavrion/$doc is there" [ -s "$root/usr/share/doc/tavrion/$doc" ]
 done
+check "the service unit template is installed" \
+  grep -qx -e 'Type=notify' "$root/usr/lib/systemd/system/tavrion@.service"
 check "nothing but the programs in bin ($(ls "$root/usr/bin" | tr '\n' ' '))" \
   [ "$(ls "$root/usr/bin" | tr '\n' ' ')" = "tavrion viewsync-monitor visim " ]
 exit "$fail"
