@@ -51,7 +51,7 @@ void CTavrionDlg::ShutDown() {
   m_shm.reset();
   m_record = nullptr;
   if (m_rtLan != nullptr) {
-    m_counterKeeper.Flush(m_camera.counter);  // while the LAN log can still tell a failure
+    m_counterKeeper.Flush(m_view.Camera().counter);  // while the LAN log can still tell a failure
   }
   m_rtLan.reset();
   if (m_loop != nullptr) {

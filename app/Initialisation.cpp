@@ -80,11 +80,11 @@ bool CTavrionDlg::Initialise() {
   LoadStatusBitmaps();
   SetCaption();
   m_controls.SetSliderPosition(IDC_DATUM_SLIDER, 50);
-  m_aglBlend = true;
+  m_view.SetAglBlend(true);
   m_aglChecked = true;
-  m_lastSimView = kNoSimView;
+  m_view.ForgetSimulatorView();
   m_shownViewMode = ViewForward;
-  m_slew = false;
+  m_view.SetSlew(false);
   InitialiseAirportDataBase();
   if (m_shm != nullptr) {
     m_shm->WriteAirportIdent(kStartAirport);
@@ -108,9 +108,7 @@ void CTavrionDlg::InitialiseVariables() {
   m_running = false;
   m_frameCount = -1;
   m_displayDivider = 0;
-  m_camera.counter = kInitialCounter;
-  m_mapAltitude = 0.0;
-  m_viewMode = ViewForward;
+  m_view.Restart();  // counter 1509, forward view, map height, altitude and heading offset 0
   m_controls.CheckControl(IDC_FORWARD_VIEW, true);
   m_controls.CheckControl(IDC_MAP_VIEW, false);
   m_controls.CheckControl(IDC_LEFT_WINDOW_VIEW, false);
@@ -120,8 +118,6 @@ void CTavrionDlg::InitialiseVariables() {
   m_linkWatchdog = 0;
   m_datumOffsetEdit = 0.0;
   m_airportIndex = kNoAirport;
-  m_altitude = 0.0;
-  m_headingOffset = 0.0;
   for (char& c : m_lastAirport) {
     c = '\0';
   }
@@ -299,7 +295,7 @@ void CTavrionDlg::OnConnect() {
     DisplayInitialIp();
     LockPort();
   } else if (!m_running) {
-    m_counterKeeper.Flush(m_camera.counter);  // paused: the file holds the last one sent
+    m_counterKeeper.Flush(m_view.Camera().counter);  // paused: the file holds the last one sent
   }
   if (m_frameCount < 1) {
     StartLoop();

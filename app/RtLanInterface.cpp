@@ -90,11 +90,11 @@ bool CTavrionDlg::SendDatagram() {
   // A receiver cannot read "nan", place a camera off the globe or read a text
   // cut short: such a frame is held back and counted, and the link watchdog
   // runs down as for a failed send.
-  const bool sendable = IsFiniteCamera(m_camera) && IsOnTheGlobe(m_camera) &&
-                        FormatViewSync(m_camera, text, sizeof text) > 0;
+  const bool sendable = IsFiniteCamera(m_view.Camera()) && IsOnTheGlobe(m_view.Camera()) &&
+                        FormatViewSync(m_view.Camera(), text, sizeof text) > 0;
   int sent = 0;
   if (sendable && m_rtLan != nullptr) {
-    sent = m_rtLan->SendString(m_camera.counter, text, GetDestinationAddress());
+    sent = m_rtLan->SendString(m_view.Camera().counter, text, GetDestinationAddress());
     // The same datagram to every other receiver; only the destination's
     // sends drive the lamp.
     m_receivers.Send(*m_rtLan, text);
@@ -122,7 +122,7 @@ bool CTavrionDlg::SendDatagram() {
 
 void CTavrionDlg::StartCounter() {
   bool startedOver = false;
-  m_camera.counter = m_counterKeeper.Start(&startedOver) - 1;
+  m_view.Camera().counter = m_counterKeeper.Start(&startedOver) - 1;
   if (startedOver) {
     TellCounterStartedOver();
   }

@@ -32,18 +32,9 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_running(false),
       m_frameCount(-1),
       m_displayDivider(0),
-      m_viewMode(ViewForward),
-      m_lastSimView(kNoSimView),
       m_shownViewMode(ViewForward),
-      m_slew(false),
-      m_headingOffset(0.0),
-      m_tiltReduction(0.0),
-      m_aglBlend(false),
-      m_blendFactor(0.0),
-      m_altitude(0.0),
-      m_datumOffset(0.0),
+      m_view(),
       m_datumOffsetEdit(0.0),
-      m_mapAltitude(0.0),
       m_airportIndex(kNoAirport),
       m_altitudeShown(0.0),
       m_linkWatchdog(0),
@@ -76,7 +67,6 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
   std::memcpy(m_givenDestination, settings.destination, sizeof m_givenDestination);
   std::memset(&m_visual, 0, sizeof m_visual);
   std::memset(m_lastAirport, 0, sizeof m_lastAirport);
-  std::memset(&m_camera, 0, sizeof m_camera);
   std::memset(&m_lastBlock, 0, sizeof m_lastBlock);
 }
 
@@ -132,33 +122,33 @@ void CTavrionDlg::OnPortChanged() {
 // The handlers only set the mode; the boxes follow on the next send.
 
 void CTavrionDlg::OnForwardView() {
-  m_viewMode = ViewForward;
+  m_view.ChooseView(ViewForward);
 }
 void CTavrionDlg::OnFwdL() {
-  m_viewMode = ViewFwdL;
+  m_view.ChooseView(ViewFwdL);
 }
 void CTavrionDlg::OnFwdR() {
-  m_viewMode = ViewFwdR;
+  m_view.ChooseView(ViewFwdR);
 }
 void CTavrionDlg::OnMapView() {
-  m_viewMode = ViewMap;
+  m_view.ChooseView(ViewMap);
 }
 void CTavrionDlg::OnRightWindowView() {
-  m_viewMode = ViewRightWindow;
+  m_view.ChooseView(ViewRightWindow);
 }
 void CTavrionDlg::OnLeftWindowView() {
-  m_viewMode = ViewLeftWindow;
+  m_view.ChooseView(ViewLeftWindow);
 }
 
 void CTavrionDlg::OnSlew() {
-  m_slew = !m_slew;
-  m_controls.CheckControl(IDC_SLEW, m_slew);
+  m_view.SetSlew(!m_view.IsSlewing());
+  m_controls.CheckControl(IDC_SLEW, m_view.IsSlewing());
 }
 
 void CTavrionDlg::OnAgl() {
   m_aglChecked = !m_aglChecked;
   m_controls.CheckControl(IDC_AGL, m_aglChecked);
-  m_aglBlend = m_aglChecked;
+  m_view.SetAglBlend(m_aglChecked);
 }
 
 // --- Map view altitude and datum offset -------------------------------------------
@@ -166,21 +156,21 @@ void CTavrionDlg::OnAgl() {
 int CTavrionDlg::OnMapSliderReleased() {
   const int position = m_controls.GetSliderPosition(IDC_MAP_SLIDER);
   const int multiplier = Limit(1, position / 10, 10);
-  m_mapAltitude = static_cast<double>(position * position * multiplier);
+  m_view.SetMapAltitude(static_cast<double>(position * position * multiplier));
   SafeFormat(m_values.mapAltitudeText, DialogValues::kTextSize, "%5.0f",
-             m_altitude + m_mapAltitude);
+             m_view.GetAltitude() + m_view.GetMapAltitude());
   Push();
   return 0;
 }
 
 void CTavrionDlg::ChooseView(int mode) {
-  m_viewMode = mode;
-  m_lastSimView = kAdoptSimView;
+  m_view.ChooseViewUntilSimulatorChanges(mode);
 }
 
 void CTavrionDlg::SetMapAltitude(double metres) {
-  m_mapAltitude = metres;
-  SafeFormat(m_values.mapAltitudeText, DialogValues::kTextSize, "%5.0f", m_altitude + m_mapAltitude);
+  m_view.SetMapAltitude(metres);
+  SafeFormat(m_values.mapAltitudeText, DialogValues::kTextSize, "%5.0f",
+             m_view.GetAltitude() + m_view.GetMapAltitude());
   Push();
 }
 
@@ -211,7 +201,7 @@ void CTavrionDlg::TargetReportedAirport() {
   // camera alone.
   char ident[kAirportIdentTextSize];
   CopyFieldText(ident, sizeof ident, m_visual.airportIdent);
-  const int slot = m_airports.AddAirport(ident, "", m_datumOffset);
+  const int slot = m_airports.AddAirport(ident, "", m_view.GetDatumOffset());
   if (slot != kNoAirport) {
     m_airportIndex = slot;
     SafeCopy(m_lastAirport, ident, AirportRecord::kIdentSize);
@@ -221,7 +211,7 @@ void CTavrionDlg::TargetReportedAirport() {
 void CTavrionDlg::ApplyDatumOffset(double offset) {
   SafeFormat(m_values.datumText, DialogValues::kTextSize, "%3.1f", offset);
   Push();
-  m_datumOffset = offset;
+  m_view.SetDatumOffset(offset);
   if (m_airportIndex != kNoAirport) {
     m_airports.SetDatumOffset(m_airportIndex, offset);
   }

@@ -42,6 +42,7 @@
 #include "DialogControls.h"
 #include "MessageLine.h"
 #include "Resource.h"
+#include "StationCamera.h"
 #include "ThreadScheduling.h"
 #include "ViewSync.h"
 #include "ViewSyncCounter.h"
@@ -102,13 +103,8 @@ class CTavrionDlg {
   static constexpr int kHostIpTextSize = 20;
   static constexpr int kNameSize = 1024;
   static constexpr int kLinkWatchdogRearm = 50;
-  // Before the first Connect; Connect starts the counter where the last run left it.
-  static constexpr int kInitialCounter = 1509;
   static constexpr int kCloseDownWaitMs = 2000;
-  static constexpr int kNoSimView = 8;
-  // m_lastSimView once a view was chosen without a window: the simulator's
-  // selection as first read counts as seen, and only its changes are followed.
-  static constexpr int kAdoptSimView = -1;
+  static constexpr int kNoSimView = StationCamera::kNoSimView;
   // How often the segment is checked, and how long the simulator's data may
   // stand still before the operator is told, in milliseconds.
   static constexpr std::uint32_t kSegmentCheckMs = 1000;
@@ -207,23 +203,23 @@ class CTavrionDlg {
   static double WrapHeading(double heading);
 
   // --- State, for the window's tests and diagnostics -----------------------
-  const ViewSyncCamera& GetCamera() const { return m_camera; }
+  const ViewSyncCamera& GetCamera() const { return m_view.Camera(); }
   const DialogValues& GetValues() const { return m_values; }
   const char* GetShmError() const { return m_shmError; }
   const char* GetHostIpText() const { return m_hostIpText; }
   std::uint32_t GetDestinationAddress() const;  // network order
   VisualInterfaceRecord* GetRecord() const { return m_record; }
-  int GetViewMode() const { return m_viewMode; }
+  int GetViewMode() const { return m_view.GetViewMode(); }
   int GetFrameCount() const { return m_frameCount; }
   int GetLinkStatus() const { return m_linkStatus; }
   int GetLinkWatchdog() const { return m_linkWatchdog; }
   int GetPort() const { return m_port; }
   int GetAirportIndex() const { return m_airportIndex; }
-  double GetHeadingOffset() const { return m_headingOffset; }
-  double GetBlendFactor() const { return m_blendFactor; }
-  double GetTiltReduction() const { return m_tiltReduction; }
-  double GetDatumOffset() const { return m_datumOffset; }
-  double GetMapAltitude() const { return m_mapAltitude; }
+  double GetHeadingOffset() const { return m_view.GetHeadingOffset(); }
+  double GetBlendFactor() const { return m_view.GetBlendFactor(); }
+  double GetTiltReduction() const { return m_view.GetTiltReduction(); }
+  double GetDatumOffset() const { return m_view.GetDatumOffset(); }
+  double GetMapAltitude() const { return m_view.GetMapAltitude(); }
   bool IsRunning() const { return m_running; }
   bool IsRtLanOk() const { return m_rtLanOk; }
   bool HasLoop() const { return m_loop != nullptr; }
@@ -266,11 +262,7 @@ class CTavrionDlg {
   // Frame step pieces.
   void RefreshFigures();
   void UpdateAirport();
-  void ComputeAltitude();
-  void FollowSimulatorView();
   void ShowViewSelection();
-  void SmoothHeadingOffset(double target);
-  void SetCameraForView();
   void ApplyDatumOffset(double offset);
   // A trim from the spin buttons or the hidden slider: it goes to the airport
   // the simulator reports, which gets a record first if it has none.
@@ -348,21 +340,11 @@ class CTavrionDlg {
   bool m_running;
   int m_frameCount;
   int m_displayDivider;
-  int m_viewMode;
-  int m_lastSimView;
   int m_shownViewMode;
-  bool m_slew;
-  double m_headingOffset;
-  double m_tiltReduction;
-  bool m_aglBlend;
-  double m_blendFactor;
-  double m_altitude;
-  double m_datumOffset;
+  StationCamera m_view;
   double m_datumOffsetEdit;
-  double m_mapAltitude;
   int m_airportIndex;
   char m_lastAirport[AirportRecord::kIdentSize];
-  ViewSyncCamera m_camera;
   double m_altitudeShown;
   int m_linkWatchdog;
   int m_linkStatus;
