@@ -48,8 +48,7 @@ void CTavrionDlg::ShutDown() {
     return;
   }
   m_shutDownPending = false;
-  m_shm.reset();
-  m_record = nullptr;
+  m_simulator.Release();
   if (m_rtLan != nullptr) {
     m_counterKeeper.Flush(m_view.Camera().counter);  // while the LAN log can still tell a failure
   }

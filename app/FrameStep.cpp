@@ -22,7 +22,7 @@ double CTavrionDlg::WrapHeading(double heading) {
 
 void CTavrionDlg::FrameStep() {
   // Frames need a segment, or one lost that is being waited for.
-  if (!m_running || m_shuttingDown || (m_record == nullptr && !m_segmentLost)) {
+  if (!m_running || m_shuttingDown || (m_simulator.Record() == nullptr && !m_simulator.IsLost())) {
     return;
   }
   WatchSegment();
@@ -39,7 +39,7 @@ void CTavrionDlg::FrameStep() {
   if (m_displayDivider == 1) {
     RefreshFigures();
   }
-  if (m_frameCount % 2 != 0 && !m_segmentLost) {
+  if (m_frameCount % 2 != 0 && !m_simulator.IsLost()) {
     SendViewSync();
     m_counterKeeper.Keep(m_view.Camera().counter, m_clock.ReadMilliseconds());
   }
@@ -50,7 +50,7 @@ void CTavrionDlg::RefreshFigures() {
   UpdateLinkStatus();
   SafeFormat(m_values.frameText, DialogValues::kTextSize, "%d", m_frameCount);
   SafeFormat(m_values.altitudeText, DialogValues::kTextSize, "%5.1f", m_altitudeShown);
-  CopyFieldText(m_values.airportText, DialogValues::kTextSize, m_visual.airportIdent);
+  CopyFieldText(m_values.airportText, DialogValues::kTextSize, m_simulator.Block().airportIdent);
 }
 
 void CTavrionDlg::SendViewSync() {
@@ -62,7 +62,7 @@ void CTavrionDlg::SendViewSync() {
   ViewSyncCamera& camera = m_view.Camera();
   const int counter = camera.counter;
   camera.counter = ViewSyncCounter::Next(counter);
-  m_view.Compute(m_visual);
+  m_view.Compute(m_simulator.Block());
   ShowViewSelection();
   if (SendDatagram()) {
     m_altitudeShown = camera.altitude;
@@ -77,7 +77,7 @@ void CTavrionDlg::SendViewSync() {
 void CTavrionDlg::UpdateAirport() {
   // The simulator may fill all eight bytes of the field: take it out bounded.
   char ident[kAirportIdentTextSize];
-  CopyFieldText(ident, sizeof ident, m_visual.airportIdent);
+  CopyFieldText(ident, sizeof ident, m_simulator.Block().airportIdent);
   if (SameIgnoringSpaces(m_lastAirport, ident)) {
     return;
   }

@@ -54,7 +54,7 @@ bool CTavrionDlg::Initialise() {
   Push();
   InitialiseVariables();
   if (!InitialiseSharedMemory()) {
-    Tell(m_shmError, kShmFailureCaption, kMessageBoxOk);
+    Tell(m_simulator.ErrorText(), kShmFailureCaption, kMessageBoxOk);
     if (!m_unattended) {
       // Nothing can run without the record: leave Connect off so that the
       // operator can only close the window.
@@ -63,13 +63,12 @@ bool CTavrionDlg::Initialise() {
     }
     // Nobody is there to close it: wait for the simulator's segment as for
     // one lost while running, checked once a second once frames run.
-    m_shm.reset();
-    m_segmentLost = true;
+    m_simulator.WaitForSegment();
     char text[DialogValues::kMessageSize];
     SafeFormat(text, sizeof text,
                "Simulator segment \"%s\" is not usable: nothing is sent until the simulator's "
                "segment is there",
-               m_segmentName);
+               m_simulator.Name());
     RaiseCondition(MessageLine::kSegmentLost, text);
   }
   m_loop = std::make_unique<RealTimeLoop>(this, m_frameRate, m_clock, m_pump);
@@ -86,9 +85,7 @@ bool CTavrionDlg::Initialise() {
   m_shownViewMode = ViewForward;
   m_view.SetSlew(false);
   InitialiseAirportDataBase();
-  if (m_shm != nullptr) {
-    m_shm->WriteAirportIdent(kStartAirport);
-  }
+  m_simulator.WriteAirportIdent(kStartAirport);
   return true;
 }
 
@@ -148,16 +145,7 @@ void CTavrionDlg::ShowHostAddress() {
 }
 
 bool CTavrionDlg::InitialiseSharedMemory() {
-  if (m_shm == nullptr) {
-    m_shm = std::make_unique<CVisShm>(m_segmentName);
-  }
-  if (m_shm->IsUsable()) {
-    m_record = m_shm->GetRecord();
-    return true;
-  }
-  SafeCopy(m_shmError, m_shm->GetErrorText(), kShmErrorSize);
-  m_record = nullptr;
-  return false;
+  return m_simulator.Attach();
 }
 
 void CTavrionDlg::InitialiseAirportDataBase() {
@@ -267,7 +255,7 @@ void CTavrionDlg::SetCaption() {
     SafeFormat(fed, sizeof fed, " + %d receiver%s", receivers, receivers == 1 ? "" : "s");
   }
   SafeFormat(caption, kNameSize, "TVR v3 %s %" PRIXPTR " %d%s", kVisualInterfaceLayoutRevision,
-             reinterpret_cast<std::uintptr_t>(m_record), static_cast<int>(kVisualInterfaceSize),
+             reinterpret_cast<std::uintptr_t>(m_simulator.Record()), static_cast<int>(kVisualInterfaceSize),
              fed);
   m_controls.SetCaption(caption);
 }
@@ -277,8 +265,8 @@ void CTavrionDlg::OnConnect() {
     return;
   }
   // A segment lost while running is waited for; one never attached is not.
-  if (m_record == nullptr && !m_segmentLost) {
-    Tell(m_shmError, kShmFailureCaption, kMessageBoxOk);
+  if (m_simulator.Record() == nullptr && !m_simulator.IsLost()) {
+    Tell(m_simulator.ErrorText(), kShmFailureCaption, kMessageBoxOk);
     return;
   }
   // Until the first frame step locks them, the boxes are what the operator

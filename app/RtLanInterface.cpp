@@ -136,10 +136,10 @@ void CTavrionDlg::TellCounterStartedOver() {
 void CTavrionDlg::UpdateLinkStatus() {
   m_linkStatus = m_linkWatchdog <= 1 ? LinkDown : LinkUp;
   std::int32_t stateWord = 0;
-  if (m_shm != nullptr && m_shm->ReadStateWord(stateWord) && stateWord == kStateWordLinkHeld) {
+  if (m_simulator.ReadStateWord(stateWord) && stateWord == kStateWordLinkHeld) {
     m_linkStatus = LinkHeld;
   }
-  if (m_segmentLost) {
+  if (m_simulator.IsLost()) {
     m_linkStatus = LinkDown;  // nothing can be sent without the simulator's record
   }
   if (m_linkStatus != m_shownLinkStatus) {

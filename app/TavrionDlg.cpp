@@ -24,7 +24,7 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_unattended(settings.connect),
       m_headless(settings.headless),
       m_schedulingText(),
-      m_record(nullptr),
+      m_simulator(settings.segmentName),
       m_rtLanOk(false),
       m_port(settings.localPort),
       m_statusBitmaps{IDB_GREY, IDB_ORANGE, IDB_GREEN},
@@ -45,29 +45,19 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_receivers(settings.receivers, settings.receiverCount),
       m_broadcast(settings.broadcast),
       m_counterKeeper(settings.workingFolder, [this](const char* line) { LogEvent(line); }),
-      m_segmentLost(false),
-      m_segmentWatchStarted(false),
-      m_lastSegmentCheck(0),
-      m_dataWatchStarted(false),
-      m_dataFrozen(false),
-      m_lastDataChange(0),
       m_loopDepth(0),
       m_initialising(false),
       m_shuttingDown(false),
       m_shutDownPending(false),
       m_endRequested(false),
       m_endResult(IDCANCEL_RESULT) {
-  SafeCopy(m_segmentName, settings.segmentName != nullptr ? settings.segmentName : "", kNameSize);
   SafeCopy(m_workingFolder, settings.workingFolder != nullptr ? settings.workingFolder : "",
            kNameSize);
-  std::memset(m_shmError, 0, sizeof m_shmError);
   std::memset(m_hostIpText, 0, sizeof m_hostIpText);
   std::memset(&m_values, 0, sizeof m_values);
   std::memset(m_destAddress, 0, sizeof m_destAddress);
   std::memcpy(m_givenDestination, settings.destination, sizeof m_givenDestination);
-  std::memset(&m_visual, 0, sizeof m_visual);
   std::memset(m_lastAirport, 0, sizeof m_lastAirport);
-  std::memset(&m_lastBlock, 0, sizeof m_lastBlock);
 }
 
 CTavrionDlg::~CTavrionDlg() {
@@ -200,7 +190,7 @@ void CTavrionDlg::TargetReportedAirport() {
   // Before the first send nothing is reported, and the trim moves the
   // camera alone.
   char ident[kAirportIdentTextSize];
-  CopyFieldText(ident, sizeof ident, m_visual.airportIdent);
+  CopyFieldText(ident, sizeof ident, m_simulator.Block().airportIdent);
   const int slot = m_airports.AddAirport(ident, "", m_view.GetDatumOffset());
   if (slot != kNoAirport) {
     m_airportIndex = slot;

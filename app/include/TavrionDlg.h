@@ -42,6 +42,7 @@
 #include "DialogControls.h"
 #include "MessageLine.h"
 #include "Resource.h"
+#include "SimulatorSide.h"
 #include "StationCamera.h"
 #include "ThreadScheduling.h"
 #include "ViewSync.h"
@@ -96,6 +97,9 @@ struct StationSettings {
 
 static_assert(MessageLine::kTextSize == DialogValues::kMessageSize,
               "the window's message line holds what the station's says");
+
+static_assert(SimulatorSide::kCheckMs == 1000 && SimulatorSide::kFrozenMs == 5000,
+              "the dialog's watch times are the core's");
 
 class CTavrionDlg {
  public:
@@ -205,10 +209,10 @@ class CTavrionDlg {
   // --- State, for the window's tests and diagnostics -----------------------
   const ViewSyncCamera& GetCamera() const { return m_view.Camera(); }
   const DialogValues& GetValues() const { return m_values; }
-  const char* GetShmError() const { return m_shmError; }
+  const char* GetShmError() const { return m_simulator.ErrorText(); }
   const char* GetHostIpText() const { return m_hostIpText; }
   std::uint32_t GetDestinationAddress() const;  // network order
-  VisualInterfaceRecord* GetRecord() const { return m_record; }
+  VisualInterfaceRecord* GetRecord() const { return m_simulator.Record(); }
   int GetViewMode() const { return m_view.GetViewMode(); }
   int GetFrameCount() const { return m_frameCount; }
   int GetLinkStatus() const { return m_linkStatus; }
@@ -223,12 +227,12 @@ class CTavrionDlg {
   bool IsRunning() const { return m_running; }
   bool IsRtLanOk() const { return m_rtLanOk; }
   bool HasLoop() const { return m_loop != nullptr; }
-  bool HasSegment() const { return m_shm != nullptr; }
+  bool HasSegment() const { return m_simulator.HasSegment(); }
   bool HasRtLan() const { return m_rtLan != nullptr; }
   bool IsShuttingDown() const { return m_shuttingDown; }
   bool IsLoopRunning() const { return m_loopDepth > 0; }
   // The segment was let go and the station waits for a usable one.
-  bool IsSegmentLost() const { return m_segmentLost; }
+  bool IsSegmentLost() const { return m_simulator.IsLost(); }
   // Datagrams held back since start-up: not finite, or too long for the text.
   int GetHeldDatagrams() const { return m_heldDatagrams; }
   // Datagrams the destination took since start-up.
@@ -284,8 +288,8 @@ class CTavrionDlg {
   void Report(const char* text, const char* caption);
   // The simulator's side: its segment and whether its data moves.
   void WatchSegment();
-  void LoseSegment(const char* what);
-  bool AttachAgain();
+  void TellSegmentLost();
+  void TellAttachedAgain();
   bool ReadSimulatorBlock();
   void WatchSimulatorData();
   void LogEvent(const char* text);
@@ -302,7 +306,6 @@ class CTavrionDlg {
   DialogControls& m_controls;
   Platform::MessagePump& m_pump;
   Platform::Clock& m_clock;
-  char m_segmentName[kNameSize];
   char m_workingFolder[kNameSize];
   int m_remotePort;
   int m_frameRate;
@@ -321,9 +324,7 @@ class CTavrionDlg {
   // would go in that order too if it never ran.
   std::unique_ptr<RealTimeLoop> m_loop;
   std::unique_ptr<QMP0001_02_RtLan> m_rtLan;
-  std::unique_ptr<CVisShm> m_shm;
-  VisualInterfaceRecord* m_record;
-  char m_shmError[kShmErrorSize];
+  SimulatorSide m_simulator;
   bool m_rtLanOk;
   int m_port;
   char m_hostIpText[kHostIpTextSize];
@@ -336,7 +337,6 @@ class CTavrionDlg {
   bool m_aglChecked;
 
   // Frame step and camera.
-  VisualBlock m_visual;
   bool m_running;
   int m_frameCount;
   int m_displayDivider;
@@ -356,13 +356,6 @@ class CTavrionDlg {
   ViewSyncCounterKeeper m_counterKeeper;
 
   // The simulator's side, timed by the clock's millisecond timer.
-  bool m_segmentLost;
-  bool m_segmentWatchStarted;
-  std::uint32_t m_lastSegmentCheck;
-  bool m_dataWatchStarted;
-  bool m_dataFrozen;
-  std::uint32_t m_lastDataChange;
-  VisualBlock m_lastBlock;
   MessageLine m_messageLine;
 
   // Close-down: Run calls on the stack, and what waits for them to return.
