@@ -55,7 +55,7 @@ bool CTavrionDlg::Initialise() {
   InitialiseVariables();
   if (!InitialiseSharedMemory()) {
     Tell(m_simulator.ErrorText(), kShmFailureCaption, kMessageBoxOk);
-    if (!m_unattended) {
+    if (!m_settings.connect) {
       // Nothing can run without the record: leave Connect off so that the
       // operator can only close the window.
       m_controls.EnableControl(IDC_CONNECT, false);
@@ -71,8 +71,8 @@ bool CTavrionDlg::Initialise() {
                m_simulator.Name());
     RaiseCondition(MessageLine::kSegmentLost, text);
   }
-  m_loop = std::make_unique<RealTimeLoop>(this, m_frameRate, m_clock, m_pump);
-  m_loop->SetBusyWait(m_busyWait);
+  m_loop = std::make_unique<RealTimeLoop>(this, m_settings.frameRate, m_clock, m_pump);
+  m_loop->SetBusyWait(m_settings.busyWait);
   DisplayInitialIp();
   ShowHostAddress();
   ShowGivenDestination();
@@ -90,11 +90,11 @@ bool CTavrionDlg::Initialise() {
 }
 
 void CTavrionDlg::ShowGivenDestination() {
-  if (!m_destinationGiven) {
+  if (!m_settings.destinationGiven) {
     return;
   }
   for (int i = 0; i < 4; ++i) {
-    m_values.ipOctets[i] = m_givenDestination[i];
+    m_values.ipOctets[i] = m_settings.destination[i];
   }
   Push();
   ReadDestinationAddress();
@@ -210,7 +210,7 @@ void CTavrionDlg::TellOffsetsFileReport() {
 }
 
 void CTavrionDlg::Tell(const char* text, const char* caption, int style) {
-  if (m_unattended) {
+  if (m_settings.connect) {
     Report(text, caption);
   } else {
     m_controls.ShowMessageBox(text, caption, style);
@@ -225,10 +225,10 @@ void CTavrionDlg::Report(const char* text, const char* caption) {
     if (c == '\n') c = ' ';
   }
   ShowMessage(line);
-  if (!m_unattended) {
+  if (!m_settings.connect) {
     return;
   }
-  if (!m_headless) {
+  if (!m_settings.headless) {
     std::fprintf(stderr, "tavrion: %s: %s\n", caption, line);
   }
   if (m_rtLan != nullptr) {

@@ -8,10 +8,10 @@
 #include "TextFunctions.h"
 
 void CTavrionDlg::EnterLoopScheduling() {
-  if (!m_realtime) {
+  if (!m_settings.realtime) {
     return;
   }
-  if (m_busyWait) {
+  if (m_settings.busyWait) {
     // A polling loop never gives its core back: at a real-time priority it
     // would starve everything else on that core.
     SafeCopy(m_schedulingText, "Real-time priority not asked for: the loop polls (busy wait)",

@@ -29,9 +29,9 @@ bool CTavrionDlg::InitialiseRtLan() {
   m_rtLanOk = false;
   m_rtLan = std::make_unique<QMP0001_02_RtLan>(nullptr);
   m_rtLan->SetLocalPort(m_port);
-  m_rtLan->SetRemotePort(m_remotePort);
+  m_rtLan->SetRemotePort(m_settings.remotePort);
   m_rtLan->SetStandalone();
-  m_rtLan->SetBroadcast(m_broadcast);
+  m_rtLan->SetBroadcast(m_settings.broadcast);
   char logName[kNameSize];
   Platform::FileInFolder(m_workingFolder, kLanLogFileName, logName, kNameSize);
   // The log is begun anew at each start: the one before, perhaps of a run

@@ -11,18 +11,25 @@
 #include "TextFunctions.h"
 #include "VisualShm.h"
 
+namespace {
+
+// The settings as kept: their texts point to the caller's, which need not
+// outlive the dialog.
+StationSettings WithoutTexts(const StationSettings& settings) {
+  StationSettings kept = settings;
+  kept.segmentName = "";
+  kept.workingFolder = "";
+  return kept;
+}
+
+}  // namespace
+
 CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
                          Platform::Clock& clock, const StationSettings& settings)
     : m_controls(controls),
       m_pump(pump),
       m_clock(clock),
-      m_remotePort(settings.remotePort),
-      m_frameRate(settings.frameRate),
-      m_destinationGiven(settings.destinationGiven),
-      m_busyWait(settings.busyWait),
-      m_realtime(settings.realtime),
-      m_unattended(settings.connect),
-      m_headless(settings.headless),
+      m_settings(WithoutTexts(settings)),
       m_schedulingText(),
       m_simulator(settings.segmentName),
       m_rtLanOk(false),
@@ -43,7 +50,6 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_heldDatagrams(0),
       m_sentDatagrams(0),
       m_receivers(settings.receivers, settings.receiverCount),
-      m_broadcast(settings.broadcast),
       m_counterKeeper(settings.workingFolder, [this](const char* line) { LogEvent(line); }),
       m_loopDepth(0),
       m_initialising(false),
@@ -56,7 +62,6 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
   std::memset(m_hostIpText, 0, sizeof m_hostIpText);
   std::memset(&m_values, 0, sizeof m_values);
   std::memset(m_destAddress, 0, sizeof m_destAddress);
-  std::memcpy(m_givenDestination, settings.destination, sizeof m_givenDestination);
   std::memset(m_lastAirport, 0, sizeof m_lastAirport);
 }
 

@@ -237,7 +237,7 @@ class CTavrionDlg {
   int GetHeldDatagrams() const { return m_heldDatagrams; }
   // Datagrams the destination took since start-up.
   int GetSentDatagrams() const { return m_sentDatagrams; }
-  bool IsBusyWait() const { return m_busyWait; }
+  bool IsBusyWait() const { return m_settings.busyWait; }
   // What became of the real-time priority asked for, one line, empty when
   // none was asked for; also written to the LAN log and to standard error
   // when the loop starts.
@@ -307,14 +307,9 @@ class CTavrionDlg {
   Platform::MessagePump& m_pump;
   Platform::Clock& m_clock;
   char m_workingFolder[kNameSize];
-  int m_remotePort;
-  int m_frameRate;
-  bool m_destinationGiven;
-  unsigned char m_givenDestination[4];
-  bool m_busyWait;
-  bool m_realtime;
-  bool m_unattended;
-  bool m_headless;  // its controls tell the message line on standard error themselves
+  // What the station was started with; its texts are the copies kept
+  // beside it (the working folder) and in the simulator's side (the segment).
+  const StationSettings m_settings;
   std::string m_untoldLog;
   Platform::ThreadScheduling m_scheduling;
   char m_schedulingText[Platform::ThreadScheduling::kTextSize];
@@ -352,7 +347,6 @@ class CTavrionDlg {
   int m_heldDatagrams;
   int m_sentDatagrams;
   ViewSyncReceivers m_receivers;
-  bool m_broadcast;
   ViewSyncCounterKeeper m_counterKeeper;
 
   // The simulator's side, timed by the clock's millisecond timer.
