@@ -78,22 +78,10 @@ void CTavrionDlg::UpdateAirport() {
   // The simulator may fill all eight bytes of the field: take it out bounded.
   char ident[kAirportIdentTextSize];
   CopyFieldText(ident, sizeof ident, m_simulator.Block().airportIdent);
-  if (SameIgnoringSpaces(m_lastAirport, ident)) {
-    return;
+  double offset = 0.0;
+  if (m_trims.Follow(ident, &offset)) {
+    ApplyDatumOffset(offset);
   }
-  AirportRecord airport;
-  if (!m_airports.FindAirport(ident, airport)) {
-    // Unknown: the previous offset stays in force for the camera, but it is
-    // no longer that airport's to trim. The airport last found is forgotten,
-    // so that its return is looked up and becomes the trim's target again.
-    m_airportIndex = kNoAirport;
-    m_lastAirport[0] = '\0';
-    return;
-  }
-  m_airportIndex = m_airports.GetCurrentIndex();
-  m_datumOffsetEdit = airport.datumOffset;
-  ApplyDatumOffset(m_datumOffsetEdit);
-  SafeCopy(m_lastAirport, ident, AirportRecord::kIdentSize);
 }
 
 void CTavrionDlg::ShowViewSelection() {

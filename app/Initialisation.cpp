@@ -113,11 +113,7 @@ void CTavrionDlg::InitialiseVariables() {
   m_linkStatus = LinkIdle;
   m_shownLinkStatus = LinkIdle;
   m_linkWatchdog = 0;
-  m_datumOffsetEdit = 0.0;
-  m_airportIndex = kNoAirport;
-  for (char& c : m_lastAirport) {
-    c = '\0';
-  }
+  m_trims.Restart();  // no airport, offset 0
 }
 
 void CTavrionDlg::ShowStartingFigures() {
@@ -151,15 +147,15 @@ bool CTavrionDlg::InitialiseSharedMemory() {
 void CTavrionDlg::InitialiseAirportDataBase() {
   char fileName[kNameSize];
   Platform::FileInFolder(m_workingFolder, kOffsetsFileName, fileName, kNameSize);
-  if (!m_airports.ReadOffsetsFile(fileName)) {
-    Tell(m_airports.GetErrorText(), kAirportDataBaseCaption, kMessageBoxExclamation);
+  if (!m_trims.Load(fileName)) {
+    Tell(m_trims.Table().GetErrorText(), kAirportDataBaseCaption, kMessageBoxExclamation);
     return;
   }
   TellOffsetsFileReport();
 }
 
 void CTavrionDlg::TellOffsetsFileReport() {
-  const OffsetsReadReport& report = m_airports.GetReadReport();
+  const OffsetsReadReport& report = m_trims.Table().GetReadReport();
   if (report.recordsNotKept > 0) {
     // Told before any trim: Save will refuse, and why.
     char text[DialogValues::kMessageSize];

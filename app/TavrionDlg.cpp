@@ -41,8 +41,6 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_displayDivider(0),
       m_shownViewMode(ViewForward),
       m_view(),
-      m_datumOffsetEdit(0.0),
-      m_airportIndex(kNoAirport),
       m_altitudeShown(0.0),
       m_linkWatchdog(0),
       m_linkStatus(LinkIdle),
@@ -62,7 +60,6 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
   std::memset(m_hostIpText, 0, sizeof m_hostIpText);
   std::memset(&m_values, 0, sizeof m_values);
   std::memset(m_destAddress, 0, sizeof m_destAddress);
-  std::memset(m_lastAirport, 0, sizeof m_lastAirport);
 }
 
 CTavrionDlg::~CTavrionDlg() {
@@ -171,7 +168,7 @@ void CTavrionDlg::SetMapAltitude(double metres) {
 
 int CTavrionDlg::OnDatumSpin(int positionChange) {
   // The upper arrow reports -1 and raises the offset by half a metre.
-  TrimDatumOffset(m_datumOffsetEdit + (0.0 - positionChange) / 2.0);
+  TrimDatumOffset(m_trims.GetEdited() + (0.0 - positionChange) / 2.0);
   return 0;
 }
 
@@ -181,48 +178,31 @@ void CTavrionDlg::OnDatumSliderReleased() {
 }
 
 void CTavrionDlg::TrimDatumOffset(double offset) {
-  TargetReportedAirport();
-  m_datumOffsetEdit = offset;
-  ApplyDatumOffset(m_datumOffsetEdit);
-}
-
-void CTavrionDlg::TargetReportedAirport() {
-  if (m_airportIndex != kNoAirport) {
-    return;
-  }
-  // An airport the file does not hold gets its record on its first trim,
-  // starting from the offset in force so that the camera does not jump.
-  // Before the first send nothing is reported, and the trim moves the
-  // camera alone.
+  // To the airport the simulator reports, which gets a record first if it has none.
   char ident[kAirportIdentTextSize];
   CopyFieldText(ident, sizeof ident, m_simulator.Block().airportIdent);
-  const int slot = m_airports.AddAirport(ident, "", m_view.GetDatumOffset());
-  if (slot != kNoAirport) {
-    m_airportIndex = slot;
-    SafeCopy(m_lastAirport, ident, AirportRecord::kIdentSize);
-  }
+  m_trims.Trim(ident, m_view.GetDatumOffset(), offset);
+  ApplyDatumOffset(offset);
 }
 
 void CTavrionDlg::ApplyDatumOffset(double offset) {
   SafeFormat(m_values.datumText, DialogValues::kTextSize, "%3.1f", offset);
   Push();
   m_view.SetDatumOffset(offset);
-  if (m_airportIndex != kNoAirport) {
-    m_airports.SetDatumOffset(m_airportIndex, offset);
-  }
+  m_trims.Keep(offset);
 }
 
 bool CTavrionDlg::OnSave() {
   // A Save that cannot write leaves the file as it was.
-  if (!m_airports.WriteOffsetsFile(m_workingFolder)) {
-    m_controls.ShowMessageBox(m_airports.GetErrorText(), kSaveFailureCaption,
+  if (!m_trims.Table().WriteOffsetsFile(m_workingFolder)) {
+    m_controls.ShowMessageBox(m_trims.Table().GetErrorText(), kSaveFailureCaption,
                               kMessageBoxExclamation);
     return false;
   }
-  const int count = m_airports.GetNumberOfAirports();
+  const int count = m_trims.Table().GetNumberOfAirports();
   char text[DialogValues::kMessageSize];
   SafeFormat(text, sizeof text, "Offsets saved: %d airport%s in %s", count, count == 1 ? "" : "s",
-             m_airports.GetWrittenFileName());
+             m_trims.Table().GetWrittenFileName());
   ShowMessage(text);
   return true;
 }

@@ -39,6 +39,7 @@
 #include <string>
 
 #include "AirportManager.h"
+#include "AirportTrims.h"
 #include "DialogControls.h"
 #include "MessageLine.h"
 #include "Resource.h"
@@ -113,9 +114,8 @@ class CTavrionDlg {
   // stand still before the operator is told, in milliseconds.
   static constexpr std::uint32_t kSegmentCheckMs = 1000;
   static constexpr std::uint32_t kFrozenDataMs = 5000;
-  // m_airportIndex while the reported airport is not in the table (or none
-  // was reported yet): a trim then has no record to go to until one is made.
-  static constexpr int kNoAirport = -1;
+  // GetAirportIndex while the reported airport is not in the table.
+  static constexpr int kNoAirport = AirportTrims::kNoAirport;
   // Caption of the message box that tells why the segment is not usable.
   static constexpr const char* kShmFailureCaption = "CTavrionDlg::InitialiseSharedMemory";
   // Caption of the message box that tells that Save could not write the file.
@@ -218,7 +218,7 @@ class CTavrionDlg {
   int GetLinkStatus() const { return m_linkStatus; }
   int GetLinkWatchdog() const { return m_linkWatchdog; }
   int GetPort() const { return m_port; }
-  int GetAirportIndex() const { return m_airportIndex; }
+  int GetAirportIndex() const { return m_trims.GetAirportIndex(); }
   double GetHeadingOffset() const { return m_view.GetHeadingOffset(); }
   double GetBlendFactor() const { return m_view.GetBlendFactor(); }
   double GetTiltReduction() const { return m_view.GetTiltReduction(); }
@@ -271,7 +271,6 @@ class CTavrionDlg {
   // A trim from the spin buttons or the hidden slider: it goes to the airport
   // the simulator reports, which gets a record first if it has none.
   void TrimDatumOffset(double offset);
-  void TargetReportedAirport();
   // The message line: a notice, and the conditions that outrank it.
   void ShowMessage(const char* text);
   void RaiseCondition(MessageLine::Condition condition, const char* text);
@@ -324,7 +323,7 @@ class CTavrionDlg {
   int m_port;
   char m_hostIpText[kHostIpTextSize];
   int m_statusBitmaps[3];
-  AirportManager m_airports;
+  AirportTrims m_trims;
 
   // Controls: bound values and the fields behind the boxes.
   DialogValues m_values;
@@ -337,9 +336,6 @@ class CTavrionDlg {
   int m_displayDivider;
   int m_shownViewMode;
   StationCamera m_view;
-  double m_datumOffsetEdit;
-  int m_airportIndex;
-  char m_lastAirport[AirportRecord::kIdentSize];
   double m_altitudeShown;
   int m_linkWatchdog;
   int m_linkStatus;
