@@ -49,10 +49,7 @@ void CTavrionDlg::ShutDown() {
   }
   m_shutDownPending = false;
   m_simulator.Release();
-  if (m_rtLan != nullptr) {
-    m_counterKeeper.Flush(m_view.Camera().counter);  // while the LAN log can still tell a failure
-  }
-  m_rtLan.reset();
+  m_link.Close(m_view.Camera().counter);  // the counter flushed while the log can tell a failure
   if (m_loop != nullptr) {
     m_clock.SleepMilliseconds(kCloseDownWaitMs);
     m_loop.reset();

@@ -41,7 +41,7 @@ void CTavrionDlg::FrameStep() {
   }
   if (m_frameCount % 2 != 0 && !m_simulator.IsLost()) {
     SendViewSync();
-    m_counterKeeper.Keep(m_view.Camera().counter, m_clock.ReadMilliseconds());
+    m_link.KeepCounter(m_view.Camera().counter, m_clock.ReadMilliseconds());
   }
   Push();
 }

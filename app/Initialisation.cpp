@@ -110,9 +110,8 @@ void CTavrionDlg::InitialiseVariables() {
   m_controls.CheckControl(IDC_MAP_VIEW, false);
   m_controls.CheckControl(IDC_LEFT_WINDOW_VIEW, false);
   m_controls.CheckControl(IDC_RIGHT_WINDOW_VIEW, false);
-  m_linkStatus = LinkIdle;
+  m_link.Restart();  // the lamp idle, the watchdog run out
   m_shownLinkStatus = LinkIdle;
-  m_linkWatchdog = 0;
   m_trims.Restart();  // no airport, offset 0
 }
 
@@ -227,8 +226,8 @@ void CTavrionDlg::Report(const char* text, const char* caption) {
   if (!m_settings.headless) {
     std::fprintf(stderr, "tavrion: %s: %s\n", caption, line);
   }
-  if (m_rtLan != nullptr) {
-    m_rtLan->LogLines(line);
+  if (m_link.IsOpen()) {
+    m_link.LogLines(line);
   } else {
     m_untoldLog += line;
     m_untoldLog += '\n';
@@ -245,7 +244,7 @@ void CTavrionDlg::SetCaption() {
   // The record's address shows which mapping this station works on.
   char caption[kNameSize];
   // Receivers fed beside the destination are counted at its end.
-  const int receivers = m_receivers.Count();
+  const int receivers = m_link.Receivers().Count();
   char fed[32] = "";
   if (receivers > 0) {
     SafeFormat(fed, sizeof fed, " + %d receiver%s", receivers, receivers == 1 ? "" : "s");
@@ -271,7 +270,7 @@ void CTavrionDlg::OnConnect() {
     return;
   }
   m_running = !m_running;
-  if (m_rtLan == nullptr) {
+  if (!m_link.IsOpen()) {
     if (!InitialiseRtLan()) {
       m_running = false;
     }
@@ -279,7 +278,7 @@ void CTavrionDlg::OnConnect() {
     DisplayInitialIp();
     LockPort();
   } else if (!m_running) {
-    m_counterKeeper.Flush(m_view.Camera().counter);  // paused: the file holds the last one sent
+    m_link.FlushCounter(m_view.Camera().counter);  // paused: the file holds the last one sent
   }
   if (m_frameCount < 1) {
     StartLoop();

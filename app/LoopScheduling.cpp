@@ -20,9 +20,7 @@ void CTavrionDlg::EnterLoopScheduling() {
     m_scheduling.RequestRealtime();
     SafeCopy(m_schedulingText, m_scheduling.Text(), Platform::ThreadScheduling::kTextSize);
   }
-  if (m_rtLan != nullptr) {
-    m_rtLan->LogText(m_schedulingText);
-  }
+  m_link.Log(m_schedulingText);
   std::fprintf(stderr, "%s\n", m_schedulingText);
 }
 

@@ -36,7 +36,7 @@ bool CTavrionDlg::ReadSimulatorBlock() {
 }
 
 void CTavrionDlg::TellSegmentLost() {
-  m_linkWatchdog = 0;
+  m_link.DropWatchdog();
   ClearCondition(MessageLine::kDataFrozen);
   ClearCondition(MessageLine::kDatagramsHeld);
   char text[DialogValues::kMessageSize];
@@ -75,7 +75,5 @@ void CTavrionDlg::WatchSimulatorData() {
 }
 
 void CTavrionDlg::LogEvent(const char* text) {
-  if (m_rtLan != nullptr) {
-    m_rtLan->LogText(text);
-  }
+  m_link.Log(text);
 }

@@ -40,6 +40,7 @@
 
 #include "AirportManager.h"
 #include "AirportTrims.h"
+#include "DatagramLink.h"
 #include "DialogControls.h"
 #include "MessageLine.h"
 #include "Resource.h"
@@ -107,7 +108,7 @@ class CTavrionDlg {
   static constexpr int kShmErrorSize = 1000;
   static constexpr int kHostIpTextSize = 20;
   static constexpr int kNameSize = 1024;
-  static constexpr int kLinkWatchdogRearm = 50;
+  static constexpr int kLinkWatchdogRearm = DatagramLink::kWatchdogRearm;
   static constexpr int kCloseDownWaitMs = 2000;
   static constexpr int kNoSimView = StationCamera::kNoSimView;
   // How often the segment is checked, and how long the simulator's data may
@@ -215,8 +216,8 @@ class CTavrionDlg {
   VisualInterfaceRecord* GetRecord() const { return m_simulator.Record(); }
   int GetViewMode() const { return m_view.GetViewMode(); }
   int GetFrameCount() const { return m_frameCount; }
-  int GetLinkStatus() const { return m_linkStatus; }
-  int GetLinkWatchdog() const { return m_linkWatchdog; }
+  int GetLinkStatus() const { return m_link.GetStatus(); }
+  int GetLinkWatchdog() const { return m_link.GetWatchdog(); }
   int GetPort() const { return m_port; }
   int GetAirportIndex() const { return m_trims.GetAirportIndex(); }
   double GetHeadingOffset() const { return m_view.GetHeadingOffset(); }
@@ -225,24 +226,24 @@ class CTavrionDlg {
   double GetDatumOffset() const { return m_view.GetDatumOffset(); }
   double GetMapAltitude() const { return m_view.GetMapAltitude(); }
   bool IsRunning() const { return m_running; }
-  bool IsRtLanOk() const { return m_rtLanOk; }
+  bool IsRtLanOk() const { return m_link.IsOk(); }
   bool HasLoop() const { return m_loop != nullptr; }
   bool HasSegment() const { return m_simulator.HasSegment(); }
-  bool HasRtLan() const { return m_rtLan != nullptr; }
+  bool HasRtLan() const { return m_link.IsOpen(); }
   bool IsShuttingDown() const { return m_shuttingDown; }
   bool IsLoopRunning() const { return m_loopDepth > 0; }
   // The segment was let go and the station waits for a usable one.
   bool IsSegmentLost() const { return m_simulator.IsLost(); }
   // Datagrams held back since start-up: not finite, or too long for the text.
-  int GetHeldDatagrams() const { return m_heldDatagrams; }
+  int GetHeldDatagrams() const { return m_link.GetHeld(); }
   // Datagrams the destination took since start-up.
-  int GetSentDatagrams() const { return m_sentDatagrams; }
+  int GetSentDatagrams() const { return m_link.GetSent(); }
   bool IsBusyWait() const { return m_settings.busyWait; }
   // What became of the real-time priority asked for, one line, empty when
   // none was asked for; also written to the LAN log and to standard error
   // when the loop starts.
   const char* GetSchedulingText() const { return m_schedulingText; }
-  const ViewSyncReceivers& GetReceivers() const { return m_receivers; }
+  const ViewSyncReceivers& GetReceivers() const { return m_link.Receivers(); }
 
  private:
   // Start-up steps.
@@ -317,9 +318,8 @@ class CTavrionDlg {
   // then the LAN object, then the loop; declared the other way round, they
   // would go in that order too if it never ran.
   std::unique_ptr<RealTimeLoop> m_loop;
-  std::unique_ptr<QMP0001_02_RtLan> m_rtLan;
+  DatagramLink m_link;
   SimulatorSide m_simulator;
-  bool m_rtLanOk;
   int m_port;
   char m_hostIpText[kHostIpTextSize];
   int m_statusBitmaps[3];
@@ -337,13 +337,7 @@ class CTavrionDlg {
   int m_shownViewMode;
   StationCamera m_view;
   double m_altitudeShown;
-  int m_linkWatchdog;
-  int m_linkStatus;
   int m_shownLinkStatus;
-  int m_heldDatagrams;
-  int m_sentDatagrams;
-  ViewSyncReceivers m_receivers;
-  ViewSyncCounterKeeper m_counterKeeper;
 
   // The simulator's side, timed by the clock's millisecond timer.
   MessageLine m_messageLine;
