@@ -1,7 +1,9 @@
 #pragma once
 // The station's main dialog, without its window: start-up, Connect, the
-// control handlers, the frame step with its camera and ViewSync datagram, and
-// the close-down. It reaches its controls only through DialogControls; the
+// control handlers, the frame step and the close-down. The station itself is
+// its core's (app/station): the simulator's side, the airport trims, the
+// camera and the datagram link; the dialog drives them and shows what they
+// report. It reaches its controls only through DialogControls; the
 // window forwards every control notification to the public handler named for
 // it below.
 //
