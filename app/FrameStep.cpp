@@ -117,4 +117,3 @@ void CTavrionDlg::ShowViewSelection() {
   }
   m_shownViewMode = m_view.GetViewMode();
 }
-

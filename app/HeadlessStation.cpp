@@ -49,7 +49,9 @@ class ConsoleControls : public DialogControls {
     std::fprintf(stderr, "tavrion: %s: %s\n", caption, line);
   }
   void SetCaption(const char*) override {}
-  int GetSliderPosition(int id) override { return id == IDC_MAP_SLIDER ? m_sliders[0] : m_sliders[1]; }
+  int GetSliderPosition(int id) override {
+    return id == IDC_MAP_SLIDER ? m_sliders[0] : m_sliders[1];
+  }
   void SetSliderPosition(int id, int position) override {
     (id == IDC_MAP_SLIDER ? m_sliders[0] : m_sliders[1]) = position;
   }
@@ -114,19 +116,19 @@ class ServicePump : public Platform::MessagePump {
   }
 
   void TellStatus(std::uint32_t now, int sent) {
-    const double rate =
-        static_cast<double>(static_cast<unsigned int>(sent) - static_cast<unsigned int>(m_lastSent)) *
-        1000.0 / static_cast<double>(now - m_lastStatus);
+    const double rate = static_cast<double>(static_cast<unsigned int>(sent) -
+                                            static_cast<unsigned int>(m_lastSent)) *
+                        1000.0 / static_cast<double>(now - m_lastStatus);
     m_lastStatus = now;
     m_lastSent = sent;
     char airport[DialogValues::kTextSize];
     SafeCopy(airport, m_station->GetValues().airportText, sizeof airport);
     char status[200];
-    SafeFormat(status, sizeof status, "STATUS=%.1f datagrams/s to %u.%u.%u.%u, %d receiver%s, airport %s",
-               rate, m_settings.destination[0], m_settings.destination[1],
-               m_settings.destination[2], m_settings.destination[3],
-               m_station->GetReceivers().Count(), m_station->GetReceivers().Count() == 1 ? "" : "s",
-               airport[0] != '\0' ? airport : "none");
+    SafeFormat(
+        status, sizeof status, "STATUS=%.1f datagrams/s to %u.%u.%u.%u, %d receiver%s, airport %s",
+        rate, m_settings.destination[0], m_settings.destination[1], m_settings.destination[2],
+        m_settings.destination[3], m_station->GetReceivers().Count(),
+        m_station->GetReceivers().Count() == 1 ? "" : "s", airport[0] != '\0' ? airport : "none");
     Platform::NotifyServiceManager(status);
   }
 
@@ -163,7 +165,8 @@ int RunHeadlessStation(const StationSettings& given, Platform::Clock& clock) {
   std::fprintf(stderr,
                "tavrion: headless station: segment %s, working folder %s, sending to "
                "%u.%u.%u.%u:%d and %d receiver%s\n",
-               settings.segmentName, settings.workingFolder[0] != '\0' ? settings.workingFolder : ".",
+               settings.segmentName,
+               settings.workingFolder[0] != '\0' ? settings.workingFolder : ".",
                settings.destination[0], settings.destination[1], settings.destination[2],
                settings.destination[3], settings.remotePort, settings.receiverCount,
                settings.receiverCount == 1 ? "" : "s");

@@ -250,8 +250,8 @@ void CTavrionDlg::SetCaption() {
     SafeFormat(fed, sizeof fed, " + %d receiver%s", receivers, receivers == 1 ? "" : "s");
   }
   SafeFormat(caption, kNameSize, "TVR v3 %s %" PRIXPTR " %d%s", kVisualInterfaceLayoutRevision,
-             reinterpret_cast<std::uintptr_t>(m_simulator.Record()), static_cast<int>(kVisualInterfaceSize),
-             fed);
+             reinterpret_cast<std::uintptr_t>(m_simulator.Record()),
+             static_cast<int>(kVisualInterfaceSize), fed);
   m_controls.SetCaption(caption);
 }
 

@@ -34,8 +34,8 @@ void CTavrionDlg::DisplayInitialIp() {
   }
   int octets[4] = {0, 0, 0, 0};
   // An own address of 0 means the host's name did not resolve: no address.
-  const bool hostKnown = lan->GetIpOctets(&octets[0], &octets[1], &octets[2], &octets[3]) &&
-                         lan->GetOwnAddress() != 0;
+  const bool hostKnown =
+      lan->GetIpOctets(&octets[0], &octets[1], &octets[2], &octets[3]) && lan->GetOwnAddress() != 0;
   if (hostKnown) {
     SafeCopy(m_hostIpText, lan->GetIpText(), kHostIpTextSize);
   }

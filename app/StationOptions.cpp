@@ -62,7 +62,7 @@ const Platform::CommandOption kValueOptions[] = {
     {"help", 'h', false, kHelpKey},
     {"version", 0, false, kVersionKey},
     {"view", 0, true, kViewKey},
-    {"map-altitude", 0, true, kMapAltitudeKey},
+    {"map-altitude", 0, true, kMapAltitudeKey},  // one a line
 };
 
 // The views --view names, as the window's boxes choose them.
@@ -70,8 +70,8 @@ const struct {
   const char* name;
   int mode;
 } kViewNames[] = {
-    {"forward", ViewForward},           {"fwd-left", ViewFwdL},
-    {"fwd-right", ViewFwdR},            {"left-window", ViewLeftWindow},
+    {"forward", ViewForward},          {"fwd-left", ViewFwdL},
+    {"fwd-right", ViewFwdR},           {"left-window", ViewLeftWindow},
     {"right-window", ViewRightWindow}, {"map", ViewMap},
 };
 // The map slider's right end: 100 km above the aircraft.
@@ -285,7 +285,8 @@ StationCommand ParseStationOptions(int argc, const char* const* argv, StationSet
   }
   if (help) return StationCommand::Help;
   if (version) return StationCommand::Version;
-  if (!settings->headless && (settings->viewGiven || settings->mapAltitudeGiven || settings->slew)) {
+  if (!settings->headless &&
+      (settings->viewGiven || settings->mapAltitudeGiven || settings->slew)) {
     // The window has its own boxes for them.
     SafeCopy(fault, "--view, --map-altitude and --slew are for --headless", faultSize);
     return StationCommand::Fault;

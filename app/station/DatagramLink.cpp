@@ -18,8 +18,7 @@ const char kPreviousLanLogFileName[] = "QM_RT_LAN_Log.1.txt";
 
 }  // namespace
 
-DatagramLink::DatagramLink(const ViewSyncReceiver* receivers, int receiverCount,
-                           const char* folder)
+DatagramLink::DatagramLink(const ViewSyncReceiver* receivers, int receiverCount, const char* folder)
     : m_folder(),
       m_ok(false),
       m_receivers(receivers, receiverCount),
@@ -86,8 +85,8 @@ void DatagramLink::LogLines(const char* text) {
 
 bool DatagramLink::Send(const ViewSyncCamera& camera, std::uint32_t destination) {
   char text[kViewSyncTextSize];
-  const bool sendable =
-      IsFiniteCamera(camera) && IsOnTheGlobe(camera) && FormatViewSync(camera, text, sizeof text) > 0;
+  const bool sendable = IsFiniteCamera(camera) && IsOnTheGlobe(camera) &&
+                        FormatViewSync(camera, text, sizeof text) > 0;
   int sent = 0;
   if (sendable && m_lan != nullptr) {
     sent = m_lan->SendString(camera.counter, text, destination);

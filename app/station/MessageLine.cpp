@@ -6,8 +6,7 @@ MessageLine::MessageLine() : m_conditions{}, m_notice{} {}
 
 void MessageLine::Raise(Condition condition, const char* text) {
   // A condition without words would hide the notice and show nothing.
-  SafeCopy(m_conditions[condition], text != nullptr && text[0] != '\0' ? text : "?",
-           kTextSize);
+  SafeCopy(m_conditions[condition], text != nullptr && text[0] != '\0' ? text : "?", kTextSize);
 }
 
 void MessageLine::Clear(Condition condition) {

@@ -55,10 +55,10 @@ TEST_F(AirportTest, AnOffsetMustBeANumberAsAWholeOrItsLineIsSkipped) {
     bool loads;
     double value;
   } cases[] = {
-      {"   12.5", true, 12.5}, {"-3", true, -3.0},    {" +.5 ", true, 0.5},  {"7.", true, 7.0},
-      {"1e2", true, 100.0},   {"\t-0.0\t", true, 0.0}, {"abc", false, 0},    {"1,5", false, 0},
-      {"2.5m", false, 0},     {"0x10", false, 0},     {" ", false, 0},      {".", false, 0},
-      {"1e", false, 0},       {"- 1", false, 0},      {"1 2", false, 0},
+      {"   12.5", true, 12.5}, {"-3", true, -3.0},      {" +.5 ", true, 0.5}, {"7.", true, 7.0},
+      {"1e2", true, 100.0},    {"\t-0.0\t", true, 0.0}, {"abc", false, 0},    {"1,5", false, 0},
+      {"2.5m", false, 0},      {"0x10", false, 0},      {" ", false, 0},      {".", false, 0},
+      {"1e", false, 0},        {"- 1", false, 0},       {"1 2", false, 0},
   };
   for (const auto& c : cases) {
     AirportManager::ClearTable();

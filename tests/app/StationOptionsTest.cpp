@@ -58,8 +58,8 @@ TEST(StationOptions, TheFrameLoopModesAreSwitchesOfTheirOwn) {
 }
 
 TEST(StationOptions, WithoutAWindowTheViewMapHeightAndSlewAreGiven) {
-  Parsed parsed = Parse({"--headless", "-d", "10.0.0.2", "--view", "right-window", "--slew",
-                         "--map-altitude=500"});
+  Parsed parsed = Parse(
+      {"--headless", "-d", "10.0.0.2", "--view", "right-window", "--slew", "--map-altitude=500"});
   ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
   EXPECT_TRUE(parsed.settings.headless);
   EXPECT_EQ(parsed.settings.view, ViewRightWindow);

@@ -2,7 +2,6 @@
 // help, version and faults are answered before any display is opened.
 
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <unistd.h>
 

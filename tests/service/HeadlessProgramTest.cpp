@@ -70,8 +70,9 @@ class HeadlessProgram : public ::testing::Test {
     double lat = 0, lon = 0, alt = 0, heading = 0, tilt = 0, roll = 0;
     long long start = 0, end = 0;
     int length = 0;
-    const int fields = std::sscanf(text.c_str(), "%d,%lf,%lf,%lf,%lf,%lf,%lf,%lld,%lld,%n", &counter,
-                                   &lat, &lon, &alt, &heading, &tilt, &roll, &start, &end, &length);
+    const int fields =
+        std::sscanf(text.c_str(), "%d,%lf,%lf,%lf,%lf,%lf,%lf,%lld,%lld,%n", &counter, &lat, &lon,
+                    &alt, &heading, &tilt, &roll, &start, &end, &length);
     EXPECT_EQ(fields, 9) << text;
     EXPECT_EQ(static_cast<std::size_t>(length), text.size()) << text;
     EXPECT_NEAR(heading, 250.0, 1e-6) << text;
@@ -142,9 +143,8 @@ class NotifySocket {
     return false;
   }
   int Count(const std::string& prefix) const {
-    return static_cast<int>(std::count_if(all.begin(), all.end(), [&](const std::string& one) {
-      return one.rfind(prefix, 0) == 0;
-    }));
+    return static_cast<int>(std::count_if(
+        all.begin(), all.end(), [&](const std::string& one) { return one.rfind(prefix, 0) == 0; }));
   }
   std::vector<std::string> all;
 

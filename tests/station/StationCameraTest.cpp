@@ -24,9 +24,9 @@ TEST(StationCamera, EachViewTurnsAndTiltsTheCameraFromTheAircraft) {
     int view;
     double altitude, heading, tilt, roll;
   } cases[] = {
-      {ViewForward, 262.0, 100.0, 93.0, -4.0},     {ViewFwdL, 262.0, 80.0, 88.0, -4.0},
-      {ViewFwdR, 262.0, 120.0, 88.0, -4.0},        {ViewLeftWindow, 262.0, 10.0, 89.0, 0.0},
-      {ViewRightWindow, 262.0, 190.0, 81.0, 0.0},  {ViewMap, 500.0, 100.0, 0.0, 0.0},
+      {ViewForward, 262.0, 100.0, 93.0, -4.0},    {ViewFwdL, 262.0, 80.0, 88.0, -4.0},
+      {ViewFwdR, 262.0, 120.0, 88.0, -4.0},       {ViewLeftWindow, 262.0, 10.0, 89.0, 0.0},
+      {ViewRightWindow, 262.0, 190.0, 81.0, 0.0}, {ViewMap, 500.0, 100.0, 0.0, 0.0},
   };
   for (const auto& c : cases) {
     StationCamera camera;

@@ -94,9 +94,9 @@ TEST(ViewSyncDatagram, OnlyAPositionOnTheGlobeCanBeSent) {
     double longitude;
     bool onTheGlobe;
   } cases[] = {
-      {90.0, 180.0, true},       {-90.0, -180.0, true},  {0.0, 0.0, true},
-      {95.0, -0.5, false},       {-90.000001, 0.0, false}, {51.0, 200.0, false},
-      {51.0, -180.000001, false}, {1e100, 0.0, false},    {std::nan(""), 0.0, false},
+      {90.0, 180.0, true},        {-90.0, -180.0, true},    {0.0, 0.0, true},
+      {95.0, -0.5, false},        {-90.000001, 0.0, false}, {51.0, 200.0, false},
+      {51.0, -180.000001, false}, {1e100, 0.0, false},      {std::nan(""), 0.0, false},
   };
   for (const auto& c : cases) {
     ViewSyncCamera camera = HeathrowCamera();
