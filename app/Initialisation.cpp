@@ -226,12 +226,7 @@ void CTavrionDlg::Report(const char* text, const char* caption) {
   if (!m_settings.headless) {
     std::fprintf(stderr, "tavrion: %s: %s\n", caption, line);
   }
-  if (m_link.IsOpen()) {
-    m_link.LogLines(line);
-  } else {
-    m_untoldLog += line;
-    m_untoldLog += '\n';
-  }
+  m_link.LogLines(line);  // kept until the log is opened at Connect
 }
 
 // The lamp's bitmaps are resources the window holds for its whole life:

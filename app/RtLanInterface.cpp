@@ -18,11 +18,6 @@ bool CTavrionDlg::InitialiseRtLan() {
     Tell(m_link.ErrorText(), "CTavrionDlg::InitialiseRtLan", kMessageBoxOk);
     return false;  // the object stays also when it failed: its sends then send nothing
   }
-  // What was told before the log existed goes first.
-  if (!m_untoldLog.empty()) {
-    m_link.LogLines(m_untoldLog.substr(0, m_untoldLog.size() - 1).c_str());
-    m_untoldLog.clear();
-  }
   m_link.Receivers().LogReceivers(*m_link.Lan());
   return true;
 }
@@ -90,13 +85,13 @@ void CTavrionDlg::UpdateLinkStatus() {
   if (status != m_shownLinkStatus) {
     switch (status) {
       case LinkIdle:
-        m_controls.ShowStatusBitmap(m_statusBitmaps[0]);  // grey
+        m_controls.ShowStatusBitmap(IDB_GREY);
         break;
       case LinkUp:
-        m_controls.ShowStatusBitmap(m_statusBitmaps[2]);  // green
+        m_controls.ShowStatusBitmap(IDB_GREEN);
         break;
       default:
-        m_controls.ShowStatusBitmap(m_statusBitmaps[1]);  // orange
+        m_controls.ShowStatusBitmap(IDB_ORANGE);
         break;
     }
     m_shownLinkStatus = status;

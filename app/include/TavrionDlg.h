@@ -43,6 +43,7 @@
 #include "AirportManager.h"
 #include "AirportTrims.h"
 #include "DatagramLink.h"
+#include "FramePriority.h"
 #include "DialogControls.h"
 #include "MessageLine.h"
 #include "Resource.h"
@@ -244,7 +245,7 @@ class CTavrionDlg {
   // What became of the real-time priority asked for, one line, empty when
   // none was asked for; also written to the LAN log and to standard error
   // when the loop starts.
-  const char* GetSchedulingText() const { return m_schedulingText; }
+  const char* GetSchedulingText() const { return m_priority.Text(); }
   const ViewSyncReceivers& GetReceivers() const { return m_link.Receivers(); }
 
  private:
@@ -312,9 +313,7 @@ class CTavrionDlg {
   // What the station was started with; its texts are the copies kept
   // beside it (the working folder) and in the simulator's side (the segment).
   const StationSettings m_settings;
-  std::string m_untoldLog;
-  Platform::ThreadScheduling m_scheduling;
-  char m_schedulingText[Platform::ThreadScheduling::kTextSize];
+  FramePriority m_priority;
 
   // Owned objects and start-up state. ShutDown releases them segment first,
   // then the LAN object, then the loop; declared the other way round, they
@@ -324,7 +323,6 @@ class CTavrionDlg {
   SimulatorSide m_simulator;
   int m_port;
   char m_hostIpText[kHostIpTextSize];
-  int m_statusBitmaps[3];
   AirportTrims m_trims;
 
   // Controls: bound values and the fields behind the boxes.

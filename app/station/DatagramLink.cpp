@@ -57,6 +57,10 @@ bool DatagramLink::Open(int localPort, int remotePort, bool broadcast) {
   m_lan->SetLogFileName(logName);
   m_lan->Initialise();
   m_ok = m_lan->IsInitialised();
+  if (m_ok && !m_kept.empty()) {
+    m_lan->LogLines(m_kept.substr(0, m_kept.size() - 1).c_str());
+    m_kept.clear();
+  }
   return m_ok;
 }
 
@@ -80,6 +84,9 @@ void DatagramLink::Log(const char* text) {
 void DatagramLink::LogLines(const char* text) {
   if (m_lan != nullptr) {
     m_lan->LogLines(text);
+  } else if (text != nullptr) {
+    m_kept += text;
+    m_kept += '\n';
   }
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "ViewSync.h"
 #include "ViewSyncCounter.h"
@@ -41,8 +42,11 @@ class DatagramLink {
   QMP0001_02_RtLan* Lan() const { return m_lan.get(); }
   const char* ErrorText() const;
 
-  // One line (cut to 79 characters) or several into the LAN log, once it is open.
+  // One line (cut to 79 characters) into the LAN log once it is open;
+  // nothing before.
   void Log(const char* text);
+  // Lines into the LAN log; before it is open they are kept, and written
+  // first when it opens.
   void LogLines(const char* text);
 
   // The counter the run's first datagram is to carry, less one.
@@ -68,6 +72,7 @@ class DatagramLink {
  private:
   char m_folder[kLogNameSize];
   std::unique_ptr<QMP0001_02_RtLan> m_lan;
+  std::string m_kept;  // lines logged before the log was opened
   bool m_ok;
   ViewSyncReceivers m_receivers;
   ViewSyncCounterKeeper m_counter;
