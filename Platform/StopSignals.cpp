@@ -1,6 +1,7 @@
 #include "StopSignals.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -49,7 +50,15 @@ int WatchStopSignals() {
   action.sa_handler = OnStopSignal;
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  for (int signal : kStopSignals) sigaction(signal, &action, nullptr);
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  for (int signal : kStopSignals) {
+    sigaction(signal, &action, nullptr);
+    sigaddset(&stopSignals, signal);
+  }
+  // Whoever started the program may have left them blocked: a request sent
+  // before now, or later, must still reach the handler.
+  pthread_sigmask(SIG_UNBLOCK, &stopSignals, nullptr);
   return s_pipe[0];
 }
 
@@ -59,6 +68,18 @@ int TakeStopSignal() {
   while (read(s_pipe[0], bytes, sizeof bytes) > 0) {
   }
   return s_firstSignal;
+}
+
+bool WaitForStopSignal(std::int64_t nanoseconds) {
+  if (s_pipe[0] < 0) return false;
+  if (nanoseconds < 0) nanoseconds = 0;
+  struct pollfd watched {};
+  watched.fd = s_pipe[0];
+  watched.events = POLLIN;
+  const struct timespec wait {
+    static_cast<time_t>(nanoseconds / 1000000000), static_cast<long>(nanoseconds % 1000000000)
+  };
+  return ppoll(&watched, 1, &wait, nullptr) > 0;
 }
 
 void StopWatchingStopSignals() {

@@ -8,12 +8,6 @@
 #include "TavrionDlg.h"
 #include "VisualShm.h"
 
-namespace {
-
-const char kCloseDownRevision[] = "%Z% Tavrion QM2137 CloseDown.cpp $Revision: 1.2 $";
-
-}  // namespace
-
 // Enter confirms what was typed and nothing more: the station goes on.
 void CTavrionDlg::OnOK() {}
 
@@ -32,7 +26,6 @@ void CTavrionDlg::OnDestroy() {
 }
 
 void CTavrionDlg::EndStation(int result) {
-  (void)kCloseDownRevision;
   if (m_endRequested) {
     return;
   }
@@ -55,12 +48,8 @@ void CTavrionDlg::ShutDown() {
     return;
   }
   m_shutDownPending = false;
-  m_shm.reset();
-  m_record = nullptr;
-  if (m_rtLan != nullptr) {
-    m_counterKeeper.Flush(m_camera.counter);  // while the LAN log can still tell a failure
-  }
-  m_rtLan.reset();
+  m_simulator.Release();
+  m_link.Close(m_view.Camera().counter);  // the counter flushed while the log can tell a failure
   if (m_loop != nullptr) {
     m_clock.SleepMilliseconds(kCloseDownWaitMs);
     m_loop.reset();

@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -16,7 +17,6 @@
 
 namespace {
 
-const char kInitialisationRevision[] = "%Z% Tavrion QM2137 Initialisation.cpp $Revision: 1.2 $";
 const char kOffsetsFileName[] = "Offsets.dat";
 const char kStartAirport[] = "EGLL";
 const char kNoAirportText[] = "No Airport";
@@ -37,7 +37,6 @@ const char* const kAddressBoxNames[] = {"first", "second", "third", "fourth"};
 }  // namespace
 
 bool CTavrionDlg::OnInitDialog() {
-  (void)kInitialisationRevision;
   m_initialising = true;
   Initialise();
   m_initialising = false;
@@ -56,36 +55,47 @@ bool CTavrionDlg::Initialise() {
   Push();
   InitialiseVariables();
   if (!InitialiseSharedMemory()) {
-    // Nothing can run without the record: say why, and leave Connect off so
-    // that the operator can only close the window.
-    m_controls.ShowMessageBox(m_shmError, kShmFailureCaption, kMessageBoxOk);
-    m_controls.EnableControl(IDC_CONNECT, false);
-    return false;
+    Tell(m_simulator.ErrorText(), kShmFailureCaption, kMessageBoxOk);
+    if (!m_settings.connect) {
+      // Nothing can run without the record: leave Connect off so that the
+      // operator can only close the window.
+      m_controls.EnableControl(IDC_CONNECT, false);
+      return false;
+    }
+    // Nobody is there to close it: wait for the simulator's segment as for
+    // one lost while running, checked once a second once frames run.
+    m_simulator.WaitForSegment();
+    char text[DialogValues::kMessageSize];
+    SafeFormat(text, sizeof text,
+               "Simulator segment \"%s\" is not usable: nothing is sent until the simulator's "
+               "segment is there",
+               m_simulator.Name());
+    RaiseCondition(MessageLine::kSegmentLost, text);
   }
-  m_loop = std::make_unique<RealTimeLoop>(this, m_frameRate, m_clock, m_pump);
-  m_loop->SetBusyWait(m_busyWait);
+  m_loop = std::make_unique<RealTimeLoop>(this, m_settings.frameRate, m_clock, m_pump);
+  m_loop->SetBusyWait(m_settings.busyWait);
   DisplayInitialIp();
   ShowHostAddress();
   ShowGivenDestination();
   LoadStatusBitmaps();
   SetCaption();
   m_controls.SetSliderPosition(IDC_DATUM_SLIDER, 50);
-  m_aglBlend = true;
+  m_view.SetAglBlend(true);
   m_aglChecked = true;
-  m_lastSimView = kNoSimView;
+  m_view.ForgetSimulatorView();
   m_shownViewMode = ViewForward;
-  m_slew = false;
+  m_view.SetSlew(false);
   InitialiseAirportDataBase();
-  m_shm->WriteAirportIdent(kStartAirport);
+  m_simulator.WriteAirportIdent(kStartAirport);
   return true;
 }
 
 void CTavrionDlg::ShowGivenDestination() {
-  if (!m_destinationGiven) {
+  if (!m_settings.destinationGiven) {
     return;
   }
   for (int i = 0; i < 4; ++i) {
-    m_values.ipOctets[i] = m_givenDestination[i];
+    m_values.ipOctets[i] = m_settings.destination[i];
   }
   Push();
   ReadDestinationAddress();
@@ -96,23 +106,14 @@ void CTavrionDlg::InitialiseVariables() {
   m_running = false;
   m_frameCount = -1;
   m_displayDivider = 0;
-  m_camera.counter = kInitialCounter;
-  m_mapAltitude = 0.0;
-  m_viewMode = ViewForward;
+  m_view.Restart();  // counter 1509, forward view, map height, altitude and heading offset 0
   m_controls.CheckControl(IDC_FORWARD_VIEW, true);
   m_controls.CheckControl(IDC_MAP_VIEW, false);
   m_controls.CheckControl(IDC_LEFT_WINDOW_VIEW, false);
   m_controls.CheckControl(IDC_RIGHT_WINDOW_VIEW, false);
-  m_linkStatus = LinkIdle;
+  m_link.Restart();  // the lamp idle, the watchdog run out
   m_shownLinkStatus = LinkIdle;
-  m_linkWatchdog = 0;
-  m_datumOffsetEdit = 0.0;
-  m_airportIndex = kNoAirport;
-  m_altitude = 0.0;
-  m_headingOffset = 0.0;
-  for (char& c : m_lastAirport) {
-    c = '\0';
-  }
+  m_trims.Restart();  // no airport, offset 0
 }
 
 void CTavrionDlg::ShowStartingFigures() {
@@ -140,31 +141,21 @@ void CTavrionDlg::ShowHostAddress() {
 }
 
 bool CTavrionDlg::InitialiseSharedMemory() {
-  if (m_shm == nullptr) {
-    m_shm = std::make_unique<CVisShm>(m_segmentName);
-  }
-  if (m_shm->IsUsable()) {
-    m_record = m_shm->GetRecord();
-    return true;
-  }
-  SafeCopy(m_shmError, m_shm->GetErrorText(), kShmErrorSize);
-  m_record = nullptr;
-  return false;
+  return m_simulator.Attach();
 }
 
 void CTavrionDlg::InitialiseAirportDataBase() {
   char fileName[kNameSize];
   Platform::FileInFolder(m_workingFolder, kOffsetsFileName, fileName, kNameSize);
-  if (!m_airports.ReadOffsetsFile(fileName)) {
-    m_controls.ShowMessageBox(m_airports.GetErrorText(), kAirportDataBaseCaption,
-                              kMessageBoxExclamation);
+  if (!m_trims.Load(fileName)) {
+    Tell(m_trims.Table().GetErrorText(), kAirportDataBaseCaption, kMessageBoxExclamation);
     return;
   }
   TellOffsetsFileReport();
 }
 
 void CTavrionDlg::TellOffsetsFileReport() {
-  const OffsetsReadReport& report = m_airports.GetReadReport();
+  const OffsetsReadReport& report = m_trims.Table().GetReadReport();
   if (report.recordsNotKept > 0) {
     // Told before any trim: Save will refuse, and why.
     char text[DialogValues::kMessageSize];
@@ -172,43 +163,91 @@ void CTavrionDlg::TellOffsetsFileReport() {
                "%s holds %d airports; the table keeps %d.\n"
                "Save will not overwrite the file, so that none of its airports is lost.",
                kOffsetsFileName, report.records, report.records - report.recordsNotKept);
-    m_controls.ShowMessageBox(text, kAirportDataBaseCaption, kMessageBoxExclamation);
+    Tell(text, kAirportDataBaseCaption, kMessageBoxExclamation);
   }
-  char bad[DialogValues::kMessageSize];
-  char shortLines[DialogValues::kMessageSize];
-  DescribeSkippedLines(bad, report.badOffsetLines, report.firstBadOffsetLine,
-                       "an offset that is not a finite number or too large");
-  DescribeSkippedLines(shortLines, report.shortLines, report.firstShortLine,
-                       "fewer than three fields");
-  if (bad[0] == '\0' && shortLines[0] == '\0') {
+  if (report.notOffsetsFile) {
+    char text[DialogValues::kMessageSize];
+    SafeFormat(text, sizeof text,
+               "%s is not an offsets file.\n"
+               "Save will not overwrite it.",
+               kOffsetsFileName);
+    Tell(text, kAirportDataBaseCaption, kMessageBoxExclamation);
+  }
+  const struct {
+    int count;
+    int firstLine;
+    const char* what;
+  } skipped[] = {
+      {report.badOffsetLines, report.firstBadOffsetLine,
+       "an offset that is not a finite number or too large"},
+      {report.shortLines, report.firstShortLine, "fewer than three fields"},
+      {report.notANumberLines, report.firstNotANumberLine, "an offset that is not a number"},
+      {report.longIdentLines, report.firstLongIdentLine, "an identifier over 4 characters"},
+      {report.notTextLines, report.firstNotTextLine, "bytes that are not text"},
+  };
+  char text[DialogValues::kMessageSize];
+  int length = SafeFormat(text, sizeof text, "%s: skipped ", kOffsetsFileName);
+  const int heading = length;
+  for (const auto& kind : skipped) {
+    char part[DialogValues::kMessageSize];
+    DescribeSkippedLines(part, kind.count, kind.firstLine, kind.what);
+    if (part[0] == '\0') continue;
+    const int added = SafeFormat(text + length, static_cast<int>(sizeof text) - length, "%s%s",
+                                 length > heading ? "; " : "", part);
+    if (added < 0) {
+      text[length] = '\0';  // the line is full: what is told stays whole
+      break;
+    }
+    length += added;
+  }
+  if (length > heading) {
+    Report(text, kAirportDataBaseCaption);
+  }
+}
+
+void CTavrionDlg::Tell(const char* text, const char* caption, int style) {
+  if (m_settings.connect) {
+    Report(text, caption);
+  } else {
+    m_controls.ShowMessageBox(text, caption, style);
+  }
+}
+
+void CTavrionDlg::Report(const char* text, const char* caption) {
+  // One line: a box's line breaks become blanks.
+  char line[DialogValues::kMessageSize];
+  SafeCopy(line, text, sizeof line);
+  for (char& c : line) {
+    if (c == '\n') c = ' ';
+  }
+  ShowMessage(line);
+  if (!m_settings.connect) {
     return;
   }
-  char text[DialogValues::kMessageSize];
-  SafeFormat(text, sizeof text, "%s: skipped %s%s%s", kOffsetsFileName, bad,
-             bad[0] != '\0' && shortLines[0] != '\0' ? "; " : "", shortLines);
-  ShowMessage(text);
+  if (!m_settings.headless) {
+    std::fprintf(stderr, "tavrion: %s: %s\n", caption, line);
+  }
+  m_link.LogLines(line);  // kept until the log is opened at Connect
 }
 
-void CTavrionDlg::LoadStatusBitmaps() {
-  m_bitmapsLoaded = true;
-}
+// The lamp's bitmaps are resources the window holds for its whole life:
+// the start-up and the close-down have none of their own to load or release.
+void CTavrionDlg::LoadStatusBitmaps() {}
 
-void CTavrionDlg::DeleteStatusBitmaps() {
-  m_bitmapsLoaded = false;
-}
+void CTavrionDlg::DeleteStatusBitmaps() {}
 
 void CTavrionDlg::SetCaption() {
   // The record's address shows which mapping this station works on.
   char caption[kNameSize];
   // Receivers fed beside the destination are counted at its end.
-  const int receivers = m_receivers.Count();
+  const int receivers = m_link.Receivers().Count();
   char fed[32] = "";
   if (receivers > 0) {
     SafeFormat(fed, sizeof fed, " + %d receiver%s", receivers, receivers == 1 ? "" : "s");
   }
   SafeFormat(caption, kNameSize, "TVR v3 %s %" PRIXPTR " %d%s", kVisualInterfaceLayoutRevision,
-             reinterpret_cast<std::uintptr_t>(m_record), static_cast<int>(kVisualInterfaceSize),
-             fed);
+             reinterpret_cast<std::uintptr_t>(m_simulator.Record()),
+             static_cast<int>(kVisualInterfaceSize), fed);
   m_controls.SetCaption(caption);
 }
 
@@ -217,8 +256,8 @@ void CTavrionDlg::OnConnect() {
     return;
   }
   // A segment lost while running is waited for; one never attached is not.
-  if (m_record == nullptr && !m_segmentLost) {
-    m_controls.ShowMessageBox(m_shmError, kShmFailureCaption, kMessageBoxOk);
+  if (m_simulator.Record() == nullptr && !m_simulator.IsLost()) {
+    Tell(m_simulator.ErrorText(), kShmFailureCaption, kMessageBoxOk);
     return;
   }
   // Until the first frame step locks them, the boxes are what the operator
@@ -227,7 +266,7 @@ void CTavrionDlg::OnConnect() {
     return;
   }
   m_running = !m_running;
-  if (m_rtLan == nullptr) {
+  if (!m_link.IsOpen()) {
     if (!InitialiseRtLan()) {
       m_running = false;
     }
@@ -235,7 +274,7 @@ void CTavrionDlg::OnConnect() {
     DisplayInitialIp();
     LockPort();
   } else if (!m_running) {
-    m_counterKeeper.Flush(m_camera.counter);  // paused: the file holds the last one sent
+    m_link.FlushCounter(m_view.Camera().counter);  // paused: the file holds the last one sent
   }
   if (m_frameCount < 1) {
     StartLoop();
@@ -253,7 +292,7 @@ bool CTavrionDlg::CheckDestinationBoxes() {
                  "The %s box of the destination address holds \"%s\".\n"
                  "Each box takes a number from 0 to 255: correct it and press Connect again.",
                  kAddressBoxNames[i], text);
-      m_controls.ShowMessageBox(message, kAddressFailureCaption, kMessageBoxExclamation);
+      Tell(message, kAddressFailureCaption, kMessageBoxExclamation);
       return false;
     }
   }

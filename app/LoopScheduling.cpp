@@ -3,29 +3,17 @@
 
 #include <cstdio>
 
-#include "QMP0001_02_RtLan.h"
 #include "TavrionDlg.h"
-#include "TextFunctions.h"
 
 void CTavrionDlg::EnterLoopScheduling() {
-  if (!m_realtime) {
+  if (!m_settings.realtime) {
     return;
   }
-  if (m_busyWait) {
-    // A polling loop never gives its core back: at a real-time priority it
-    // would starve everything else on that core.
-    SafeCopy(m_schedulingText, "Real-time priority not asked for: the loop polls (busy wait)",
-             Platform::ThreadScheduling::kTextSize);
-  } else {
-    m_scheduling.RequestRealtime();
-    SafeCopy(m_schedulingText, m_scheduling.Text(), Platform::ThreadScheduling::kTextSize);
-  }
-  if (m_rtLan != nullptr) {
-    m_rtLan->LogText(m_schedulingText);
-  }
-  std::fprintf(stderr, "%s\n", m_schedulingText);
+  const char* text = m_priority.Enter(m_settings.busyWait);
+  m_link.Log(text);
+  std::fprintf(stderr, "%s\n", text);
 }
 
 void CTavrionDlg::LeaveLoopScheduling() {
-  m_scheduling.Restore();
+  m_priority.Leave();
 }

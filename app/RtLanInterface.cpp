@@ -1,12 +1,6 @@
 // The main dialog's use of the simulator LAN interface: bringing it up, the
 // host's own address, the ViewSync datagram and the link indication.
 
-#include <climits>
-#include <cstring>
-#include <memory>
-
-#include "FileNames.h"
-
 #include "QMP0001_02_RtLan.h"
 #include "TavrionDlg.h"
 #include "TextFunctions.h"
@@ -14,48 +8,31 @@
 
 namespace {
 
-const char kRtLanInterfaceRevision[] = "%Z% Tavrion QM2137 RtLanInterface.cpp $Revision: 1.2 $";
-// The LAN interface's traffic log, in the working folder.
-const char kLanLogFileName[] = "QM_RT_LAN_Log.txt";
 const char kNoHostAddressText[] =
     "Unable to acquire host IP address\nSorry\nPlease check using windows cmd ->ipconfig ";
 
 }  // namespace
 
 bool CTavrionDlg::InitialiseRtLan() {
-  (void)kRtLanInterfaceRevision;
-  m_rtLanOk = false;
-  m_rtLan = std::make_unique<QMP0001_02_RtLan>(nullptr);
-  m_rtLan->SetLocalPort(m_port);
-  m_rtLan->SetRemotePort(m_remotePort);
-  m_rtLan->SetStandalone();
-  m_rtLan->SetBroadcast(m_broadcast);
-  char logName[kNameSize];
-  Platform::FileInFolder(m_workingFolder, kLanLogFileName, logName, kNameSize);
-  m_rtLan->SetLogFileName(logName);
-  m_rtLan->Initialise();
-  if (!m_rtLan->IsInitialised()) {
-    m_controls.ShowMessageBox(m_rtLan->GetErrorText(), "CTavrionDlg::InitialiseRtLan",
-                              kMessageBoxOk);
-    m_rtLanOk = false;
-  } else {
-    m_rtLanOk = true;
-    m_receivers.LogReceivers(*m_rtLan);
+  if (!m_link.Open(m_port, m_settings.remotePort, m_settings.broadcast)) {
+    Tell(m_link.ErrorText(), "CTavrionDlg::InitialiseRtLan", kMessageBoxOk);
+    return false;  // the object stays also when it failed: its sends then send nothing
   }
-  // The object stays also when it failed: its sends then send nothing.
-  return m_rtLanOk;
+  m_link.Receivers().LogReceivers(*m_link.Lan());
+  return true;
 }
 
 void CTavrionDlg::DisplayInitialIp() {
-  if (m_rtLan == nullptr) {
+  QMP0001_02_RtLan* lan = m_link.Lan();
+  if (lan == nullptr) {
     return;
   }
   int octets[4] = {0, 0, 0, 0};
   // An own address of 0 means the host's name did not resolve: no address.
-  const bool hostKnown = m_rtLan->GetIpOctets(&octets[0], &octets[1], &octets[2], &octets[3]) &&
-                         m_rtLan->GetOwnAddress() != 0;
+  const bool hostKnown =
+      lan->GetIpOctets(&octets[0], &octets[1], &octets[2], &octets[3]) && lan->GetOwnAddress() != 0;
   if (hostKnown) {
-    SafeCopy(m_hostIpText, m_rtLan->GetIpText(), kHostIpTextSize);
+    SafeCopy(m_hostIpText, lan->GetIpText(), kHostIpTextSize);
   }
   // The boxes are the operator's: they showed the host's address (or the one
   // given on the command line) from start-up, and whatever they hold now is
@@ -67,45 +44,30 @@ void CTavrionDlg::DisplayInitialIp() {
     octet = 0;
   }
   Push();
-  m_controls.ShowMessageBox(kNoHostAddressText, "CTavrionDlg::DisplayInitialIp", kMessageBoxOk);
+  Tell(kNoHostAddressText, "CTavrionDlg::DisplayInitialIp", kMessageBoxOk);
   m_controls.EnableControl(IDC_CONNECT, false);
 }
 
 bool CTavrionDlg::SendDatagram() {
-  char text[kViewSyncTextSize];
-  // A receiver cannot read "nan" or a text cut short: such a frame is held
-  // back and counted, and the link watchdog runs down as for a failed send.
-  const bool sendable = IsFiniteCamera(m_camera) && FormatViewSync(m_camera, text, sizeof text) > 0;
-  int sent = 0;
-  if (sendable && m_rtLan != nullptr) {
-    sent = m_rtLan->SendString(m_camera.counter, text, GetDestinationAddress());
-    // The same datagram to every other receiver; only the destination's
-    // sends drive the lamp.
-    m_receivers.Send(*m_rtLan, text);
-  }
-  if (sent > 1) {
-    m_linkWatchdog = kLinkWatchdogRearm;
-  }
-  if (m_linkWatchdog > INT_MIN) {
-    --m_linkWatchdog;  // every send counts down, whatever it did
-  }
-  if (sendable) {
+  // A receiver cannot read "nan", place a camera off the globe or read a text
+  // cut short: such a frame is held back and counted, and the link watchdog
+  // runs down as for a failed send.
+  if (m_link.Send(m_view.Camera(), GetDestinationAddress())) {
     ClearCondition(MessageLine::kDatagramsHeld);
     return true;
   }
-  ++m_heldDatagrams;
   char message[DialogValues::kMessageSize];
   SafeFormat(message, sizeof message,
              "Datagram held back: the simulator's values are not finite or too large "
              "(%d held back since start-up)",
-             m_heldDatagrams);
+             m_link.GetHeld());
   RaiseCondition(MessageLine::kDatagramsHeld, message);
   return false;
 }
 
 void CTavrionDlg::StartCounter() {
   bool startedOver = false;
-  m_camera.counter = m_counterKeeper.Start(&startedOver) - 1;
+  m_view.Camera().counter = m_link.StartCounter(&startedOver);
   if (startedOver) {
     TellCounterStartedOver();
   }
@@ -117,26 +79,21 @@ void CTavrionDlg::TellCounterStartedOver() {
 }
 
 void CTavrionDlg::UpdateLinkStatus() {
-  m_linkStatus = m_linkWatchdog <= 1 ? LinkDown : LinkUp;
   std::int32_t stateWord = 0;
-  if (m_shm != nullptr && m_shm->ReadStateWord(stateWord) && stateWord == kStateWordLinkHeld) {
-    m_linkStatus = LinkHeld;
-  }
-  if (m_segmentLost) {
-    m_linkStatus = LinkDown;  // nothing can be sent without the simulator's record
-  }
-  if (m_linkStatus != m_shownLinkStatus) {
-    switch (m_linkStatus) {
+  const bool held = m_simulator.ReadStateWord(stateWord) && stateWord == kStateWordLinkHeld;
+  const int status = m_link.UpdateStatus(held, m_simulator.IsLost());
+  if (status != m_shownLinkStatus) {
+    switch (status) {
       case LinkIdle:
-        m_controls.ShowStatusBitmap(m_statusBitmaps[0]);  // grey
+        m_controls.ShowStatusBitmap(IDB_GREY);
         break;
       case LinkUp:
-        m_controls.ShowStatusBitmap(m_statusBitmaps[2]);  // green
+        m_controls.ShowStatusBitmap(IDB_GREEN);
         break;
       default:
-        m_controls.ShowStatusBitmap(m_statusBitmaps[1]);  // orange
+        m_controls.ShowStatusBitmap(IDB_ORANGE);
         break;
     }
-    m_shownLinkStatus = m_linkStatus;
+    m_shownLinkStatus = status;
   }
 }

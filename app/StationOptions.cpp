@@ -31,6 +31,11 @@ const StationFlag kFlags[] = {
      "poll between frames instead of sleeping (hosts whose wake-ups come late)"},
     {"realtime", 0, &StationSettings::realtime,
      "ask for a real-time priority for the frame loop where allowed"},
+    {"headless", 0, &StationSettings::headless,
+     "run without a window (no display needed): attach, connect\n"
+     "                             and send to --destination at once; what the\n"
+     "                             window would show goes to standard error"},
+    {"slew", 0, &StationSettings::slew, "with --headless: turn to a new view gradually"},
 };
 constexpr int kFlagCount = static_cast<int>(sizeof kFlags / sizeof kFlags[0]);
 
@@ -43,6 +48,8 @@ enum OptionKey : int {
   kReceiverKey = 'r',
   kHelpKey = 'h',
   kVersionKey = 1000,
+  kViewKey = 1001,
+  kMapAltitudeKey = 1002,
   kFirstFlagKey = 2000,
 };
 
@@ -51,7 +58,21 @@ const Platform::CommandOption kValueOptions[] = {
     {"segment", 's', true, kSegmentKey},         {"directory", 'C', true, kDirectoryKey},
     {"receiver", 'r', true, kReceiverKey},       {"help", 'h', false, kHelpKey},
     {"version", 0, false, kVersionKey},
+    {"view", 0, true, kViewKey},
+    {"map-altitude", 0, true, kMapAltitudeKey},  // one a line
 };
+
+// The views --view names, as the window's boxes choose them.
+const struct {
+  const char* name;
+  int mode;
+} kViewNames[] = {
+    {"forward", ViewForward},          {"fwd-left", ViewFwdL},
+    {"fwd-right", ViewFwdR},           {"left-window", ViewLeftWindow},
+    {"right-window", ViewRightWindow}, {"map", ViewMap},
+};
+// The map slider's right end: 100 km above the aircraft.
+constexpr int kMostMapAltitude = 100000;
 
 std::vector<Platform::CommandOption> AllOptions() {
   std::vector<Platform::CommandOption> options(std::begin(kValueOptions), std::end(kValueOptions));
@@ -180,6 +201,28 @@ bool ReadValue(int key, const char* value, StationSettings* settings, char* faul
       return true;
     case kReceiverKey:
       return ReadReceiver(value, settings, fault, faultSize);
+    case kViewKey:
+      for (const auto& view : kViewNames) {
+        if (std::strcmp(value, view.name) == 0) {
+          settings->view = view.mode;
+          settings->viewGiven = true;
+          return true;
+        }
+      }
+      SafeFormat(fault, faultSize,
+                 "--view: '%s' is not a view (forward, fwd-left, fwd-right, left-window, "
+                 "right-window, map)",
+                 value);
+      return false;
+    case kMapAltitudeKey:
+      if (!Platform::ReadWholeNumber(value, 0, kMostMapAltitude, &number)) {
+        SafeFormat(fault, faultSize, "--map-altitude: '%s' is not a height from 0 to %d metres",
+                   value, kMostMapAltitude);
+        return false;
+      }
+      settings->mapAltitude = static_cast<double>(number);
+      settings->mapAltitudeGiven = true;
+      return true;
     case kSegmentKey:
       if (!Platform::IsSegmentName(value, BaseSharedMemory::kNameSize - 1)) {
         SafeFormat(fault, faultSize,
@@ -228,6 +271,16 @@ StationCommand ParseStationOptions(int argc, const char* const* argv, StationSet
   }
   if (help) return StationCommand::Help;
   if (version) return StationCommand::Version;
+  if (!settings->headless &&
+      (settings->viewGiven || settings->mapAltitudeGiven || settings->slew)) {
+    // The window has its own boxes for them.
+    SafeCopy(fault, "--view, --map-altitude and --slew are for --headless", faultSize);
+    return StationCommand::Fault;
+  }
+  if (settings->headless && !settings->destinationGiven) {
+    SafeCopy(fault, "--headless needs --destination", faultSize);
+    return StationCommand::Fault;
+  }
   return CheckBroadcastReceivers(*settings, fault, faultSize) ? StationCommand::Run
                                                               : StationCommand::Fault;
 }
@@ -262,10 +315,15 @@ std::string StationUsage() {
     text += line;
   }
   text +=
+      "      --view VIEW            with --headless: forward (default), fwd-left,\n"
+      "                             fwd-right, left-window, right-window or map\n"
+      "      --map-altitude METRES  with --headless: the map view's height above the\n"
+      "                             aircraft, 0 to 100000 (default 0)\n"
       "  -h, --help                 print this help and exit\n"
       "      --version              print the version and exit\n"
       "\n"
-      "Exit status: 0 when the station was closed, 2 for a bad command line,\n"
-      "another value when the display could not be opened.\n";
+      "Exit status: 0 when the station was closed (also by SIGTERM, SIGINT or\n"
+      "SIGHUP), 2 for a bad command line, another value when the display could not\n"
+      "be opened or, with --headless, the station could not start.\n";
   return text;
 }

@@ -13,7 +13,14 @@
 
 namespace {
 
-const char kTavrionDlgRevision[] = "%Z% Tavrion QM2137 TavrionDlg.cpp $Revision: 1.2 $";
+// The settings as kept: their texts point to the caller's, which need not
+// outlive the dialog.
+StationSettings WithoutTexts(const StationSettings& settings) {
+  StationSettings kept = settings;
+  kept.segmentName = "";
+  kept.workingFolder = "";
+  return kept;
+}
 
 }  // namespace
 
@@ -22,68 +29,29 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
     : m_controls(controls),
       m_pump(pump),
       m_clock(clock),
-      m_remotePort(settings.remotePort),
-      m_frameRate(settings.frameRate),
-      m_destinationGiven(settings.destinationGiven),
-      m_busyWait(settings.busyWait),
-      m_realtime(settings.realtime),
-      m_schedulingText(),
-      m_record(nullptr),
-      m_rtLanOk(false),
+      m_settings(WithoutTexts(settings)),
+      m_link(settings.receivers, settings.receiverCount, settings.workingFolder),
+      m_simulator(settings.segmentName),
       m_port(settings.localPort),
-      m_statusBitmaps{IDB_GREY, IDB_ORANGE, IDB_GREEN},
-      m_bitmapsLoaded(false),
       m_aglChecked(false),
       m_running(false),
       m_frameCount(-1),
       m_displayDivider(0),
-      m_viewMode(ViewForward),
-      m_lastSimView(kNoSimView),
       m_shownViewMode(ViewForward),
-      m_slew(false),
-      m_headingOffset(0.0),
-      m_tiltReduction(0.0),
-      m_aglBlend(false),
-      m_blendFactor(0.0),
-      m_altitude(0.0),
-      m_datumOffset(0.0),
-      m_datumOffsetEdit(0.0),
-      m_mapAltitude(0.0),
-      m_airportIndex(kNoAirport),
+      m_view(),
       m_altitudeShown(0.0),
-      m_linkWatchdog(0),
-      m_linkStatus(LinkIdle),
       m_shownLinkStatus(LinkIdle),
-      m_heldDatagrams(0),
-      m_receivers(settings.receivers, settings.receiverCount),
-      m_broadcast(settings.broadcast),
-      m_counterKeeper(settings.workingFolder, [this](const char* line) { LogEvent(line); }),
-      m_segmentLost(false),
-      m_segmentWatchStarted(false),
-      m_lastSegmentCheck(0),
-      m_dataWatchStarted(false),
-      m_dataFrozen(false),
-      m_lastDataChange(0),
       m_loopDepth(0),
       m_initialising(false),
       m_shuttingDown(false),
       m_shutDownPending(false),
       m_endRequested(false),
       m_endResult(IDCANCEL_RESULT) {
-  (void)kTavrionDlgRevision;
-  SafeCopy(m_segmentName, settings.segmentName != nullptr ? settings.segmentName : "", kNameSize);
   SafeCopy(m_workingFolder, settings.workingFolder != nullptr ? settings.workingFolder : "",
            kNameSize);
-  std::memset(m_shmError, 0, sizeof m_shmError);
   std::memset(m_hostIpText, 0, sizeof m_hostIpText);
   std::memset(&m_values, 0, sizeof m_values);
   std::memset(m_destAddress, 0, sizeof m_destAddress);
-  std::memcpy(m_givenDestination, settings.destination, sizeof m_givenDestination);
-  std::memset(&m_visual, 0, sizeof m_visual);
-  std::memset(m_lastAirport, 0, sizeof m_lastAirport);
-  std::memset(&m_camera, 0, sizeof m_camera);
-  std::memset(&m_lastBlock, 0, sizeof m_lastBlock);
-  m_camera.counter = kInitialCounter;
 }
 
 CTavrionDlg::~CTavrionDlg() {
@@ -138,33 +106,33 @@ void CTavrionDlg::OnPortChanged() {
 // The handlers only set the mode; the boxes follow on the next send.
 
 void CTavrionDlg::OnForwardView() {
-  m_viewMode = ViewForward;
+  m_view.ChooseView(ViewForward);
 }
 void CTavrionDlg::OnFwdL() {
-  m_viewMode = ViewFwdL;
+  m_view.ChooseView(ViewFwdL);
 }
 void CTavrionDlg::OnFwdR() {
-  m_viewMode = ViewFwdR;
+  m_view.ChooseView(ViewFwdR);
 }
 void CTavrionDlg::OnMapView() {
-  m_viewMode = ViewMap;
+  m_view.ChooseView(ViewMap);
 }
 void CTavrionDlg::OnRightWindowView() {
-  m_viewMode = ViewRightWindow;
+  m_view.ChooseView(ViewRightWindow);
 }
 void CTavrionDlg::OnLeftWindowView() {
-  m_viewMode = ViewLeftWindow;
+  m_view.ChooseView(ViewLeftWindow);
 }
 
 void CTavrionDlg::OnSlew() {
-  m_slew = !m_slew;
-  m_controls.CheckControl(IDC_SLEW, m_slew);
+  m_view.SetSlew(!m_view.IsSlewing());
+  m_controls.CheckControl(IDC_SLEW, m_view.IsSlewing());
 }
 
 void CTavrionDlg::OnAgl() {
   m_aglChecked = !m_aglChecked;
   m_controls.CheckControl(IDC_AGL, m_aglChecked);
-  m_aglBlend = m_aglChecked;
+  m_view.SetAglBlend(m_aglChecked);
 }
 
 // --- Map view altitude and datum offset -------------------------------------------
@@ -172,16 +140,27 @@ void CTavrionDlg::OnAgl() {
 int CTavrionDlg::OnMapSliderReleased() {
   const int position = m_controls.GetSliderPosition(IDC_MAP_SLIDER);
   const int multiplier = Limit(1, position / 10, 10);
-  m_mapAltitude = static_cast<double>(position * position * multiplier);
+  m_view.SetMapAltitude(static_cast<double>(position * position * multiplier));
   SafeFormat(m_values.mapAltitudeText, DialogValues::kTextSize, "%5.0f",
-             m_altitude + m_mapAltitude);
+             m_view.GetAltitude() + m_view.GetMapAltitude());
   Push();
   return 0;
 }
 
+void CTavrionDlg::ChooseView(int mode) {
+  m_view.ChooseViewUntilSimulatorChanges(mode);
+}
+
+void CTavrionDlg::SetMapAltitude(double metres) {
+  m_view.SetMapAltitude(metres);
+  SafeFormat(m_values.mapAltitudeText, DialogValues::kTextSize, "%5.0f",
+             m_view.GetAltitude() + m_view.GetMapAltitude());
+  Push();
+}
+
 int CTavrionDlg::OnDatumSpin(int positionChange) {
   // The upper arrow reports -1 and raises the offset by half a metre.
-  TrimDatumOffset(m_datumOffsetEdit + (0.0 - positionChange) / 2.0);
+  TrimDatumOffset(m_trims.GetEdited() + (0.0 - positionChange) / 2.0);
   return 0;
 }
 
@@ -191,48 +170,31 @@ void CTavrionDlg::OnDatumSliderReleased() {
 }
 
 void CTavrionDlg::TrimDatumOffset(double offset) {
-  TargetReportedAirport();
-  m_datumOffsetEdit = offset;
-  ApplyDatumOffset(m_datumOffsetEdit);
-}
-
-void CTavrionDlg::TargetReportedAirport() {
-  if (m_airportIndex != kNoAirport) {
-    return;
-  }
-  // An airport the file does not hold gets its record on its first trim,
-  // starting from the offset in force so that the camera does not jump.
-  // Before the first send nothing is reported, and the trim moves the
-  // camera alone.
+  // To the airport the simulator reports, which gets a record first if it has none.
   char ident[kAirportIdentTextSize];
-  CopyFieldText(ident, sizeof ident, m_visual.airportIdent);
-  const int slot = m_airports.AddAirport(ident, "", m_datumOffset);
-  if (slot != kNoAirport) {
-    m_airportIndex = slot;
-    SafeCopy(m_lastAirport, ident, AirportRecord::kIdentSize);
-  }
+  CopyFieldText(ident, sizeof ident, m_simulator.Block().airportIdent);
+  m_trims.Trim(ident, m_view.GetDatumOffset(), offset);
+  ApplyDatumOffset(offset);
 }
 
 void CTavrionDlg::ApplyDatumOffset(double offset) {
   SafeFormat(m_values.datumText, DialogValues::kTextSize, "%3.1f", offset);
   Push();
-  m_datumOffset = offset;
-  if (m_airportIndex != kNoAirport) {
-    m_airports.SetDatumOffset(m_airportIndex, offset);
-  }
+  m_view.SetDatumOffset(offset);
+  m_trims.Keep(offset);
 }
 
 bool CTavrionDlg::OnSave() {
   // A Save that cannot write leaves the file as it was.
-  if (!m_airports.WriteOffsetsFile(m_workingFolder)) {
-    m_controls.ShowMessageBox(m_airports.GetErrorText(), kSaveFailureCaption,
+  if (!m_trims.Table().WriteOffsetsFile(m_workingFolder)) {
+    m_controls.ShowMessageBox(m_trims.Table().GetErrorText(), kSaveFailureCaption,
                               kMessageBoxExclamation);
     return false;
   }
-  const int count = m_airports.GetNumberOfAirports();
+  const int count = m_trims.Table().GetNumberOfAirports();
   char text[DialogValues::kMessageSize];
   SafeFormat(text, sizeof text, "Offsets saved: %d airport%s in %s", count, count == 1 ? "" : "s",
-             m_airports.GetWrittenFileName());
+             m_trims.Table().GetWrittenFileName());
   ShowMessage(text);
   return true;
 }

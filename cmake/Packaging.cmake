@@ -43,6 +43,10 @@ install(FILES docs/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}
 install(FILES docs/tavrion-window.png DESTINATION ${TAVRION_DOC_DIR}/docs)
 install(DIRECTORY docs/figures DESTINATION ${TAVRION_DOC_DIR}/docs)
 install(DIRECTORY config/ DESTINATION ${TAVRION_DOC_DIR}/config)
+# The unit template that runs a station without a window as a service.
+if(TARGET tavrion)
+  install(FILES app/service/tavrion@.service DESTINATION lib/systemd/system)
+endif()
 
 # Man pages from each program's --help and --version.
 find_program(HELP2MAN help2man)

@@ -37,7 +37,9 @@ bool AirportManager::ReadOffsetsFile(const char* fileName) {
   AirportTable& table = AirportTable::Instance();
   for (int lineNumber = 2; input.ReadFromInputFile(m_lineBuffer); ++lineNumber) {
     AirportRecord record{};
-    switch (ParseOffsetsLine(m_lineBuffer, record)) {
+    const OffsetsLine kind =
+        input.LastLineHeldNul() ? OffsetsLine::kNotText : ParseOffsetsLine(m_lineBuffer, record);
+    switch (kind) {
       case OffsetsLine::kRecord:
         ++m_report.records;
         if (table.Count() >= kCountLimit) ++m_report.recordsNotKept;
@@ -49,11 +51,23 @@ bool AirportManager::ReadOffsetsFile(const char* fileName) {
       case OffsetsLine::kTooFewFields:
         Count(m_report.shortLines, m_report.firstShortLine, lineNumber);
         break;
+      case OffsetsLine::kNotANumber:
+        Count(m_report.notANumberLines, m_report.firstNotANumberLine, lineNumber);
+        break;
+      case OffsetsLine::kLongIdent:
+        Count(m_report.longIdentLines, m_report.firstLongIdentLine, lineNumber);
+        break;
+      case OffsetsLine::kNotText:
+        Count(m_report.notTextLines, m_report.firstNotTextLine, lineNumber);
+        break;
       case OffsetsLine::kComment:
       case OffsetsLine::kBlank:
         break;
     }
   }
-  m_loadedWhole = m_report.recordsNotKept == 0;
+  const int foreign = m_report.notANumberLines + m_report.longIdentLines + m_report.notTextLines;
+  const int examined = m_report.records + m_report.badOffsetLines + m_report.shortLines + foreign;
+  m_report.notOffsetsFile = 2 * foreign > examined;
+  m_loadedWhole = m_report.recordsNotKept == 0 && !m_report.notOffsetsFile;
   return true;
 }

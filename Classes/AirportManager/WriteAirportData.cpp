@@ -38,7 +38,8 @@ bool AirportManager::WriteOffsetsFile(const char* folder) {
     SetError(kOperation,
              m_report.recordsNotKept > 0
                  ? "Not saved: the file holds more airports than the table keeps"
-                 : "Not saved: the file could not be read at start-up",
+             : m_report.notOffsetsFile ? "Not saved: the file is not an offsets file"
+                                       : "Not saved: the file could not be read at start-up",
              target);
     return false;
   }

@@ -1,6 +1,7 @@
 #include "InputFile.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "FileNames.h"
 #include "TextFunctions.h"
@@ -13,7 +14,7 @@ bool s_open = false;
 
 }  // namespace
 
-InputFileClass::InputFileClass() : m_fileName{} {}
+InputFileClass::InputFileClass() : m_fileName{}, m_lastLineHeldNul(false) {}
 
 InputFileClass::~InputFileClass() {
   if (s_open) {
@@ -55,7 +56,13 @@ bool InputFileClass::ReadFromInputFile(char* buffer) {
     return false;
   }
   if (buffer == nullptr) return false;
+  // Only regular files are read, so the stream's position tells how many
+  // bytes fgets took; fewer characters than that means a NUL among them.
+  const long start = std::ftell(s_stream);
   if (std::fgets(buffer, kLineSize, s_stream) == nullptr) return false;
+  const long end = std::ftell(s_stream);
+  m_lastLineHeldNul =
+      start >= 0 && end >= 0 && static_cast<long>(std::strlen(buffer)) < end - start;
   TextModeLineEnd(buffer);
   return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The station's main dialog, without its window: start-up, Connect, the
-// control handlers, the frame step with its camera and ViewSync datagram, and
-// the close-down. It reaches its controls only through DialogControls; the
+// control handlers, the frame step and the close-down. The station itself is
+// its core's (app/station): the simulator's side, the airport trims, the
+// camera and the datagram link; the dialog drives them and shows what they
+// report. It reaches its controls only through DialogControls; the
 // window forwards every control notification to the public handler named for
 // it below.
 //
@@ -24,6 +26,10 @@
 // not changed for more than 5 s is told on the message line (and once in the
 // LAN log), but still sent: a paused simulator freezes its record too.
 //
+// Started unattended (--connect), the station shows no message box: what it
+// has to tell goes to the message line, standard error and the LAN log, and a
+// segment that cannot be used at start-up is waited for as a lost one is.
+//
 // The counter goes on across runs: the highest one sent is kept in the
 // working folder (ViewSyncCounter.h), so that a Google Earth that kept
 // running accepts a restarted station at once. Receivers given beside the
@@ -32,11 +38,17 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "AirportManager.h"
+#include "AirportTrims.h"
+#include "DatagramLink.h"
+#include "FramePriority.h"
 #include "DialogControls.h"
 #include "MessageLine.h"
 #include "Resource.h"
+#include "SimulatorSide.h"
+#include "StationCamera.h"
 #include "ThreadScheduling.h"
 #include "ViewSync.h"
 #include "ViewSyncCounter.h"
@@ -78,24 +90,36 @@ struct StationSettings {
   int receiverCount = 0;
   ViewSyncReceiver receivers[ViewSyncReceivers::kMostReceivers] = {};
   bool broadcast = false;
+  // Run without a window (tavrion --headless): the view, the map view's
+  // height in metres and slew are given here instead of by the controls.
+  bool headless = false;
+  bool viewGiven = false;
+  int view = ViewForward;
+  bool mapAltitudeGiven = false;
+  double mapAltitude = 0.0;
+  bool slew = false;
 };
+
+static_assert(MessageLine::kTextSize == DialogValues::kMessageSize,
+              "the window's message line holds what the station's says");
+
+static_assert(SimulatorSide::kCheckMs == 1000 && SimulatorSide::kFrozenMs == 5000,
+              "the dialog's watch times are the core's");
 
 class CTavrionDlg {
  public:
   static constexpr int kShmErrorSize = 1000;
   static constexpr int kHostIpTextSize = 20;
   static constexpr int kNameSize = 1024;
-  static constexpr int kLinkWatchdogRearm = 50;
+  static constexpr int kLinkWatchdogRearm = DatagramLink::kWatchdogRearm;
   static constexpr int kCloseDownWaitMs = 2000;
-  static constexpr int kInitialCounter = 1509;
-  static constexpr int kNoSimView = 8;
+  static constexpr int kNoSimView = StationCamera::kNoSimView;
   // How often the segment is checked, and how long the simulator's data may
   // stand still before the operator is told, in milliseconds.
   static constexpr std::uint32_t kSegmentCheckMs = 1000;
   static constexpr std::uint32_t kFrozenDataMs = 5000;
-  // m_airportIndex while the reported airport is not in the table (or none
-  // was reported yet): a trim then has no record to go to until one is made.
-  static constexpr int kNoAirport = -1;
+  // GetAirportIndex while the reported airport is not in the table.
+  static constexpr int kNoAirport = AirportTrims::kNoAirport;
   // Caption of the message box that tells why the segment is not usable.
   static constexpr const char* kShmFailureCaption = "CTavrionDlg::InitialiseSharedMemory";
   // Caption of the message box that tells that Save could not write the file.
@@ -154,6 +178,12 @@ class CTavrionDlg {
   // 1048, position about to change by `positionChange` (-1 for the upper
   // arrow, +1 for the lower one). Returns 0 (change allowed).
   int OnDatumSpin(int positionChange);
+  // The view chosen without a window (a ViewMode). It holds until the
+  // simulator's view selection changes, which is then followed as always.
+  void ChooseView(int mode);
+  // The map view's height above the aircraft, in metres, as the map slider
+  // would set it (a station without a window is given it).
+  void SetMapAltitude(double metres);
   // 1008 clicked. Success is told on the window's message line, a failure in
   // a message box with the reason; false when the file could not be written.
   bool OnSave();
@@ -181,41 +211,42 @@ class CTavrionDlg {
   static double WrapHeading(double heading);
 
   // --- State, for the window's tests and diagnostics -----------------------
-  const ViewSyncCamera& GetCamera() const { return m_camera; }
+  const ViewSyncCamera& GetCamera() const { return m_view.Camera(); }
   const DialogValues& GetValues() const { return m_values; }
-  const char* GetShmError() const { return m_shmError; }
+  const char* GetShmError() const { return m_simulator.ErrorText(); }
   const char* GetHostIpText() const { return m_hostIpText; }
   std::uint32_t GetDestinationAddress() const;  // network order
-  VisualInterfaceRecord* GetRecord() const { return m_record; }
-  int GetViewMode() const { return m_viewMode; }
+  VisualInterfaceRecord* GetRecord() const { return m_simulator.Record(); }
+  int GetViewMode() const { return m_view.GetViewMode(); }
   int GetFrameCount() const { return m_frameCount; }
-  int GetLinkStatus() const { return m_linkStatus; }
-  int GetLinkWatchdog() const { return m_linkWatchdog; }
+  int GetLinkStatus() const { return m_link.GetStatus(); }
+  int GetLinkWatchdog() const { return m_link.GetWatchdog(); }
   int GetPort() const { return m_port; }
-  int GetAirportIndex() const { return m_airportIndex; }
-  double GetHeadingOffset() const { return m_headingOffset; }
-  double GetBlendFactor() const { return m_blendFactor; }
-  double GetTiltReduction() const { return m_tiltReduction; }
-  double GetDatumOffset() const { return m_datumOffset; }
-  double GetMapAltitude() const { return m_mapAltitude; }
+  int GetAirportIndex() const { return m_trims.GetAirportIndex(); }
+  double GetHeadingOffset() const { return m_view.GetHeadingOffset(); }
+  double GetBlendFactor() const { return m_view.GetBlendFactor(); }
+  double GetTiltReduction() const { return m_view.GetTiltReduction(); }
+  double GetDatumOffset() const { return m_view.GetDatumOffset(); }
+  double GetMapAltitude() const { return m_view.GetMapAltitude(); }
   bool IsRunning() const { return m_running; }
-  bool IsRtLanOk() const { return m_rtLanOk; }
+  bool IsRtLanOk() const { return m_link.IsOk(); }
   bool HasLoop() const { return m_loop != nullptr; }
-  bool HasSegment() const { return m_shm != nullptr; }
-  bool HasRtLan() const { return m_rtLan != nullptr; }
+  bool HasSegment() const { return m_simulator.HasSegment(); }
+  bool HasRtLan() const { return m_link.IsOpen(); }
   bool IsShuttingDown() const { return m_shuttingDown; }
   bool IsLoopRunning() const { return m_loopDepth > 0; }
   // The segment was let go and the station waits for a usable one.
-  bool IsSegmentLost() const { return m_segmentLost; }
+  bool IsSegmentLost() const { return m_simulator.IsLost(); }
   // Datagrams held back since start-up: not finite, or too long for the text.
-  int GetHeldDatagrams() const { return m_heldDatagrams; }
-  bool IsBusyWait() const { return m_busyWait; }
+  int GetHeldDatagrams() const { return m_link.GetHeld(); }
+  // Datagrams the destination took since start-up.
+  int GetSentDatagrams() const { return m_link.GetSent(); }
+  bool IsBusyWait() const { return m_settings.busyWait; }
   // What became of the real-time priority asked for, one line, empty when
   // none was asked for; also written to the LAN log and to standard error
   // when the loop starts.
-  const char* GetSchedulingText() const { return m_schedulingText; }
-  const ViewSyncReceivers& GetReceivers() const { return m_receivers; }
-  const ViewSyncCounterKeeper& GetCounterKeeper() const { return m_counterKeeper; }
+  const char* GetSchedulingText() const { return m_priority.Text(); }
+  const ViewSyncReceivers& GetReceivers() const { return m_link.Receivers(); }
 
  private:
   // Start-up steps.
@@ -239,16 +270,11 @@ class CTavrionDlg {
   // Frame step pieces.
   void RefreshFigures();
   void UpdateAirport();
-  void ComputeAltitude();
-  void FollowSimulatorView();
   void ShowViewSelection();
-  void SmoothHeadingOffset(double target);
-  void SetCameraForView();
   void ApplyDatumOffset(double offset);
   // A trim from the spin buttons or the hidden slider: it goes to the airport
   // the simulator reports, which gets a record first if it has none.
   void TrimDatumOffset(double offset);
-  void TargetReportedAirport();
   // The message line: a notice, and the conditions that outrank it.
   void ShowMessage(const char* text);
   void RaiseCondition(MessageLine::Condition condition, const char* text);
@@ -256,10 +282,17 @@ class CTavrionDlg {
   void ShowMessageLine();
   // The offsets file's lines skipped at start-up, or a file too large to keep.
   void TellOffsetsFileReport();
+  // What the station has to tell. Attended, a message box; unattended
+  // (--connect), nobody would answer one: the text goes to the message line,
+  // standard error and the LAN log instead.
+  void Tell(const char* text, const char* caption, int style);
+  // A notice on the message line; unattended, also on standard error and in
+  // the LAN log (kept until the log exists, at Connect).
+  void Report(const char* text, const char* caption);
   // The simulator's side: its segment and whether its data moves.
   void WatchSegment();
-  void LoseSegment(const char* what);
-  bool AttachAgain();
+  void TellSegmentLost();
+  void TellAttachedAgain();
   bool ReadSimulatorBlock();
   void WatchSimulatorData();
   void LogEvent(const char* text);
@@ -276,31 +309,21 @@ class CTavrionDlg {
   DialogControls& m_controls;
   Platform::MessagePump& m_pump;
   Platform::Clock& m_clock;
-  char m_segmentName[kNameSize];
   char m_workingFolder[kNameSize];
-  int m_remotePort;
-  int m_frameRate;
-  bool m_destinationGiven;
-  unsigned char m_givenDestination[4];
-  bool m_busyWait;
-  bool m_realtime;
-  Platform::ThreadScheduling m_scheduling;
-  char m_schedulingText[Platform::ThreadScheduling::kTextSize];
+  // What the station was started with; its texts are the copies kept
+  // beside it (the working folder) and in the simulator's side (the segment).
+  const StationSettings m_settings;
+  FramePriority m_priority;
 
   // Owned objects and start-up state. ShutDown releases them segment first,
   // then the LAN object, then the loop; declared the other way round, they
   // would go in that order too if it never ran.
   std::unique_ptr<RealTimeLoop> m_loop;
-  std::unique_ptr<QMP0001_02_RtLan> m_rtLan;
-  std::unique_ptr<CVisShm> m_shm;
-  VisualInterfaceRecord* m_record;
-  char m_shmError[kShmErrorSize];
-  bool m_rtLanOk;
+  DatagramLink m_link;
+  SimulatorSide m_simulator;
   int m_port;
   char m_hostIpText[kHostIpTextSize];
-  int m_statusBitmaps[3];
-  bool m_bitmapsLoaded;
-  AirportManager m_airports;
+  AirportTrims m_trims;
 
   // Controls: bound values and the fields behind the boxes.
   DialogValues m_values;
@@ -308,42 +331,15 @@ class CTavrionDlg {
   bool m_aglChecked;
 
   // Frame step and camera.
-  VisualBlock m_visual;
   bool m_running;
   int m_frameCount;
   int m_displayDivider;
-  int m_viewMode;
-  int m_lastSimView;
   int m_shownViewMode;
-  bool m_slew;
-  double m_headingOffset;
-  double m_tiltReduction;
-  bool m_aglBlend;
-  double m_blendFactor;
-  double m_altitude;
-  double m_datumOffset;
-  double m_datumOffsetEdit;
-  double m_mapAltitude;
-  int m_airportIndex;
-  char m_lastAirport[AirportRecord::kIdentSize];
-  ViewSyncCamera m_camera;
+  StationCamera m_view;
   double m_altitudeShown;
-  int m_linkWatchdog;
-  int m_linkStatus;
   int m_shownLinkStatus;
-  int m_heldDatagrams;
-  ViewSyncReceivers m_receivers;
-  bool m_broadcast;
-  ViewSyncCounterKeeper m_counterKeeper;
 
   // The simulator's side, timed by the clock's millisecond timer.
-  bool m_segmentLost;
-  bool m_segmentWatchStarted;
-  std::uint32_t m_lastSegmentCheck;
-  bool m_dataWatchStarted;
-  bool m_dataFrozen;
-  std::uint32_t m_lastDataChange;
-  VisualBlock m_lastBlock;
   MessageLine m_messageLine;
 
   // Close-down: Run calls on the stack, and what waits for them to return.

@@ -5,8 +5,10 @@
 
 #include "Clock.h"
 #include "CommandLine.h"
+#include "HeadlessStation.h"
 #include "StationOptions.h"
 #include "StopSignalWatcher.h"
+#include "StopSignals.h"
 #include "TavrionDlg.h"
 #include "TavrionVersion.h"
 #include "TavrionWindow.h"
@@ -22,6 +24,9 @@ StationSettings s_settings;
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Stop requests are the station's own from its first moment: one that
+  // comes during the start-up ends it cleanly once the window can act on it.
+  Platform::WatchStopSignals();
   // The command line is settled before the toolkit starts, so that help,
   // version and faults need no display.
   char fault[512];
@@ -37,6 +42,12 @@ int main(int argc, char** argv) {
       return 2;
     case StationCommand::Run:
       break;
+  }
+  if (Platform::TakeStopSignal() != 0) {
+    return 0;  // asked to stop before anything was started
+  }
+  if (s_settings.headless) {
+    return RunHeadlessStation(s_settings, Platform::SystemClock());
   }
   // The window draws nothing with OpenGL. Without this the toolkit loads the
   // display's GL driver at start-up only to pick visuals, which on a software

@@ -9,9 +9,16 @@
 
 namespace {
 
+// A distinct four-letter identifier for each number.
+std::string Ident(int number) {
+  std::string ident(4, 'A');
+  for (int place = 3; place >= 0; --place, number /= 26) ident[place] += number % 26;
+  return ident;
+}
+
 std::string NumberedLines(int first, int count) {
   std::string lines;
-  for (int i = first; i < first + count; ++i) lines += "A" + std::to_string(i) + "|1|n\n";
+  for (int i = first; i < first + count; ++i) lines += Ident(i) + "|1|n\n";
   return lines;
 }
 
@@ -32,19 +39,60 @@ TEST_F(AirportTest, CommentsAndLinesWithFewerThanThreeFieldsAreSkipped) {
   EXPECT_STREQ(record.name, "London");
 }
 
-TEST_F(AirportTest, IdentIsCutToFourCharactersWithLeadingBlanksKept) {
-  ASSERT_TRUE(LoadLines("EGLLX| 1.0| a\n EGLL| 2.0| b\n"));
-  EXPECT_STREQ(Slot(0).ident, "EGLL");
-  EXPECT_STREQ(Slot(1).ident, " EGL");
-  EXPECT_EQ(Find("EGLL"), 0);
-  EXPECT_EQ(Find("EGL"), 1);
+TEST_F(AirportTest, IdentOfMoreThanFourCharactersIsSkippedWithLeadingBlanksKept) {
+  ASSERT_TRUE(LoadLines("EGLLX| 1.0| a\n EGLL| 2.0| b\n EGL| 3.0| c\nEGKK  | 4.0| d\n"));
+  ASSERT_EQ(m_airports.GetNumberOfAirports(), 2);
+  EXPECT_STREQ(Slot(0).ident, " EGL");
+  EXPECT_STREQ(Slot(1).ident, "EGKK");
+  EXPECT_EQ(Find("EGL"), 0);
+  EXPECT_EQ(m_airports.GetReadReport().longIdentLines, 2);
+  EXPECT_EQ(m_airports.GetReadReport().firstLongIdentLine, 2);
 }
 
-TEST_F(AirportTest, OffsetIsReadAsADecimalPrefixAndZeroWhenNotANumber) {
-  ASSERT_TRUE(LoadLines("AAAA| north| a\nBBBB|  -12.5m| b\nCCCC|1e2| c\n"));
-  EXPECT_EQ(Slot(0).datumOffset, 0.0);
-  EXPECT_EQ(Slot(1).datumOffset, -12.5);
-  EXPECT_EQ(Slot(2).datumOffset, 100.0);
+TEST_F(AirportTest, AnOffsetMustBeANumberAsAWholeOrItsLineIsSkipped) {
+  const struct {
+    const char* offset;
+    bool loads;
+    double value;
+  } cases[] = {
+      {"   12.5", true, 12.5}, {"-3", true, -3.0},      {" +.5 ", true, 0.5}, {"7.", true, 7.0},
+      {"1e2", true, 100.0},    {"\t-0.0\t", true, 0.0}, {"abc", false, 0},    {"1,5", false, 0},
+      {"2.5m", false, 0},      {"0x10", false, 0},      {" ", false, 0},      {".", false, 0},
+      {"1e", false, 0},        {"- 1", false, 0},       {"1 2", false, 0},
+  };
+  for (const auto& c : cases) {
+    AirportManager::ClearTable();
+    ASSERT_TRUE(LoadLines(std::string("EGLL|") + c.offset + "| London\n")) << c.offset;
+    ASSERT_EQ(m_airports.GetNumberOfAirports(), c.loads ? 1 : 0) << c.offset;
+    if (c.loads) {
+      EXPECT_EQ(Slot(0).datumOffset, c.value) << c.offset;
+    }
+    EXPECT_EQ(m_airports.GetReadReport().notANumberLines, c.loads ? 0 : 1) << c.offset;
+  }
+}
+
+TEST_F(AirportTest, AFileMostlyOfLinesNoOffsetsFileHoldsIsNotOneAndSaveLeavesIt) {
+  const struct {
+    std::string lines;
+    bool offsetsFile;
+  } cases[] = {
+      {"EGLL| 1.0| a\nEGKK| 1,5| b\nLFPG| 2.5| c\n", true},
+      {"EGLL| 1.0| a\nEGKK| 1,5| b\nLFPG| 2.5m| c\n", false},
+      {std::string("EGLL| 1.0| a\nEG\0K| 1.0| b\n\x01\x02|\x7f|\x03\n", 32), false},
+      {"EGLL| nan| a\nEGKK| 7.0\nLFPG| 1.0| c\n", true},  // known kinds of faulty lines
+  };
+  for (const auto& c : cases) {
+    AirportManager::ClearTable();
+    const std::string file = "heading\n" + c.lines;
+    ASSERT_TRUE(Load(file));
+    EXPECT_EQ(m_airports.GetReadReport().notOffsetsFile, !c.offsetsFile) << c.lines;
+    EXPECT_EQ(Save(), c.offsetsFile) << c.lines;
+    if (!c.offsetsFile) {
+      EXPECT_EQ(m_dir.Read("Offsets.dat"), file);
+      EXPECT_NE(std::string(m_airports.GetErrorText()).find("not an offsets file"),
+                std::string::npos);
+    }
+  }
 }
 
 TEST_F(AirportTest, NameLosesTheWritersBlankNewlineAndFurtherFieldsAndKeeps49Characters) {

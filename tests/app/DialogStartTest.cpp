@@ -90,10 +90,22 @@ TEST_F(DialogStart, SkippedOffsetsLinesAreToldOnTheMessageLine) {
   EXPECT_EQ(table.GetNumberOfAirports(), 1);
 }
 
+TEST_F(DialogStart, AFileOfLinesThatAreNotOffsetsIsToldAndSaveRefusesIt) {
+  StartDialog(";\nEGKK| 1,5| Gatwick\nLFPG| 2.5m| Paris\nEGLL| 1.0| Heathrow\n");
+  ASSERT_EQ(controls.messageBoxes.size(), 1u);
+  EXPECT_EQ(controls.messageBoxes[0].text,
+            "Offsets.dat is not an offsets file.\nSave will not overwrite it.");
+  EXPECT_EQ(std::string(controls.shown.messageText),
+            "Offsets.dat: skipped 2 lines with an offset that is not a number (first at line 2)");
+  EXPECT_FALSE(dialog->OnSave());
+}
+
 TEST_F(DialogStart, AnOffsetsFileLargerThanTheTableIsToldAtStartUpAndSaveRefusesIt) {
   std::string file = ";\n";
   for (int i = 0; i < AirportManager::kCountLimit + 3; ++i) {
-    file += "A" + std::to_string(i) + "|1|n\n";
+    std::string ident(4, 'A');  // a distinct one for each line
+    for (int place = 3, number = i; place >= 0; --place, number /= 26) ident[place] += number % 26;
+    file += ident + "|1|n\n";
   }
   StartDialog(file.c_str());
   ASSERT_EQ(controls.messageBoxes.size(), 1u);
@@ -164,6 +176,63 @@ TEST_F(StationTest, SaveIsConfirmedOnTheMessageLineAndAFailureInABox) {
   EXPECT_EQ(controls.messageBoxes[0].caption, CTavrionDlg::kSaveFailureCaption);
   EXPECT_NE(controls.messageBoxes[0].text.find("No such file or directory"), std::string::npos)
       << controls.messageBoxes[0].text;
+}
+
+// Started with --connect: nobody is there to answer a box.
+class UnattendedStart : public StationTest {
+ protected:
+  StationSettings Settings() override {
+    StationSettings settings = StationTest::Settings();
+    settings.connect = true;
+    return settings;
+  }
+  std::string Message() const { return controls.shown.messageText; }
+};
+
+TEST_F(UnattendedStart, WhatABoxWouldSayGoesToTheLineStandardErrorAndTheLanLog) {
+  const struct {
+    const char* offsets;  // null: no file
+    const char* told;
+  } cases[] = {
+      {nullptr, "InputFileClass::OpenInputFile No such file or directory "},
+      {";\nEGKK| 1,5| b\nLFPG| 2.5m| c\n", "Offsets.dat is not an offsets file. Save will not"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(folder.File("Offsets.dat"));
+    AirportManager::ClearTable();
+    testing::internal::CaptureStderr();
+    StartDialog(c.offsets);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(controls.messageBoxes.empty()) << c.told;
+    EXPECT_NE(err.find(std::string("tavrion: InitialiseAirportDataBase: ") + c.told),
+              std::string::npos)
+        << err;
+    RunConnected([&](int step) {
+      if (step == 3) pump.Post([this] { dialog->OnClose(); });
+    });
+    EXPECT_TRUE(dialog->IsRtLanOk());
+    const std::string log = folder.Read("QM_RT_LAN_Log.txt");
+    EXPECT_NE(log.find(std::string(c.told).substr(0, 30)), std::string::npos) << log;
+  }
+}
+
+TEST_F(UnattendedStart, AnUnusableSegmentIsWaitedForAndSentFromOnceUsable) {
+  std::strcpy(Record().version, "QMXXXY");  // another layout, for now
+  StartDialog();
+  EXPECT_TRUE(controls.messageBoxes.empty());
+  EXPECT_TRUE(controls.IsEnabled(IDC_CONNECT));
+  EXPECT_NE(Message().find("is not usable"), std::string::npos) << Message();
+  int firstDatagramStep = 0;
+  RunConnected([&](int step) {
+    if (!Received().empty() && firstDatagramStep == 0) firstDatagramStep = step;
+    if (step == 5) clock.AdvanceMilliseconds(1000);  // checked: still the wrong layout
+    if (step == 9) std::strcpy(Record().version, "QMXXXX");
+    if (step == 11) clock.AdvanceMilliseconds(1000);  // checked again: usable
+    if (step == 20) pump.Post([this] { dialog->OnClose(); });
+  });
+  EXPECT_GT(firstDatagramStep, 11);
+  EXPECT_FALSE(dialog->IsSegmentLost());
+  EXPECT_EQ(Record().userCount, 1) << "attached, then detached at the close";
 }
 
 }  // namespace

@@ -18,4 +18,15 @@ TEST_F(LanLog, ConnectStartsTheTrafficLogInTheWorkingFolder) {
   EXPECT_NE(log.find("\tDeleting Tx Datagram\n"), std::string::npos) << log;
 }
 
+TEST_F(LanLog, TheLogOfTheRunBeforeIsKeptOneGeneration) {
+  folder.Write("QM_RT_LAN_Log.txt", "the run before\n");
+  folder.Write("QM_RT_LAN_Log.1.txt", "two runs before\n");
+  StartDialog();
+  RunConnected([&](int step) {
+    if (step == 3) pump.Post([this] { dialog->OnClose(); });
+  });
+  EXPECT_EQ(folder.Read("QM_RT_LAN_Log.1.txt"), "the run before\n");
+  EXPECT_NE(folder.Read("QM_RT_LAN_Log.txt").find("\tCreating Tx Datagram\n"), std::string::npos);
+}
+
 }  // namespace

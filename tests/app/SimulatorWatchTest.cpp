@@ -230,6 +230,28 @@ TEST_F(SimulatorWatch, AFrameThatCannotBeSentIsHeldBackWithoutUsingACounter) {
   EXPECT_EQ(dialog->GetLinkWatchdog(), 49);
 }
 
+TEST_F(SimulatorWatch, APositionOffTheGlobeIsHeldBackWithoutUsingACounter) {
+  RunConnected([&](int step) {
+    Collect(step);
+    if (step == 5) Sim().latitude = 95.0;
+    if (step == 7) {
+      Sim().latitude = 51.0;
+      Sim().longitude = 200.0;
+    }
+    if (step == 9) Sim().longitude = -0.5;
+    CloseAt(step, 12);
+  });
+  std::vector<int> steps;
+  std::vector<int> counters;
+  for (const auto& [step, one] : sent) {
+    steps.push_back(step);
+    counters.push_back(one.counter);
+  }
+  EXPECT_EQ(steps, (std::vector<int>{2, 4, 10}));
+  EXPECT_EQ(counters, (std::vector<int>{1510, 1511, 1512}));
+  EXPECT_EQ(dialog->GetHeldDatagrams(), 2);
+}
+
 TEST_F(SimulatorWatch, FramesHeldBackForLongTurnTheLampOrangeAsFailedSendsDo) {
   RunConnected([&](int step) {
     if (step == 3) Sim().altitude = std::numeric_limits<double>::quiet_NaN();

@@ -57,6 +57,16 @@ TEST(StationOptions, TheFrameLoopModesAreSwitchesOfTheirOwn) {
   EXPECT_FALSE(realtime.settings.busyWait);
 }
 
+TEST(StationOptions, WithoutAWindowTheViewMapHeightAndSlewAreGiven) {
+  Parsed parsed = Parse(
+      {"--headless", "-d", "10.0.0.2", "--view", "right-window", "--slew", "--map-altitude=500"});
+  ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
+  EXPECT_TRUE(parsed.settings.headless);
+  EXPECT_EQ(parsed.settings.view, ViewRightWindow);
+  EXPECT_TRUE(parsed.settings.slew);
+  EXPECT_EQ(parsed.settings.mapAltitude, 500.0);
+}
+
 TEST(StationOptions, LongFormsTakeTheirValueNextOrAfterAnEqualsSign) {
   TempDir folder;
   const std::string path = folder.Path().string();
@@ -226,7 +236,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"-r", "0.0.0.0"}, "--receiver: '0.0.0.0' is not a receiver's address"},
         BadCase{{"-r", "10.0.0.21", "-r", "10.0.0.21:7001"},
                 "--receiver: '10.0.0.21:7001' is given twice"},
-        BadCase{{"--broadcast=yes"}, "option '--broadcast' doesn't allow an argument"}));
+        BadCase{{"--broadcast=yes"}, "option '--broadcast' doesn't allow an argument"},
+        BadCase{{"--headless"}, "--headless needs --destination"},
+        BadCase{{"--view", "map"}, "--view, --map-altitude and --slew are for --headless"},
+        BadCase{{"--slew", "-d", "1.2.3.4"},
+                "--view, --map-altitude and --slew are for --headless"},
+        BadCase{{"--headless", "-d", "1.2.3.4", "--view", "Map"},
+                "--view: 'Map' is not a view (forward, fwd-left, fwd-right, left-window, "
+                "right-window, map)"},
+        BadCase{{"--headless", "-d", "1.2.3.4", "--map-altitude", "100001"},
+                "--map-altitude: '100001' is not a height from 0 to 100000 metres"}));
 
 // --- the dialog with a destination given -------------------------------------
 

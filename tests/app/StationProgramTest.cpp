@@ -2,7 +2,10 @@
 // help, version and faults are answered before any display is opened.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -50,6 +53,29 @@ TEST(StationProgram, ABadCommandLineEndsWithStatusTwoBeforeTheDisplayIsOpened) {
     EXPECT_EQ(result.err,
               std::string("tavrion: ") + fault + "\nTry 'tavrion --help' for more information.\n");
     EXPECT_EQ(result.out, "");
+  }
+}
+
+TEST(StationProgram, AStopSignalAtItsFirstMomentEndsItWithStatusZero) {
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    // Blocked and raised before the program is started, the signal is
+    // pending from the program's first instruction on.
+    TestProcess station;
+    ASSERT_TRUE(station.StartFunction(
+        [signal] {
+          sigset_t blocked;
+          sigemptyset(&blocked);
+          sigaddset(&blocked, signal);
+          sigprocmask(SIG_BLOCK, &blocked, nullptr);
+          raise(signal);
+          unsetenv("DISPLAY");
+          unsetenv("WAYLAND_DISPLAY");
+          execl(TAVRION_PROGRAM, TAVRION_PROGRAM, "--segment", "tavrion-test-none", "-d",
+                "127.0.0.1", nullptr);
+          return 127;
+        },
+        SeparateOutput()));
+    EXPECT_EQ(station.Finish(), 0) << sigabbrev_np(signal) << ": " << station.ErrorOutput();
   }
 }
 

@@ -41,6 +41,8 @@ check "the man pages name the working folder's files" bash -c \
 for doc in README.md.gz changelog.Debian.gz copyright config/Offsets.dat config/RtLan_A320_MainComputer.ini config/RtLan_A330_PfdLeft.ini; do
   check "share/doc/tavrion/$doc is there" [ -s "$root/usr/share/doc/tavrion/$doc" ]
 done
+check "the service unit template is installed" \
+  grep -qx -e 'Type=notify' "$root/usr/lib/systemd/system/tavrion@.service"
 check "nothing but the programs in bin ($(ls "$root/usr/bin" | tr '\n' ' '))" \
   [ "$(ls "$root/usr/bin" | tr '\n' ' ')" = "tavrion viewsync-monitor visim " ]
 

@@ -35,6 +35,18 @@ struct OffsetsReadReport {
   int shortLines = 0;  // skipped: not blank, but fewer than three fields
   int firstShortLine = 0;
   int recordsNotKept = 0;  // read once the count had stopped at 19,999
+  // Skipped as nothing this file's format holds: an offset that is not a
+  // number ("1,5", "2.5m"), an identifier longer than 4 characters, a byte
+  // no text file holds.
+  int notANumberLines = 0;
+  int firstNotANumberLine = 0;
+  int longIdentLines = 0;
+  int firstLongIdentLine = 0;
+  int notTextLines = 0;
+  int firstNotTextLine = 0;
+  // More than half of the lines that are neither comments nor blank were of
+  // those kinds: this is not an offsets file, and Save will not replace it.
+  bool notOffsetsFile = false;
 };
 
 class AirportManager : public QM_ErrorReport {
@@ -67,11 +79,14 @@ class AirportManager : public QM_ErrorReport {
   // FIFO, device or folder of that name is refused as it cannot be read.
   // Lines whose offset is not a finite number, or so large that the line
   // could not be written back, are skipped like lines with too few fields;
-  // GetReadReport tells how many of each there were.
+  // GetReadReport tells how many of each there were. So are lines whose
+  // offset is not a number, whose identifier is too long, or that hold a byte
+  // no text file holds; a file mostly made of those is not an offsets file
+  // (notOffsetsFile), and Save refuses to replace it.
   bool ReadOffsetsFile(const char* fileName);
   const OffsetsReadReport& GetReadReport() const { return m_report; }
   // False when the file last read held more records than the table counts,
-  // or exists but could not be read: Save then refuses to overwrite it, as
+  // was not an offsets file, or exists but could not be read: Save then refuses to overwrite it, as
   // it would lose what it could not load.
   bool IsLoadedWhole() const { return m_loadedWhole; }
 

@@ -19,6 +19,9 @@ class InputFileClass : public QM_ErrorReport {
   // Next line of at most 1023 characters into a buffer of at least 1024;
   // false at the end of the file.
   bool ReadFromInputFile(char* buffer);
+  // The line last read held a NUL byte, which no text file holds: its text
+  // ends there for every reader of the buffer.
+  bool LastLineHeldNul() const { return m_lastLineHeldNul; }
 
   static constexpr int kNameSize = 1024;
   static constexpr int kLineSize = 1024;
@@ -26,4 +29,5 @@ class InputFileClass : public QM_ErrorReport {
 
  private:
   char m_fileName[kNameSize];
+  bool m_lastLineHeldNul;
 };

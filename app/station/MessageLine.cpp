@@ -6,8 +6,7 @@ MessageLine::MessageLine() : m_conditions{}, m_notice{} {}
 
 void MessageLine::Raise(Condition condition, const char* text) {
   // A condition without words would hide the notice and show nothing.
-  SafeCopy(m_conditions[condition], text != nullptr && text[0] != '\0' ? text : "?",
-           DialogValues::kMessageSize);
+  SafeCopy(m_conditions[condition], text != nullptr && text[0] != '\0' ? text : "?", kTextSize);
 }
 
 void MessageLine::Clear(Condition condition) {
@@ -19,7 +18,7 @@ bool MessageLine::Holds(Condition condition) const {
 }
 
 void MessageLine::Notice(const char* text) {
-  SafeCopy(m_notice, text != nullptr ? text : "", DialogValues::kMessageSize);
+  SafeCopy(m_notice, text != nullptr ? text : "", kTextSize);
 }
 
 const char* MessageLine::Text() const {

@@ -88,6 +88,24 @@ TEST(ViewSyncDatagram, ACameraIsFiniteOnlyWhenEachOfItsSixNumbersIs) {
   }
 }
 
+TEST(ViewSyncDatagram, OnlyAPositionOnTheGlobeCanBeSent) {
+  const struct {
+    double latitude;
+    double longitude;
+    bool onTheGlobe;
+  } cases[] = {
+      {90.0, 180.0, true},        {-90.0, -180.0, true},    {0.0, 0.0, true},
+      {95.0, -0.5, false},        {-90.000001, 0.0, false}, {51.0, 200.0, false},
+      {51.0, -180.000001, false}, {1e100, 0.0, false},      {std::nan(""), 0.0, false},
+  };
+  for (const auto& c : cases) {
+    ViewSyncCamera camera = HeathrowCamera();
+    camera.latitude = c.latitude;
+    camera.longitude = c.longitude;
+    EXPECT_EQ(IsOnTheGlobe(camera), c.onTheGlobe) << c.latitude << ", " << c.longitude;
+  }
+}
+
 TEST(ViewSyncDatagram, CommaDecimalLocaleDoesNotChangeTheText) {
   const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
   if (german == nullptr) german = std::setlocale(LC_ALL, "de_DE");

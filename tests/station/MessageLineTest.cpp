@@ -45,7 +45,7 @@ TEST(MessageLine, AConditionAlwaysHasWordsAndALongTextIsCutToTheLine) {
   line.Clear(MessageLine::kSegmentLost);
   const std::string longText(400, 'x');
   line.Notice(longText.c_str());
-  EXPECT_EQ(std::string(line.Text()), longText.substr(0, DialogValues::kMessageSize - 1));
+  EXPECT_EQ(std::string(line.Text()), longText.substr(0, MessageLine::kTextSize - 1));
 }
 
 }  // namespace

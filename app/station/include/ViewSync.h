@@ -52,3 +52,8 @@ int FormatViewSync(const ViewSyncCamera& camera, char* text, int size);
 // Every double of the camera is a finite number: the receiver can read the
 // datagram ("nan" or "inf" would reach it as text otherwise).
 bool IsFiniteCamera(const ViewSyncCamera& camera);
+
+// The camera's position lies on the globe: latitude -90 to 90 and longitude
+// -180 to 180 degrees, the bounds included. A receiver would otherwise get a
+// camera it cannot place.
+bool IsOnTheGlobe(const ViewSyncCamera& camera);

@@ -1,5 +1,5 @@
 #pragma once
-// What the window's message line says. Two kinds of text meet there:
+// What the station's message line says (the window shows it). Two kinds of text meet there:
 //  - a condition (the simulator's segment lost, datagrams held back, the
 //    simulator's data frozen) shows for as long as it lasts; while several
 //    hold, the most important one shows (the order below);
@@ -8,12 +8,13 @@
 // So a notice that a condition covered comes back when the condition ends,
 // and the line is empty when neither was ever given.
 
-#include "DialogControls.h"
-
 class MessageLine {
  public:
   // Most important first.
   enum Condition { kSegmentLost, kDatagramsHeld, kDataFrozen, kConditionCount };
+
+  // The line's size, terminator included.
+  static constexpr int kTextSize = 256;
 
   MessageLine();
 
@@ -27,6 +28,6 @@ class MessageLine {
   const char* Text() const;
 
  private:
-  char m_conditions[kConditionCount][DialogValues::kMessageSize];
-  char m_notice[DialogValues::kMessageSize];
+  char m_conditions[kConditionCount][kTextSize];
+  char m_notice[kTextSize];
 };

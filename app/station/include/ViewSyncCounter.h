@@ -89,7 +89,6 @@ class ViewSyncCounterKeeper {
   void Flush(int counter);
 
   const ViewSyncCounterFile& File() const { return m_file; }
-  int GetStored() const { return m_stored; }
   int GetWrites() const { return m_writes; }
 
  private:

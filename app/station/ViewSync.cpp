@@ -20,3 +20,9 @@ bool IsFiniteCamera(const ViewSyncCamera& camera) {
          std::isfinite(camera.altitude) && std::isfinite(camera.heading) &&
          std::isfinite(camera.tilt) && std::isfinite(camera.roll);
 }
+
+bool IsOnTheGlobe(const ViewSyncCamera& camera) {
+  // Written so that NaN is off the globe too.
+  return camera.latitude >= -90.0 && camera.latitude <= 90.0 && camera.longitude >= -180.0 &&
+         camera.longitude <= 180.0;
+}

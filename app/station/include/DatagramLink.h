@@ -1,0 +1,83 @@
+#pragma once
+// Where the camera goes: the simulator LAN interface brought up at Connect
+// with its traffic log, the destination and every other receiver, the
+// counter kept across runs, and the link watchdog behind the lamp. A camera
+// a receiver could not read (not finite, off the globe, a text cut short) is
+// held back and counted, and the watchdog runs down as for a failed send.
+// Nothing of a window: the station shows the status and tells the results.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ViewSync.h"
+#include "ViewSyncCounter.h"
+#include "ViewSyncReceivers.h"
+
+class QMP0001_02_RtLan;
+
+class DatagramLink {
+ public:
+  static constexpr int kWatchdogRearm = 50;
+  static constexpr int kLogNameSize = 1024;
+
+  // `folder` holds the counter file and the LAN log; empty: the working folder.
+  DatagramLink(const ViewSyncReceiver* receivers, int receiverCount, const char* folder);
+  ~DatagramLink();
+  DatagramLink(const DatagramLink&) = delete;
+  DatagramLink& operator=(const DatagramLink&) = delete;
+
+  // Start-up values: the lamp idle, the watchdog run out.
+  void Restart();
+  // Brings the interface up from `localPort` to the receivers' `remotePort`.
+  // The LAN log is begun anew, the previous run's kept one generation. False
+  // with the reason in ErrorText when it could not: the interface then stays
+  // and sends nothing.
+  bool Open(int localPort, int remotePort, bool broadcast);
+  // Close-down: the counter flushed while the log can still tell a failure,
+  // then the interface released.
+  void Close(int counter);
+  bool IsOpen() const { return m_lan != nullptr; }
+  bool IsOk() const { return m_ok; }
+  QMP0001_02_RtLan* Lan() const { return m_lan.get(); }
+  const char* ErrorText() const;
+
+  // One line (cut to 79 characters) into the LAN log once it is open;
+  // nothing before.
+  void Log(const char* text);
+  // Lines into the LAN log; before it is open they are kept, and written
+  // first when it opens.
+  void LogLines(const char* text);
+
+  // The counter the run's first datagram is to carry, less one.
+  int StartCounter(bool* startedOver) { return m_counter.Start(startedOver) - 1; }
+  void KeepCounter(int counter, std::uint32_t now) { m_counter.Keep(counter, now); }
+  void FlushCounter(int counter) { m_counter.Flush(counter); }
+
+  // Sends the camera to the destination (network order) and every receiver;
+  // false when it was held back.
+  bool Send(const ViewSyncCamera& camera, std::uint32_t destination);
+  // The segment is gone: the lamp goes orange at once.
+  void DropWatchdog() { m_watchdog = 0; }
+  // The lamp (LinkStatus) from the watchdog, the record's state word
+  // holding the link, and the segment lost.
+  int UpdateStatus(bool heldBySimulator, bool segmentLost);
+
+  int GetStatus() const { return m_status; }
+  int GetWatchdog() const { return m_watchdog; }
+  int GetHeld() const { return m_held; }
+  int GetSent() const { return m_sent; }
+  const ViewSyncReceivers& Receivers() const { return m_receivers; }
+
+ private:
+  char m_folder[kLogNameSize];
+  std::unique_ptr<QMP0001_02_RtLan> m_lan;
+  std::string m_kept;  // lines logged before the log was opened
+  bool m_ok;
+  ViewSyncReceivers m_receivers;
+  ViewSyncCounterKeeper m_counter;
+  int m_watchdog;
+  int m_status;
+  int m_held;
+  int m_sent;
+};

@@ -1,0 +1,182 @@
+// tavrion --headless end to end, in network and /dev/shm views of its own
+// (the station sends to port 7001 of its destination): no display, its
+// datagrams, its counter across restarts, its end on each stop signal, and
+// what it tells the service manager.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "LoopbackPeer.h"
+#include "PrivateView.h"
+#include "SharedSegment.h"
+#include "TempDir.h"
+#include "TestProcess.h"
+#include "VisualShm.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr char kSegment[] = "tavrion-headless-test";
+
+class HeadlessProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string reason;
+    if (!InPrivateView(reason)) GTEST_SKIP() << reason;
+    m_simulator = std::make_unique<CVisShm>(kSegment);
+    VisualBlock& block = m_simulator->GetRecord()->visualBlock;
+    block.latitude = 51.4775;
+    block.longitude = -0.461389;
+    block.heightAgl = 100.0;
+    block.altitude = 150.0;
+    block.heading = 270.0;
+    folder.Write("Offsets.dat", ";\nEGLL|   12.0| London Heathrow\n");
+    m_receiver = std::make_unique<LoopbackPeer>(7001);
+    ASSERT_TRUE(m_receiver->IsBound());
+  }
+  void TearDown() override {
+    m_simulator.reset();
+    Platform::RemoveSharedSegment(kSegment);
+  }
+
+  bool Start(TestProcess& station, const std::vector<std::string>& environment = {}) {
+    ProcessSetup setup = SeparateOutput();
+    setup.environment = {"DISPLAY", "WAYLAND_DISPLAY"};
+    setup.environment.insert(setup.environment.end(), environment.begin(), environment.end());
+    return station.Start({TAVRION_PROGRAM, "--headless", "-d", "127.0.0.1", "-s", kSegment, "-C",
+                          folder.Path().string(), "--view", "fwd-left"},
+                         setup);
+  }
+
+  // The counter of the next datagram, checked whole: nine fields, each
+  // ending in a comma, the forward-left view's heading. 0 when none came.
+  int NextCounter(std::chrono::milliseconds wait) {
+    std::string text;
+    if (!m_receiver->Receive(text, wait)) return 0;
+    int counter = 0;
+    double lat = 0, lon = 0, alt = 0, heading = 0, tilt = 0, roll = 0;
+    long long start = 0, end = 0;
+    int length = 0;
+    const int fields =
+        std::sscanf(text.c_str(), "%d,%lf,%lf,%lf,%lf,%lf,%lf,%lld,%lld,%n", &counter, &lat, &lon,
+                    &alt, &heading, &tilt, &roll, &start, &end, &length);
+    EXPECT_EQ(fields, 9) << text;
+    EXPECT_EQ(static_cast<std::size_t>(length), text.size()) << text;
+    EXPECT_NEAR(heading, 250.0, 1e-6) << text;
+    return counter;
+  }
+
+  TempDir folder;
+
+ private:
+  std::unique_ptr<CVisShm> m_simulator;
+  std::unique_ptr<LoopbackPeer> m_receiver;
+};
+
+TEST_F(HeadlessProgram, EndsOnEachStopSignalWithStatusZeroAndGoesOnWithTheCounter) {
+  int last = 0;
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    TestProcess station;
+    ASSERT_TRUE(Start(station));
+    std::vector<int> counters;
+    for (int counter = NextCounter(10s); counter != 0 && counters.size() < 5;
+         counter = NextCounter(10s)) {
+      counters.push_back(counter);
+    }
+    ASSERT_EQ(counters.size(), 5u) << station.ErrorOutput();
+    ASSERT_TRUE(station.Signal(signal));
+    EXPECT_EQ(station.Finish(), 0) << sigabbrev_np(signal) << ": " << station.ErrorOutput();
+    for (int counter = NextCounter(200ms); counter != 0; counter = NextCounter(200ms)) {
+      counters.push_back(counter);
+    }
+    for (std::size_t i = 1; i < counters.size(); ++i) EXPECT_EQ(counters[i], counters[i - 1] + 1);
+    // Above the run before's last counter: a Google Earth that kept running takes it.
+    EXPECT_TRUE(last != 0 || counters.front() == 1510) << counters.front();
+    EXPECT_GT(counters.front(), last) << sigabbrev_np(signal);
+    last = counters.back();
+    EXPECT_NE(station.ErrorOutput().find("tavrion: first datagram sent"), std::string::npos)
+        << station.ErrorOutput();
+  }
+}
+
+// A socket where the station's notifications arrive, as systemd's would.
+class NotifySocket {
+ public:
+  explicit NotifySocket(const std::string& path) : m_path(path) {
+    m_handle = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    m_bound = bind(m_handle, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~NotifySocket() { close(m_handle); }
+  bool IsBound() const { return m_bound; }
+  // The next message within `wait`, empty when none came; each is kept.
+  std::string Next(std::chrono::milliseconds wait) {
+    if (!WaitReadable(m_handle, wait)) return "";
+    char text[512];
+    const ssize_t length = recv(m_handle, text, sizeof text, 0);
+    if (length <= 0) return "";
+    all.emplace_back(text, static_cast<std::size_t>(length));
+    return all.back();
+  }
+  // Waits for `message` among the next few; false when it did not come.
+  bool Await(const std::string& message, std::chrono::milliseconds wait) {
+    for (int i = 0; i < 50; ++i) {
+      const std::string next = Next(wait);
+      if (next.empty()) return false;
+      if (next == message) return true;
+    }
+    return false;
+  }
+  int Count(const std::string& prefix) const {
+    return static_cast<int>(std::count_if(
+        all.begin(), all.end(), [&](const std::string& one) { return one.rfind(prefix, 0) == 0; }));
+  }
+  std::vector<std::string> all;
+
+ private:
+  std::string m_path;
+  int m_handle = -1;
+  bool m_bound = false;
+};
+
+TEST_F(HeadlessProgram, TellsTheServiceManagerReadyStatusWatchdogWhileFramesRunAndStopping) {
+  NotifySocket manager(folder.File("notify"));
+  ASSERT_TRUE(manager.IsBound());
+  TestProcess station;
+  ASSERT_TRUE(Start(station, {"NOTIFY_SOCKET=" + folder.File("notify"), "WATCHDOG_USEC=200000"}));
+  ASSERT_TRUE(manager.Await("READY=1", 10s)) << station.ErrorOutput();
+  EXPECT_NE(NextCounter(0ms), 0) << "ready only once a datagram has left";
+  EXPECT_TRUE(manager.Await("WATCHDOG=1", 2s));
+
+  // A stopped loop pings no more: systemd would restart it.
+  ASSERT_TRUE(station.Signal(SIGSTOP));
+  std::this_thread::sleep_for(300ms);
+  while (!manager.Next(0ms).empty()) {
+  }
+  EXPECT_EQ(manager.Next(1000ms), "") << "a ping from a stopped station";
+  ASSERT_TRUE(station.Signal(SIGCONT));
+  EXPECT_TRUE(manager.Await("WATCHDOG=1", 2s));
+
+  ASSERT_TRUE(station.Signal(SIGTERM));
+  EXPECT_TRUE(manager.Await("STOPPING=1", 5s));
+  EXPECT_EQ(station.Finish(), 0) << station.ErrorOutput();
+  EXPECT_EQ(manager.Count("READY=1"), 1);
+  EXPECT_GE(manager.Count("STATUS="), 1);
+}
+
+}  // namespace
