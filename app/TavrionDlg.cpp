@@ -2,6 +2,7 @@
 
 #include "TavrionDlg.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "BoxText.h"
@@ -52,6 +53,9 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
   std::memset(m_hostIpText, 0, sizeof m_hostIpText);
   std::memset(&m_values, 0, sizeof m_values);
   std::memset(m_destAddress, 0, sizeof m_destAddress);
+  if (settings.headless) {
+    m_link.EchoReceiverLines(stderr);  // nobody reads a window: tell the journal
+  }
 }
 
 CTavrionDlg::~CTavrionDlg() {

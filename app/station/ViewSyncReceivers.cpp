@@ -71,4 +71,8 @@ void ViewSyncReceivers::LogAbout(QMP0001_02_RtLan& lan, int index, const char* w
   FormatAddress(m_receivers[index], address, sizeof address);
   SafeFormat(line, sizeof line, "Receiver %s: %s", address, what);
   lan.LogText(line);
+  if (m_echo != nullptr) {
+    std::fprintf(m_echo, "tavrion: %s\n", line);
+    std::fflush(m_echo);
+  }
 }

@@ -3,6 +3,7 @@
 // counter, in the same frame step; one that fails costs the others nothing
 // and leaves a line in the LAN log, not one per datagram.
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -150,6 +151,9 @@ TEST_F(ReceiverFailures, AFailingReceiverLeavesTheLaterOnesTheirDatagrams) {
 }
 
 TEST_F(ReceiverFailures, EachFailureIsLoggedOncePerReceiverAndError) {
+  std::FILE* echo = std::tmpfile();
+  ASSERT_NE(echo, nullptr);
+  receivers.EchoTo(echo);
   m_fake.FailSendsTo(list[0].address, 7001, Platform::kWsaHostUnreachable);
   m_fake.FailSendsTo(list[2].address, 7002, Platform::kWsaWouldBlock);
   SendTimes(90);
@@ -168,6 +172,12 @@ TEST_F(ReceiverFailures, EachFailureIsLoggedOncePerReceiverAndError) {
   EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.12:7002: send buffer full, datagrams dropped\n"), 1)
       << log;
   EXPECT_EQ(CountOf(log, "127.0.0.12:7001"), 0) << log;
+  // The same four lines on the echo stream, as a station without a window tells them.
+  std::string echoed(512, '\0');
+  std::rewind(echo);
+  echoed.resize(std::fread(&echoed[0], 1, echoed.size(), echo));
+  std::fclose(echo);
+  EXPECT_EQ(CountOf(echoed, "tavrion: Receiver 127.0.0.1"), 4) << echoed;
 }
 
 TEST_F(ReceiverFailures, AfterASecondOfGoodSendsTheNextFailureIsLoggedAfresh) {

@@ -68,6 +68,8 @@ class DatagramLink {
   int GetHeld() const { return m_held; }
   int GetSent() const { return m_sent; }
   const ViewSyncReceivers& Receivers() const { return m_receivers; }
+  // The receivers' failure lines also on `stream` (a station without a window).
+  void EchoReceiverLines(std::FILE* stream) { m_receivers.EchoTo(stream); }
 
  private:
   char m_folder[kLogNameSize];

@@ -12,6 +12,7 @@
 // down or flickering thus leaves a few lines, never one per datagram.
 
 #include <cstdint>
+#include <cstdio>
 
 #include "ReportOnce.h"
 
@@ -39,6 +40,10 @@ class ViewSyncReceivers {
   // the sends succeeded.
   int Send(QMP0001_02_RtLan& lan, const char* text);
 
+  // Each failure and recovery line also goes to `stream` ("tavrion: " before
+  // it), for a station without a window; null: the LAN log alone.
+  void EchoTo(std::FILE* stream) { m_echo = stream; }
+
   // Sends to the receiver that failed since start-up.
   int GetFailedSends(int index) const { return m_state[index].failed; }
 
@@ -59,4 +64,5 @@ class ViewSyncReceivers {
   ViewSyncReceiver m_receivers[kMostReceivers];
   State m_state[kMostReceivers];
   int m_count;
+  std::FILE* m_echo = nullptr;
 };
