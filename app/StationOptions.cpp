@@ -1,6 +1,7 @@
 #include "StationOptions.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -10,6 +11,8 @@
 #include "CommandLine.h"
 #include "SharedSegment.h"
 #include "SocketApi.h"
+#include "StopSignals.h"
+#include "TavrionVersion.h"
 #include "TextFunctions.h"
 
 namespace {
@@ -326,4 +329,25 @@ std::string StationUsage() {
       "SIGHUP), 2 for a bad command line, another value when the display could not\n"
       "be opened or, with --headless, the station could not start.\n";
   return text;
+}
+
+int SettleStationCommand(int argc, char** argv, StationSettings* settings) {
+  char fault[512];
+  switch (ParseStationOptions(argc, argv, settings, fault, sizeof fault)) {
+    case StationCommand::Help:
+      std::fputs(StationUsage().c_str(), stdout);
+      return 0;
+    case StationCommand::Version:
+      PrintTavrionVersion(stdout, "tavrion");
+      return 0;
+    case StationCommand::Fault:
+      Platform::PrintUsageFault(stderr, "tavrion", fault);
+      return 2;
+    case StationCommand::Run:
+      break;
+  }
+  if (Platform::TakeStopSignal() != 0) {
+    return 0;  // asked to stop before anything was started
+  }
+  return -1;
 }

@@ -21,3 +21,8 @@ StationCommand ParseStationOptions(int argc, const char* const* argv, StationSet
 
 // The --help text.
 std::string StationUsage();
+
+// What both programs do with their command line before the station starts:
+// help and version printed, a fault told with the "Try" line, a stop signal
+// already taken. -1 when the station is to run; otherwise the exit status.
+int SettleStationCommand(int argc, char** argv, StationSettings* settings);

@@ -4,13 +4,11 @@
 #include <cstdlib>
 
 #include "Clock.h"
-#include "CommandLine.h"
 #include "HeadlessStation.h"
 #include "StationOptions.h"
 #include "StopSignalWatcher.h"
 #include "StopSignals.h"
 #include "TavrionDlg.h"
-#include "TavrionVersion.h"
 #include "TavrionWindow.h"
 #include "WxMessagePump.h"
 
@@ -29,22 +27,9 @@ int main(int argc, char** argv) {
   Platform::WatchStopSignals();
   // The command line is settled before the toolkit starts, so that help,
   // version and faults need no display.
-  char fault[512];
-  switch (ParseStationOptions(argc, argv, &s_settings, fault, sizeof fault)) {
-    case StationCommand::Help:
-      std::fputs(StationUsage().c_str(), stdout);
-      return 0;
-    case StationCommand::Version:
-      PrintTavrionVersion(stdout, "tavrion");
-      return 0;
-    case StationCommand::Fault:
-      Platform::PrintUsageFault(stderr, "tavrion", fault);
-      return 2;
-    case StationCommand::Run:
-      break;
-  }
-  if (Platform::TakeStopSignal() != 0) {
-    return 0;  // asked to stop before anything was started
+  const int settled = SettleStationCommand(argc, argv, &s_settings);
+  if (settled >= 0) {
+    return settled;
   }
   if (s_settings.headless) {
     return RunHeadlessStation(s_settings, Platform::SystemClock());
