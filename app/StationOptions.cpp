@@ -358,7 +358,7 @@ std::string StationUsage() {
              "                             microseconds, or 0 for the kernel's own\n"
              "                             (default %d)\n"
              "      --final-poll US        poll for the last US microseconds before each\n"
-             "                             frame, 0 to %d (default %d: sleep to its time)\n",
+             "                             frame, 0 to %d (default %d); 0 sleeps to its time\n",
              kLeastTimeSlice, kMostTimeSlice, kDefaultTimeSliceMicroseconds, kMostFinalPoll,
              kDefaultFinalPollMicroseconds);
   text += loopLines;
