@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
@@ -38,6 +39,16 @@ class MachineClock : public Clock {
   void SleepNanoseconds(std::int64_t nanoseconds) override {
     if (nanoseconds > 0) {
       std::this_thread::sleep_for(std::chrono::nanoseconds(nanoseconds));
+    }
+  }
+
+  void SleepUntilCounter(std::int64_t ticks) override {
+    timespec deadline{};
+    deadline.tv_sec = static_cast<time_t>(ticks / kNanosecondsPerSecond);
+    deadline.tv_nsec = static_cast<long>(ticks % kNanosecondsPerSecond);
+    // A signal handled on the way ends the sleep early: sleep on to the same
+    // deadline.
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     }
   }
 

@@ -74,6 +74,11 @@ bool CTavrionDlg::Initialise() {
   }
   m_loop = std::make_unique<RealTimeLoop>(this, m_settings.frameRate, m_clock, m_pump);
   m_loop->SetBusyWait(m_settings.busyWait);
+  if (m_settings.finalPollMicroseconds > 0) {
+    m_loop->SetWakeAhead(static_cast<std::int64_t>(m_settings.finalPollMicroseconds) * 1000, true);
+  } else {
+    m_loop->SetWakeAhead(RTLoop::kDeadlineWakeAheadNanoseconds, false);
+  }
   DisplayInitialIp();
   ShowHostAddress();
   ShowGivenDestination();

@@ -53,6 +53,9 @@ enum OptionKey : int {
   kVersionKey = 1000,
   kViewKey = 1001,
   kMapAltitudeKey = 1002,
+  kRateKey = 1003,
+  kTimeSliceKey = 1004,
+  kFinalPollKey = 1005,
   kFirstFlagKey = 2000,
 };
 
@@ -62,7 +65,10 @@ const Platform::CommandOption kValueOptions[] = {
     {"receiver", 'r', true, kReceiverKey},       {"help", 'h', false, kHelpKey},
     {"version", 0, false, kVersionKey},
     {"view", 0, true, kViewKey},
-    {"map-altitude", 0, true, kMapAltitudeKey},  // one a line
+    {"map-altitude", 0, true, kMapAltitudeKey},
+    {"rate", 0, true, kRateKey},
+    {"time-slice", 0, true, kTimeSliceKey},
+    {"final-poll", 0, true, kFinalPollKey},  // one a line
 };
 
 // The views --view names, as the window's boxes choose them.
@@ -74,6 +80,11 @@ const struct {
     {"fwd-right", ViewFwdR},           {"left-window", ViewLeftWindow},
     {"right-window", ViewRightWindow}, {"map", ViewMap},
 };
+// The time slices the fair scheduler takes, in microseconds, and the
+// longest final poll: a frame period at the loop's highest rate.
+constexpr int kLeastTimeSlice = 100;
+constexpr int kMostTimeSlice = 100000;
+constexpr int kMostFinalPoll = 1000;
 // The map slider's right end: 100 km above the aircraft.
 constexpr int kMostMapAltitude = 100000;
 
@@ -226,6 +237,31 @@ bool ReadValue(int key, const char* value, StationSettings* settings, char* faul
       settings->mapAltitude = static_cast<double>(number);
       settings->mapAltitudeGiven = true;
       return true;
+    case kRateKey:
+      if (std::strcmp(value, "30") == 0 || std::strcmp(value, "60") == 0) {
+        settings->sendRate = value[0] == '3' ? kBaseSendRate : kFastSendRate;
+        return true;
+      }
+      SafeFormat(fault, faultSize, "--rate: '%s' is not 30 or 60 datagrams a second", value);
+      return false;
+    case kTimeSliceKey:
+      if (!Platform::ReadWholeNumber(value, 0, kMostTimeSlice, &number) ||
+          (number != 0 && number < kLeastTimeSlice)) {
+        SafeFormat(fault, faultSize,
+                   "--time-slice: '%s' is not 0 or a slice from %d to %d microseconds", value,
+                   kLeastTimeSlice, kMostTimeSlice);
+        return false;
+      }
+      settings->timeSliceMicroseconds = static_cast<int>(number);
+      return true;
+    case kFinalPollKey:
+      if (!Platform::ReadWholeNumber(value, 0, kMostFinalPoll, &number)) {
+        SafeFormat(fault, faultSize, "--final-poll: '%s' is not a time from 0 to %d microseconds",
+                   value, kMostFinalPoll);
+        return false;
+      }
+      settings->finalPollMicroseconds = static_cast<int>(number);
+      return true;
     case kSegmentKey:
       if (!Platform::IsSegmentName(value, BaseSharedMemory::kNameSize - 1)) {
         SafeFormat(fault, faultSize,
@@ -317,6 +353,18 @@ std::string StationUsage() {
     SafeFormat(line, sizeof line, "  %-25s  %s\n", name, flag.help);
     text += line;
   }
+  char loopLines[600];
+  SafeFormat(loopLines, sizeof loopLines,
+             "      --rate N               datagrams a second: 30 (default, on every second\n"
+             "                             frame step) or 60 (on every frame step)\n"
+             "      --time-slice US        the frame loop's time slice, %d to %d\n"
+             "                             microseconds, or 0 for the kernel's own\n"
+             "                             (default %d)\n"
+             "      --final-poll US        poll for the last US microseconds before each\n"
+             "                             frame, 0 to %d (default %d); 0 sleeps to its time\n",
+             kLeastTimeSlice, kMostTimeSlice, kDefaultTimeSliceMicroseconds, kMostFinalPoll,
+             kDefaultFinalPollMicroseconds);
+  text += loopLines;
   text +=
       "      --view VIEW            with --headless: forward (default), fwd-left,\n"
       "                             fwd-right, left-window, right-window or map\n"

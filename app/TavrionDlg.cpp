@@ -50,6 +50,8 @@ CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
       m_endResult(IDCANCEL_RESULT) {
   SafeCopy(m_workingFolder, settings.workingFolder != nullptr ? settings.workingFolder : "",
            kNameSize);
+  m_link.SetSendsPerSecond(m_settings.sendRate);
+  m_view.SetSendsPerSecond(m_settings.sendRate);
   std::memset(m_hostIpText, 0, sizeof m_hostIpText);
   std::memset(&m_values, 0, sizeof m_values);
   std::memset(m_destAddress, 0, sizeof m_destAddress);

@@ -20,6 +20,8 @@ RTLoop::RTLoop(int rate, Platform::Clock& clock, Platform::MessagePump& pump)
       m_frequency(0),
       m_period(kMillisecondPeriod),
       m_wakeAhead(1),
+      m_wakeAheadNanoseconds(kWakeAheadNanoseconds),
+      m_pollWakeAhead(true),
       m_busyWait(false),
       m_nextDue(0),
       m_now(0),
@@ -43,16 +45,29 @@ void RTLoop::Calibrate() {
     m_usesPerformanceCounter = true;
     m_frequency = frequency;
     m_period = frequency / m_rate;
-    m_wakeAhead = Platform::NanosecondsToTicks(kWakeAheadNanoseconds, frequency);
     m_nextDue = m_clock.ReadCounter();
   } else {
     m_usesPerformanceCounter = false;
     m_lastMilliseconds = m_clock.ReadMilliseconds();
     m_nextDue = m_lastMilliseconds;
     m_period = kMillisecondPeriod;
-    m_wakeAhead = (kWakeAheadNanoseconds + kNanosecondsPerMillisecond - 1) / kNanosecondsPerMillisecond;
   }
-  if (m_wakeAhead < 1) {
+  SetWakeAhead(m_wakeAheadNanoseconds, m_pollWakeAhead);
+}
+
+void RTLoop::SetWakeAhead(std::int64_t nanoseconds, bool poll) {
+  if (nanoseconds < 0) nanoseconds = 0;
+  if (nanoseconds > kMostWakeAheadNanoseconds) nanoseconds = kMostWakeAheadNanoseconds;
+  m_wakeAheadNanoseconds = nanoseconds;
+  m_pollWakeAhead = poll;
+  if (m_usesPerformanceCounter) {
+    m_wakeAhead = Platform::NanosecondsToTicks(nanoseconds, m_frequency);
+  } else {
+    m_wakeAhead = (nanoseconds + kNanosecondsPerMillisecond - 1) / kNanosecondsPerMillisecond;
+  }
+  // A polled stretch is at least one tick, so that the frame's own tick is
+  // polled for and not slept past.
+  if (poll && m_wakeAhead < 1) {
     m_wakeAhead = 1;
   }
 }
@@ -98,7 +113,7 @@ void RTLoop::Run() {
     }
     m_now = ReadClock();
     if (m_now <= m_nextDue) {
-      WaitUntilNearlyDue();
+      WaitUntilDue();
       continue;
     }
     Execute(frameIndex, m_state);
@@ -110,17 +125,37 @@ void RTLoop::Run() {
   }
 }
 
-void RTLoop::WaitUntilNearlyDue() {
+void RTLoop::WaitUntilDue() {
   if (m_busyWait) {
     return;
   }
-  // The frame is due at the first tick after next due. The sleep ends the
-  // wake-ahead before that; the passes after it poll the rest, so a prompt
-  // wake-up still finds the frame on its tick. A message ends the sleep early
-  // and the next pass dispatches it.
-  const std::int64_t ticks = m_nextDue + 1 - m_now - m_wakeAhead;
-  if (ticks > 0) {
-    m_pump.WaitForMessage(TicksToNanoseconds(ticks));
+  // The frame is due at the first tick after next due. The pump's sleep ends
+  // the wake-ahead before that; a message ends it early and the next pass
+  // dispatches it.
+  const std::int64_t due = m_nextDue + 1;
+  const std::int64_t ticks = due - m_now - m_wakeAhead;
+  if (ticks > 0 && m_pump.WaitForMessage(TicksToNanoseconds(ticks))) {
+    return;
+  }
+  if (m_pollWakeAhead) {
+    return;  // the passes after this poll the rest
+  }
+  // A pump that came back well before the wake-ahead (one that cannot wait)
+  // is asked again on the next pass rather than slept past its messages.
+  const std::int64_t now = ReadClock();
+  if (due - now <= m_wakeAhead) {
+    SleepUntil(due);
+  }
+}
+
+void RTLoop::SleepUntil(std::int64_t due) {
+  if (m_usesPerformanceCounter) {
+    m_clock.SleepUntilCounter(due);
+    return;
+  }
+  const std::int64_t now = ReadClock();
+  if (due > now) {
+    m_clock.SleepMilliseconds(static_cast<int>(due - now));
   }
 }
 

@@ -44,6 +44,10 @@ class Clock {
   // Block the calling thread; nothing is done for a time of 0 or less.
   virtual void SleepMilliseconds(int milliseconds) = 0;
   virtual void SleepNanoseconds(std::int64_t nanoseconds) = 0;
+  // Blocks until the high-resolution counter shows `ticks`: a deadline, so
+  // the time spent getting here does not make the wake-up later. Nothing is
+  // done for a time already passed.
+  virtual void SleepUntilCounter(std::int64_t ticks) = 0;
 
   // Nanoseconds since 1970-01-01 00:00 UTC. Unlike the counter it jumps when
   // the system's time is set.

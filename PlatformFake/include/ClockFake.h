@@ -62,6 +62,16 @@ class FakeClock : public Clock {
     Slept();
   }
 
+  // Moves the counter on to `ticks` when it is not there yet.
+  void SleepUntilCounter(std::int64_t ticks) override {
+    m_deadlineSleeps.push_back(ticks);
+    if (ticks > m_counter) {
+      AdvanceNanoseconds(m_frequency > 0 ? TicksToNanoseconds(ticks - m_counter, m_frequency) : 0);
+      m_counter = ticks;
+    }
+    Slept();
+  }
+
   std::int64_t ReadWallNanoseconds() override { return m_wallAtZero + Nanoseconds(); }
 
   std::tm LocalTime(std::int64_t seconds) override {
@@ -117,7 +127,11 @@ class FakeClock : public Clock {
   int MillisecondReads() const { return m_millisecondReads; }
   const std::vector<int>& Sleeps() const { return m_sleeps; }
   const std::vector<std::int64_t>& NanosecondSleeps() const { return m_nanosecondSleeps; }
-  int SleepCount() const { return static_cast<int>(m_sleeps.size() + m_nanosecondSleeps.size()); }
+  // The deadlines of SleepUntilCounter, in counter ticks.
+  const std::vector<std::int64_t>& DeadlineSleeps() const { return m_deadlineSleeps; }
+  int SleepCount() const {
+    return static_cast<int>(m_sleeps.size() + m_nanosecondSleeps.size() + m_deadlineSleeps.size());
+  }
 
  private:
   void Slept() {
@@ -144,6 +158,7 @@ class FakeClock : public Clock {
   int m_millisecondReads = 0;
   std::vector<int> m_sleeps;
   std::vector<std::int64_t> m_nanosecondSleeps;
+  std::vector<std::int64_t> m_deadlineSleeps;
   std::function<void()> m_afterSleep;
   std::int64_t m_wallAtZero = 0;
 };

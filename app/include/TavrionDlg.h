@@ -66,6 +66,16 @@ class RealTimeLoop;
 
 // Where the station attaches and what it sends from and to. The defaults are
 // the station's own; tests give their own segment, ports and folder.
+// The frame loop's waiting as measured best, idle and beside CPU-bound
+// processes (README): a poll shorter than the slice, so that the thread is
+// not preempted while it polls.
+constexpr int kDefaultTimeSliceMicroseconds = 300;
+constexpr int kDefaultFinalPollMicroseconds = 200;
+// The datagram rates: the frame loop's 60 steps a second send on every
+// second step, or on each.
+constexpr int kBaseSendRate = 30;
+constexpr int kFastSendRate = 60;
+
 struct StationSettings {
   const char* segmentName = "VisualInterface";
   int localPort = 7000;
@@ -85,6 +95,15 @@ struct StationSettings {
   // The frame loop's thread asks for a real-time priority while the loop
   // runs (not with busyWait: a polling loop would hold a core at it).
   bool realtime = false;
+  // Unless it polls or runs at a real-time priority, the frame loop's thread
+  // asks for this time slice in microseconds (0: the kernel's own), which
+  // lets it preempt CPU-bound processes sooner when it wakes.
+  int timeSliceMicroseconds = kDefaultTimeSliceMicroseconds;
+  // The last stretch before a frame that the loop polls; 0: it sleeps to
+  // the frame's due time instead.
+  int finalPollMicroseconds = kDefaultFinalPollMicroseconds;
+  // Datagrams a second: 30 sends on every second frame step, 60 on each.
+  int sendRate = kBaseSendRate;
   // Receivers fed beside the destination, and whether the sending socket may
   // reach a broadcast address.
   int receiverCount = 0;
@@ -246,6 +265,8 @@ class CTavrionDlg {
   // none was asked for; also written to the LAN log and to standard error
   // when the loop starts.
   const char* GetSchedulingText() const { return m_priority.Text(); }
+  // What became of the short time slice; empty when none was asked for.
+  const char* GetSliceText() const { return m_priority.SliceText(); }
   const ViewSyncReceivers& GetReceivers() const { return m_link.Receivers(); }
 
  private:
@@ -265,6 +286,7 @@ class CTavrionDlg {
   // The frame loop's scheduling around its outermost Run.
   void EnterLoopScheduling();
   void LeaveLoopScheduling();
+  void TellLoopScheduling(const char* text);
   // Close-down of Enter, Escape and the close box.
   void EndStation(int result);
   // Frame step pieces.

@@ -23,6 +23,7 @@ DatagramLink::DatagramLink(const ViewSyncReceiver* receivers, int receiverCount,
       m_ok(false),
       m_receivers(receivers, receiverCount),
       m_counter(folder, [this](const char* line) { Log(line); }),
+      m_rearm(kWatchdogRearm),
       m_watchdog(0),
       m_status(LinkIdle),
       m_held(0),
@@ -31,6 +32,11 @@ DatagramLink::DatagramLink(const ViewSyncReceiver* receivers, int receiverCount,
 }
 
 DatagramLink::~DatagramLink() = default;
+
+void DatagramLink::SetSendsPerSecond(int sendsPerSecond) {
+  m_rearm = sendsPerSecond > kBaseSendsPerSecond ? kWatchdogRearm * sendsPerSecond / kBaseSendsPerSecond
+                                                 : kWatchdogRearm;
+}
 
 void DatagramLink::Restart() {
   m_status = LinkIdle;
@@ -103,7 +109,7 @@ bool DatagramLink::Send(const ViewSyncCamera& camera, std::uint32_t destination)
   }
   if (sent > 1) {
     m_sent = static_cast<int>(static_cast<unsigned int>(m_sent) + 1u);
-    m_watchdog = kWatchdogRearm;
+    m_watchdog = m_rearm;
   }
   if (m_watchdog > INT_MIN) {
     --m_watchdog;  // every send counts down, whatever it did

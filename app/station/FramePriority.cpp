@@ -2,7 +2,7 @@
 
 #include "TextFunctions.h"
 
-FramePriority::FramePriority() : m_text() {}
+FramePriority::FramePriority() : m_text(), m_sliceText() {}
 
 const char* FramePriority::Enter(bool busyWait) {
   if (busyWait) {
@@ -13,4 +13,10 @@ const char* FramePriority::Enter(bool busyWait) {
     SafeCopy(m_text, m_scheduling.Text(), Platform::ThreadScheduling::kTextSize);
   }
   return m_text;
+}
+
+const char* FramePriority::EnterShortSlice(std::int64_t nanoseconds) {
+  m_scheduling.RequestShortSlice(nanoseconds);
+  SafeCopy(m_sliceText, m_scheduling.SliceText(), Platform::ThreadScheduling::kTextSize);
+  return m_sliceText;
 }

@@ -1,5 +1,6 @@
 #include "StationCamera.h"
 
+#include <cmath>
 #include <cstdint>
 
 #include "Limit.h"
@@ -22,6 +23,7 @@ StationCamera::StationCamera()
       m_viewMode(ViewForward),
       m_lastSimView(kNoSimView),
       m_slew(false),
+      m_slewFraction(kSlewFraction),
       m_headingOffset(0.0),
       m_tiltReduction(0.0),
       m_aglBlend(false),
@@ -29,6 +31,15 @@ StationCamera::StationCamera()
       m_altitude(0.0),
       m_datumOffset(0.0),
       m_mapAltitude(0.0) {}
+
+void StationCamera::SetSendsPerSecond(int sendsPerSecond) {
+  // At 30 a second each send takes a tenth of what is left; faster, each
+  // takes less, so that a second of slewing turns the view as far.
+  m_slewFraction = sendsPerSecond <= kBaseSendsPerSecond
+                       ? kSlewFraction
+                       : 1.0 - std::pow(1.0 - kSlewFraction, static_cast<double>(kBaseSendsPerSecond) /
+                                                                  sendsPerSecond);
+}
 
 void StationCamera::Restart() {
   m_camera.counter = kInitialCounter;
@@ -107,7 +118,7 @@ void StationCamera::FollowSimulatorView(int selection) {
 
 void StationCamera::SmoothHeadingOffset(double target) {
   if (m_slew) {
-    m_headingOffset += kSlewFraction * (target - m_headingOffset);
+    m_headingOffset += m_slewFraction * (target - m_headingOffset);
   } else {
     m_headingOffset = target;
   }

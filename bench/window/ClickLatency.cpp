@@ -4,7 +4,7 @@
 // clicks the button through the X server's test extension at random moments
 // of the frame period, and queues a wx event to it, and each time takes the
 // time from the moment the input left to the moment the handler ran.
-//   tavrion-click-latency [--busy-wait] [--clicks N]
+//   tavrion-click-latency [--busy-wait] [--time-slice US] [--final-poll US] [--clicks N]
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -27,11 +27,14 @@
 
 #include "Clock.h"
 #include "RTLoop.h"
+#include "TavrionDlg.h"
+#include "ThreadScheduling.h"
 #include "WxMessagePump.h"
 
 namespace {
 
-constexpr char kUsage[] = "Usage: tavrion-click-latency [--busy-wait] [--clicks N]\n";
+constexpr char kUsage[] =
+    "Usage: tavrion-click-latency [--busy-wait] [--time-slice US] [--final-poll US] [--clicks N]\n";
 constexpr char kTitle[] = "tavrion click latency";
 
 double NowMs() {
@@ -42,6 +45,8 @@ double NowMs() {
 
 struct Options {
   bool busyWait = false;
+  int timeSlice = kDefaultTimeSliceMicroseconds;
+  int finalPoll = kDefaultFinalPollMicroseconds;
   int clicks = 200;
 };
 
@@ -49,6 +54,8 @@ struct Options {
 int ReadOptions(int argc, char** argv, Options& options) {
   static const option kLong[] = {{"busy-wait", no_argument, nullptr, 'b'},
                                  {"clicks", required_argument, nullptr, 'n'},
+                                 {"time-slice", required_argument, nullptr, 's'},
+                                 {"final-poll", required_argument, nullptr, 'p'},
                                  {"help", no_argument, nullptr, 'h'},
                                  {"version", no_argument, nullptr, 'V'},
                                  {nullptr, 0, nullptr, 0}};
@@ -66,12 +73,24 @@ int ReadOptions(int argc, char** argv, Options& options) {
           return 2;
         }
         break;
+      case 's':
+      case 'p': {
+        const long value = std::strtol(optarg, &end, 10);
+        if (*optarg == '\0' || *end != '\0' || value < 0 || value > (code == 's' ? 100000 : 1000)) {
+          std::fprintf(stderr, "tavrion-click-latency: --%s: microseconds, 0 to %d\n",
+                       code == 's' ? "time-slice" : "final-poll", code == 's' ? 100000 : 1000);
+          return 2;
+        }
+        (code == 's' ? options.timeSlice : options.finalPoll) = static_cast<int>(value);
+        break;
+      }
       case 'h':
         std::printf("%s"
                     "Clicks a button whose window runs the station's frame loop and prints how\n"
                     "long each click and each wx event queued from another thread took to reach\n"
                     "its handler: count, p50, p99 and max in milliseconds.\n"
                     "  --busy-wait  the loop polls between frames instead of sleeping\n"
+                    "  --time-slice US, --final-poll US  the loop's waiting, as tavrion's\n"
                     "  --clicks N   clicks and queued events to measure (200)\n"
                     "Needs an X display with the XTEST extension (DISPLAY).\n",
                     kUsage);
@@ -203,6 +222,16 @@ int main(int argc, char** argv) {
     WxMessagePump pump;
     IdleFrames loop(60, Platform::SystemClock(), pump);
     loop.SetBusyWait(options.busyWait);
+    if (options.finalPoll > 0) {
+      loop.SetWakeAhead(static_cast<std::int64_t>(options.finalPoll) * 1000, true);
+    } else {
+      loop.SetWakeAhead(RTLoop::kDeadlineWakeAheadNanoseconds, false);
+    }
+    Platform::ThreadScheduling scheduling;
+    if (options.timeSlice > 0 && !options.busyWait) {
+      scheduling.RequestShortSlice(static_cast<std::int64_t>(options.timeSlice) * 1000);
+      std::printf("%s\n", scheduling.SliceText());
+    }
     // Settles the window on the display before the first click.
     const double settle = NowMs() + 500.0;
     while (NowMs() < settle) {
@@ -217,6 +246,7 @@ int main(int argc, char** argv) {
     loop.Start();
     loop.Run();
     injector.join();
+    scheduling.Restore();
     frame->Destroy();
     while (pump.DispatchOne()) {
     }

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sched.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
 
@@ -125,6 +127,30 @@ TEST(ThreadScheduling, WithoutCapabilityTheRtprioLimitDecides) {
   EXPECT_EQ(RequestWithoutCapability(priority),
             "Real-time priority: SCHED_FIFO 5 for the frame loop");
   EXPECT_EQ(priority, 5);
+}
+
+TEST(ThreadScheduling, AShortSliceAndTheLeastTimerSlackAreToldAndGivenBack) {
+  std::thread([] {
+    const int slackBefore = prctl(PR_GET_TIMERSLACK);
+    ThreadScheduling scheduling;
+    const bool granted = scheduling.RequestShortSlice(300000);
+    const std::string text = scheduling.SliceText();
+    EXPECT_LT(text.size(), static_cast<std::size_t>(ThreadScheduling::kTextSize));
+    EXPECT_EQ(prctl(PR_GET_TIMERSLACK), 1);
+    std::uint64_t attributes[6] = {};  // the kernel's sched_attr: runtime is the fourth
+    ASSERT_EQ(syscall(SYS_sched_getattr, 0, attributes, 48, 0), 0);
+    if (granted) {
+      EXPECT_EQ(text, "Time slice: 0.3 ms for the frame loop, timer slack 1 ns");
+      EXPECT_EQ(attributes[3], 300000u);
+    } else {
+      EXPECT_EQ(text, "Time slice of 0.3 ms ignored by this kernel; timer slack 1 ns");
+    }
+    EXPECT_EQ(scheduling.HasShortSlice(), granted);
+    scheduling.Restore();
+    EXPECT_EQ(prctl(PR_GET_TIMERSLACK), slackBefore);
+    ASSERT_EQ(syscall(SYS_sched_getattr, 0, attributes, 48, 0), 0);
+    EXPECT_NE(attributes[3], 300000u);
+  }).join();
 }
 
 }  // namespace

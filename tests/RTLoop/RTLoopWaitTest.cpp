@@ -147,6 +147,39 @@ TEST_F(WaitingLoop, AFrameThatOverrunsItsPeriodIsFollowedByTheNextWithoutASleep)
   EXPECT_GE(frameTimes[2], DueAfter(1));
 }
 
+// Slept to the due time instead of polled: the pump's wait ends the
+// wake-ahead before the frame, the clock sleeps to the frame's tick, and a
+// message that comes in that stretch still goes before the frame.
+TEST_F(WaitingLoop, TheLastStretchSleptOnTheClockEndsOnTheFramesTick) {
+  const auto recordFrame = loop.onFrame;
+  for (const std::int64_t wakeAhead : {RTLoop::kDeadlineWakeAheadNanoseconds, kMillisecond}) {
+    frameTimes.clear();
+    readsAtFrame.clear();
+    loop.indices.clear();
+    loop.SetWakeAhead(wakeAhead, false);
+    const std::int64_t start = clock.Counter();
+    std::vector<std::string> order;
+    // In the slept stretch before the third frame.
+    pump.PostAt(start + 2 * loop.GetPeriod() + 2 - wakeAhead / 2, [&] { order.push_back("message"); });
+    loop.onFrame = [&](int count) {
+      order.push_back("frame");
+      recordFrame(count);
+    };
+    const std::size_t sleepsBefore = clock.DeadlineSleeps().size();
+    frameLimit = 5;
+    RunLoop();
+    ASSERT_EQ(frameTimes.size(), 5u) << wakeAhead;
+    EXPECT_EQ(order, (std::vector<std::string>{"frame", "frame", "message", "frame", "frame",
+                                               "frame"}))
+        << wakeAhead;
+    for (std::size_t i = 1; i < frameTimes.size(); ++i) {
+      EXPECT_EQ(frameTimes[i], DueAfter(i - 1)) << wakeAhead << " frame " << i;
+      EXPECT_LE(readsAtFrame[i] - readsAtFrame[i - 1], 4) << "polled: " << wakeAhead;
+      EXPECT_EQ(clock.DeadlineSleeps()[sleepsBefore + i - 1], DueAfter(i - 1)) << wakeAhead;
+    }
+  }
+}
+
 TEST(RTLoopWithoutCounter, SleepsInWholeMillisecondsAndNeverPastADueFrame) {
   Platform::FakeClock clock(0);
   Platform::FakeMessagePump pump;

@@ -4,6 +4,8 @@
 // on this thread, whose scheduling is back to normal when each test ends.
 
 #include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -32,6 +34,12 @@ class LoopSettings : public StationTest {
   }
 
   static int Policy() { return sched_getscheduler(0) & ~SCHED_RESET_ON_FORK; }
+  // The fair scheduler's slice of this thread, in nanoseconds.
+  static std::uint64_t SliceNow() {
+    std::uint64_t attributes[6] = {};  // size and policy, flags, nice and priority, runtime
+    syscall(SYS_sched_getattr, 0, attributes, 48, 0);
+    return attributes[3];
+  }
 };
 
 TEST_F(LoopSettings, TheLoopSleepsBetweenFrames) {
@@ -76,6 +84,36 @@ TEST_F(LoopSettings, RealtimeIsNotAskedForWhileTheLoopPolls) {
   EXPECT_STREQ(dialog->GetSchedulingText(),
                "Real-time priority not asked for: the loop polls (busy wait)");
   EXPECT_EQ(policyDuring, SCHED_OTHER);
+}
+
+TEST_F(LoopSettings, TheTimeSliceIsToldAndHeldOnlyWhileTheLoopRuns) {
+  std::uint64_t sliceDuring = 0;
+  RunForAFifthOfASecond([&] { sliceDuring = SliceNow(); });
+  const std::string text = dialog->GetSliceText();
+  if (text == "Time slice: 0.3 ms for the frame loop, timer slack 1 ns") {
+    EXPECT_EQ(sliceDuring, 300000u);
+    EXPECT_NE(SliceNow(), 300000u) << "the kernel's own slice is back";
+  } else {
+    EXPECT_EQ(text.rfind("Time slice ", 0), 0u) << text;
+  }
+  EXPECT_NE(folder.Read("QM_RT_LAN_Log.txt").find(text), std::string::npos);
+}
+
+// Each frame step sends at 60 a second, every second one at 30; the link
+// watchdog spans the same time at either rate.
+TEST_F(LoopSettings, TheDatagramRateDecidesWhichFrameStepsSend) {
+  for (int rate : {30, 60}) {
+    sendRate = rate;
+    StartDialog();
+    RunConnected([&](int step) {
+      if (step == 21) pump.Post([this] { dialog->OnClose(); });
+    });
+    EXPECT_EQ(dialog->GetFrameCount(), 19) << rate;
+    EXPECT_EQ(dialog->GetSentDatagrams(), rate == 60 ? 20 : 10) << rate;
+    EXPECT_EQ(Received().size(), rate == 60 ? 20u : 10u) << rate;
+    EXPECT_EQ(dialog->GetLinkWatchdog(), (rate == 60 ? 100 : 50) - 1) << rate;
+    dialog.reset();
+  }
 }
 
 }  // namespace

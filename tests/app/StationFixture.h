@@ -64,6 +64,7 @@ class StationTest : public ::testing::Test {
     settings.workingFolder = m_folderText.c_str();
     settings.busyWait = busyWait;
     settings.realtime = realtime;
+    settings.sendRate = sendRate;
     return settings;
   }
 
@@ -115,6 +116,7 @@ class StationTest : public ::testing::Test {
   // The frame loop's settings for the next StartDialog.
   bool busyWait = false;
   bool realtime = false;
+  int sendRate = 30;
 
   TempDir folder;
   // Shares its port, as a receiver beside a Google Earth on the same host would.

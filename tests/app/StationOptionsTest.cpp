@@ -57,6 +57,20 @@ TEST(StationOptions, TheFrameLoopModesAreSwitchesOfTheirOwn) {
   EXPECT_FALSE(realtime.settings.busyWait);
 }
 
+TEST(StationOptions, TheDatagramRateAndTheLoopsWaitingAreNumbersOfTheirOwn) {
+  const StationSettings defaults;
+  EXPECT_EQ(defaults.sendRate, 30);
+  Parsed parsed = Parse({"--rate", "60", "--time-slice=100", "--final-poll", "250"});
+  ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
+  EXPECT_EQ(parsed.settings.sendRate, 60);
+  EXPECT_EQ(parsed.settings.timeSliceMicroseconds, 100);
+  EXPECT_EQ(parsed.settings.finalPollMicroseconds, 250);
+  Parsed off = Parse({"--rate=30", "--time-slice", "0", "--final-poll=0"});
+  EXPECT_EQ(off.settings.sendRate, 30);
+  EXPECT_EQ(off.settings.timeSliceMicroseconds, 0);
+  EXPECT_EQ(off.settings.finalPollMicroseconds, 0);
+}
+
 TEST(StationOptions, WithoutAWindowTheViewMapHeightAndSlewAreGiven) {
   Parsed parsed = Parse(
       {"--headless", "-d", "10.0.0.2", "--view", "right-window", "--slew", "--map-altitude=500"});
@@ -245,7 +259,15 @@ INSTANTIATE_TEST_SUITE_P(
                 "--view: 'Map' is not a view (forward, fwd-left, fwd-right, left-window, "
                 "right-window, map)"},
         BadCase{{"--headless", "-d", "1.2.3.4", "--map-altitude", "100001"},
-                "--map-altitude: '100001' is not a height from 0 to 100000 metres"}));
+                "--map-altitude: '100001' is not a height from 0 to 100000 metres"},
+        BadCase{{"--rate", "45"}, "--rate: '45' is not 30 or 60 datagrams a second"},
+        BadCase{{"--rate", "060"}, "--rate: '060' is not 30 or 60 datagrams a second"},
+        BadCase{{"--time-slice", "99"},
+                "--time-slice: '99' is not 0 or a slice from 100 to 100000 microseconds"},
+        BadCase{{"--time-slice", "100001"},
+                "--time-slice: '100001' is not 0 or a slice from 100 to 100000 microseconds"},
+        BadCase{{"--final-poll", "1001"},
+                "--final-poll: '1001' is not a time from 0 to 1000 microseconds"}));
 
 // --- the dialog with a destination given -------------------------------------
 

@@ -57,4 +57,22 @@ TEST(StationCamera, AChosenViewHoldsUntilTheSimulatorsSelectionChanges) {
   EXPECT_EQ(camera.GetViewMode(), ViewLeftWindowSim);
 }
 
+// A second of slewing turns the view as far at 60 sends a second as at 30:
+// two sends at 60 move it as one does at 30.
+TEST(StationCamera, TheSlewTakesTheSameTimeAtEitherRate) {
+  const struct {
+    int rate, sends;
+  } cases[] = {{30, 1}, {30, 2}, {60, 2}, {60, 4}};
+  for (const auto& c : cases) {
+    StationCamera camera;
+    camera.Restart();
+    camera.SetSendsPerSecond(c.rate);
+    camera.SetSlew(true);
+    camera.ChooseViewUntilSimulatorChanges(ViewLeftWindow);
+    for (int i = 0; i < c.sends; ++i) camera.Compute(EyePoint());
+    const double expected = c.sends * 30 / c.rate == 1 ? -9.0 : -17.1;
+    EXPECT_DEGREES_NEAR(camera.GetHeadingOffset(), expected) << c.rate << " " << c.sends;
+  }
+}
+
 }  // namespace

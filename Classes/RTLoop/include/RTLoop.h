@@ -2,13 +2,15 @@
 // Frame pacing on the user-interface thread. Run keeps the window's messages
 // flowing, one per pass and always before a frame, and calls Execute once
 // whenever a frame period has passed. Between frames it sleeps in the message
-// pump until a message comes or the next frame is nearly due, then polls the
-// messages and the clock for the last short stretch, so that a frame starts
-// as soon as it is due without holding a core the rest of the time. In busy
-// wait it never sleeps: it polls from one frame to the next, as hosts whose
-// wake-ups come late may need. Everything Execute and the dispatched messages
-// do runs inside Run, and Stop called from there ends Run after the current
-// pass.
+// pump until a message comes or the next frame is nearly due (the wake-ahead
+// before it). The last short stretch is then either polled (messages and the
+// clock) or slept on the clock to the frame's due time, a deadline that a
+// late start of the sleep does not move; the pass after it still looks for
+// a message before the frame. Either way a frame starts as soon as it is due
+// without holding a core the rest of the time. In busy wait it never sleeps:
+// it polls from one frame to the next, as hosts whose wake-ups come late may
+// need. Everything Execute and the dispatched messages do runs inside Run,
+// and Stop called from there ends Run after the current pass.
 
 #include <cstdint>
 
@@ -27,6 +29,12 @@ class RTLoop {
   // How long before a frame is due the loop stops sleeping and polls: longer
   // than this host's usual lateness of a wake-up, short enough to cost little.
   static constexpr std::int64_t kWakeAheadNanoseconds = 1000000;
+  // The wake-ahead when the rest is slept to the frame's due time: enough
+  // for the pump's own round after its wait, short enough that a message
+  // coming in it waits little.
+  static constexpr std::int64_t kDeadlineWakeAheadNanoseconds = 200000;
+  // The longest wake-ahead: a frame period at the highest rate.
+  static constexpr std::int64_t kMostWakeAheadNanoseconds = 1000000;
 
   // `rate` frames a second, 1 to 1000; anything else runs at 1. Starts
   // stopped. The clock and the pump must outlive the loop.
@@ -50,6 +58,12 @@ class RTLoop {
   // Busy wait polls between frames instead of sleeping. Off at construction.
   void SetBusyWait(bool busyWait) { m_busyWait = busyWait; }
   bool IsBusyWait() const { return m_busyWait; }
+  // The pump's wait ends `nanoseconds` (0 to kMostWakeAheadNanoseconds,
+  // held within) before a frame is due; the rest is polled, or with `poll`
+  // false slept on the clock to the frame's due time. At construction:
+  // kWakeAheadNanoseconds, polled.
+  void SetWakeAhead(std::int64_t nanoseconds, bool poll);
+  bool PollsWakeAhead() const { return m_pollWakeAhead; }
 
   int GetState() const { return m_state; }
   int GetRate() const { return m_rate; }
@@ -63,8 +77,10 @@ class RTLoop {
   void Calibrate();
   // The clock in use: counter ticks, or milliseconds widened past their wrap.
   std::int64_t ReadClock();
-  // Sleeps in the pump until a message comes or the frame is nearly due.
-  void WaitUntilNearlyDue();
+  // Sleeps in the pump until a message comes or the frame is nearly due,
+  // then, unless the rest is polled, on the clock to its due time.
+  void WaitUntilDue();
+  void SleepUntil(std::int64_t due);
   std::int64_t TicksToNanoseconds(std::int64_t ticks) const;
 
   Platform::Clock& m_clock;
@@ -75,6 +91,8 @@ class RTLoop {
   std::int64_t m_frequency;
   std::int64_t m_period;
   std::int64_t m_wakeAhead;
+  std::int64_t m_wakeAheadNanoseconds;
+  bool m_pollWakeAhead;
   bool m_busyWait;
   std::int64_t m_nextDue;
   std::int64_t m_now;

@@ -19,6 +19,7 @@ class QMP0001_02_RtLan;
 class DatagramLink {
  public:
   static constexpr int kWatchdogRearm = 50;
+  static constexpr int kBaseSendsPerSecond = 30;
   static constexpr int kLogNameSize = 1024;
 
   // `folder` holds the counter file and the LAN log; empty: the working folder.
@@ -27,6 +28,10 @@ class DatagramLink {
   DatagramLink(const DatagramLink&) = delete;
   DatagramLink& operator=(const DatagramLink&) = delete;
 
+  // The sends a second (30 unless told): the watchdog is re-armed for the
+  // same time at any rate, 50 sends at 30 a second.
+  void SetSendsPerSecond(int sendsPerSecond);
+  int GetWatchdogRearm() const { return m_rearm; }
   // Start-up values: the lamp idle, the watchdog run out.
   void Restart();
   // Brings the interface up from `localPort` to the receivers' `remotePort`.
@@ -78,6 +83,7 @@ class DatagramLink {
   bool m_ok;
   ViewSyncReceivers m_receivers;
   ViewSyncCounterKeeper m_counter;
+  int m_rearm;
   int m_watchdog;
   int m_status;
   int m_held;

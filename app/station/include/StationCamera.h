@@ -37,6 +37,9 @@ class StationCamera {
   // The next selection read counts as a change.
   void ForgetSimulatorView() { m_lastSimView = kNoSimView; }
   void SetSlew(bool slew) { m_slew = slew; }
+  // The sends a second the slew is timed for; 30 unless told.
+  static constexpr int kBaseSendsPerSecond = 30;
+  void SetSendsPerSecond(int sendsPerSecond);
   bool IsSlewing() const { return m_slew; }
   // On: the altitude blends from the height above ground to the plain
   // altitude; off: the plain altitude alone.
@@ -68,6 +71,7 @@ class StationCamera {
   int m_viewMode;
   int m_lastSimView;
   bool m_slew;
+  double m_slewFraction;
   double m_headingOffset;
   double m_tiltReduction;
   bool m_aglBlend;
