@@ -74,6 +74,14 @@ bool IsBufferSize(SocketOption option) {
   return option == SocketOption::ReceiveBuffer || option == SocketOption::SendBuffer;
 }
 
+// The sender's address as the socket layer keeps it.
+void FromSystemAddress(const sockaddr_in& system, SocketAddress* address) {
+  address->family = kFamilyIPv4;
+  address->port = system.sin_port;
+  address->address = system.sin_addr.s_addr;
+  std::memset(address->zero, 0, sizeof address->zero);
+}
+
 class LinuxSockets : public SocketApi {
  public:
   int StartEnvironment(std::uint16_t /*version*/) override { return 0; }
@@ -179,12 +187,7 @@ class LinuxSockets : public SocketApi {
                    source != nullptr ? reinterpret_cast<sockaddr*>(&system) : nullptr,
                    source != nullptr ? &length : nullptr);
     if (received < 0) return Failed();
-    if (source != nullptr) {
-      source->family = kFamilyIPv4;
-      source->port = system.sin_port;
-      source->address = system.sin_addr.s_addr;
-      std::memset(source->zero, 0, sizeof source->zero);
-    }
+    if (source != nullptr) FromSystemAddress(system, source);
     return static_cast<int>(received);
   }
 
@@ -206,12 +209,7 @@ class LinuxSockets : public SocketApi {
     message.msg_controllen = sizeof control;
     ssize_t received = ::recvmsg(socket, &message, 0);
     if (received < 0) return Failed();
-    if (source != nullptr) {
-      source->family = kFamilyIPv4;
-      source->port = system.sin_port;
-      source->address = system.sin_addr.s_addr;
-      std::memset(source->zero, 0, sizeof source->zero);
-    }
+    if (source != nullptr) FromSystemAddress(system, source);
     if (details != nullptr) {
       *details = ReceiveDetails{};
       details->truncated = (message.msg_flags & MSG_TRUNC) != 0;
