@@ -1,16 +1,10 @@
 #include "StationOptions.h"
 
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
-#include "BaseSharedMemory.h"
 #include "CommandLine.h"
-#include "SharedSegment.h"
-#include "SocketApi.h"
+#include "StationOptionValues.h"
 #include "StopSignals.h"
 #include "TavrionVersion.h"
 #include "TextFunctions.h"
@@ -42,241 +36,63 @@ const StationFlag kFlags[] = {
 };
 constexpr int kFlagCount = static_cast<int>(sizeof kFlags / sizeof kFlags[0]);
 
-// Keys of the options that are not flags; flag i has key kFirstFlagKey + i.
-enum OptionKey : int {
-  kDestinationKey = 'd',
-  kPortKey = 'p',
-  kSegmentKey = 's',
-  kDirectoryKey = 'C',
-  kReceiverKey = 'r',
-  kHelpKey = 'h',
-  kVersionKey = 1000,
-  kViewKey = 1001,
-  kMapAltitudeKey = 1002,
-  kRateKey = 1003,
-  kTimeSliceKey = 1004,
-  kFinalPollKey = 1005,
-  kFirstFlagKey = 2000,
+// The options that take a value, each with its reader; help and version.
+struct ValueOption {
+  Platform::CommandOption option;
+  StationValueReader read;
 };
-
-const Platform::CommandOption kValueOptions[] = {
-    {"destination", 'd', true, kDestinationKey}, {"port", 'p', true, kPortKey},
-    {"segment", 's', true, kSegmentKey},         {"directory", 'C', true, kDirectoryKey},
-    {"receiver", 'r', true, kReceiverKey},       {"help", 'h', false, kHelpKey},
-    {"version", 0, false, kVersionKey},
-    {"view", 0, true, kViewKey},
-    {"map-altitude", 0, true, kMapAltitudeKey},
-    {"rate", 0, true, kRateKey},
-    {"time-slice", 0, true, kTimeSliceKey},
-    {"final-poll", 0, true, kFinalPollKey},  // one a line
+const ValueOption kValueOptions[] = {
+    {{"destination", 'd', true, 'd'}, ReadDestinationOption},
+    {{"port", 'p', true, 'p'}, ReadPortOption},
+    {{"segment", 's', true, 's'}, ReadSegmentOption},
+    {{"directory", 'C', true, 'C'}, ReadDirectoryOption},
+    {{"receiver", 'r', true, 'r'}, ReadReceiverOption},
+    {{"view", 0, true, 1001}, ReadViewOption},
+    {{"map-altitude", 0, true, 1002}, ReadMapAltitudeOption},
+    {{"rate", 0, true, 1003}, ReadRateOption},
+    {{"time-slice", 0, true, 1004}, ReadTimeSliceOption},
+    {{"final-poll", 0, true, 1005}, ReadFinalPollOption},
 };
-
-// The views --view names, as the window's boxes choose them.
-const struct {
-  const char* name;
-  int mode;
-} kViewNames[] = {
-    {"forward", ViewForward},          {"fwd-left", ViewFwdL},
-    {"fwd-right", ViewFwdR},           {"left-window", ViewLeftWindow},
-    {"right-window", ViewRightWindow}, {"map", ViewMap},
-};
-// The time slices the fair scheduler takes, in microseconds, and the
-// longest final poll: a frame period at the loop's highest rate.
-constexpr int kLeastTimeSlice = 100;
-constexpr int kMostTimeSlice = 100000;
-constexpr int kMostFinalPoll = 1000;
-// The map slider's right end: 100 km above the aircraft.
-constexpr int kMostMapAltitude = 100000;
+constexpr int kHelpKey = 'h';
+constexpr int kVersionKey = 1000;
+// Flag i has the key kFirstFlagKey + i.
+constexpr int kFirstFlagKey = 2000;
 
 std::vector<Platform::CommandOption> AllOptions() {
-  std::vector<Platform::CommandOption> options(std::begin(kValueOptions), std::end(kValueOptions));
+  std::vector<Platform::CommandOption> options;
+  for (const ValueOption& value : kValueOptions) {
+    options.push_back(value.option);
+  }
+  options.push_back({"help", 'h', false, kHelpKey});
+  options.push_back({"version", 0, false, kVersionKey});
   for (int i = 0; i < kFlagCount; ++i) {
     options.push_back({kFlags[i].longName, kFlags[i].shortName, false, kFirstFlagKey + i});
   }
   return options;
 }
 
-// Four numbers 0 to 255 with a dot between each.
-bool ReadAddress(const char* text, unsigned char (&octets)[4]) {
-  std::uint32_t address = 0;
-  if (Platform::ReadStrictAddress(text, &address) != Platform::AddressReading::kRead) return false;
-  std::memcpy(octets, &address, sizeof octets);
-  return true;
-}
-
-bool ReadDirectory(const char* text, char* fault, int faultSize) {
-  if (text[0] == '\0' || std::strlen(text) >= 1000) {
-    SafeFormat(fault, faultSize, "--directory: a folder name of 1 to 999 characters is needed");
-    return false;
-  }
-  std::error_code error;
-  const bool isFolder = std::filesystem::is_directory(text, error);
-  if (error) {
-    SafeFormat(fault, faultSize, "--directory: cannot use '%s': %s", text, error.message().c_str());
-    return false;
-  }
-  if (!isFolder) {
-    SafeFormat(fault, faultSize, "--directory: '%s' is not a folder", text);
-    return false;
-  }
-  return true;
-}
-
-// A receiver's port when --receiver names none: Google Earth's ViewSync port.
-constexpr int kReceiverPort = 7001;
-
-// "A.B.C.D" or "A.B.C.D:PORT" into a receiver; false with the fault.
-bool ReadReceiverAddress(const char* text, ViewSyncReceiver* receiver, char* fault, int faultSize) {
-  const char* colon = std::strchr(text, ':');
-  const std::size_t length =
-      colon != nullptr ? static_cast<std::size_t>(colon - text) : std::strlen(text);
-  char address[16];  // "255.255.255.255"
-  unsigned char octets[4];
-  bool readable = length < sizeof address;
-  if (readable) {
-    SafeCopy(address, text, static_cast<int>(length + 1));
-    readable = ReadAddress(address, octets);
-  }
-  if (!readable) {
-    SafeFormat(fault, faultSize,
-               "--receiver: '%s' is not an address of four numbers 0-255 with an optional port "
-               "(A.B.C.D[:PORT])",
-               text);
-    return false;
-  }
-  std::int64_t port = kReceiverPort;
-  if (colon != nullptr && !Platform::ReadWholeNumber(colon + 1, 1, 65535, &port)) {
-    SafeFormat(fault, faultSize, "--receiver: '%s': the port is not a number from 1 to 65535",
-               text);
-    return false;
-  }
-  std::memcpy(&receiver->address, octets, sizeof receiver->address);
-  receiver->port = static_cast<int>(port);
-  if (receiver->address == 0) {
-    SafeFormat(fault, faultSize, "--receiver: '%s' is not a receiver's address", text);
-    return false;
-  }
-  return true;
-}
-
-// One more receiver for the settings: a new one, and no more than they hold.
-bool ReadReceiver(const char* text, StationSettings* settings, char* fault, int faultSize) {
-  ViewSyncReceiver receiver{};
-  if (!ReadReceiverAddress(text, &receiver, fault, faultSize)) return false;
-  for (int i = 0; i < settings->receiverCount; ++i) {
-    if (settings->receivers[i].address == receiver.address &&
-        settings->receivers[i].port == receiver.port) {
-      SafeFormat(fault, faultSize, "--receiver: '%s' is given twice", text);
-      return false;
-    }
-  }
-  if (settings->receiverCount == ViewSyncReceivers::kMostReceivers) {
-    SafeFormat(fault, faultSize, "--receiver: '%s': at most %d receivers", text,
-               ViewSyncReceivers::kMostReceivers);
-    return false;
-  }
-  settings->receivers[settings->receiverCount++] = receiver;
-  return true;
-}
-
-// A broadcast address reaches a whole network: only with --broadcast, which
-// may stand anywhere on the command line.
-bool CheckBroadcastReceivers(const StationSettings& settings, char* fault, int faultSize) {
-  for (int i = 0; i < settings.receiverCount && !settings.broadcast; ++i) {
-    if (Platform::IsBroadcastAddress(settings.receivers[i].address)) {
-      char address[ViewSyncReceivers::kAddressTextSize];
-      ViewSyncReceivers::FormatAddress(settings.receivers[i], address, sizeof address);
-      SafeFormat(fault, faultSize,
-                 "--receiver: %s is a broadcast address: add --broadcast to send to it", address);
-      return false;
-    }
-  }
-  return true;
-}
-
 // One option with a value into the settings; false with the fault.
 bool ReadValue(int key, const char* value, StationSettings* settings, char* fault, int faultSize) {
-  std::int64_t number = 0;
-  switch (key) {
-    case kDestinationKey:
-      if (!ReadAddress(value, settings->destination)) {
-        SafeFormat(fault, faultSize,
-                   "--destination: '%s' is not an address of four numbers 0-255 (A.B.C.D)", value);
-        return false;
-      }
-      settings->destinationGiven = true;
-      return true;
-    case kPortKey:
-      if (!Platform::ReadWholeNumber(value, 1, 65535, &number)) {
-        SafeFormat(fault, faultSize, "--port: '%s' is not a port from 1 to 65535", value);
-        return false;
-      }
-      settings->localPort = static_cast<int>(number);
-      return true;
-    case kReceiverKey:
-      return ReadReceiver(value, settings, fault, faultSize);
-    case kViewKey:
-      for (const auto& view : kViewNames) {
-        if (std::strcmp(value, view.name) == 0) {
-          settings->view = view.mode;
-          settings->viewGiven = true;
-          return true;
-        }
-      }
-      SafeFormat(fault, faultSize,
-                 "--view: '%s' is not a view (forward, fwd-left, fwd-right, left-window, "
-                 "right-window, map)",
-                 value);
-      return false;
-    case kMapAltitudeKey:
-      if (!Platform::ReadWholeNumber(value, 0, kMostMapAltitude, &number)) {
-        SafeFormat(fault, faultSize, "--map-altitude: '%s' is not a height from 0 to %d metres",
-                   value, kMostMapAltitude);
-        return false;
-      }
-      settings->mapAltitude = static_cast<double>(number);
-      settings->mapAltitudeGiven = true;
-      return true;
-    case kRateKey:
-      if (std::strcmp(value, "30") == 0 || std::strcmp(value, "60") == 0) {
-        settings->sendRate = value[0] == '3' ? kBaseSendRate : kFastSendRate;
-        return true;
-      }
-      SafeFormat(fault, faultSize, "--rate: '%s' is not 30 or 60 datagrams a second", value);
-      return false;
-    case kTimeSliceKey:
-      if (!Platform::ReadWholeNumber(value, 0, kMostTimeSlice, &number) ||
-          (number != 0 && number < kLeastTimeSlice)) {
-        SafeFormat(fault, faultSize,
-                   "--time-slice: '%s' is not 0 or a slice from %d to %d microseconds", value,
-                   kLeastTimeSlice, kMostTimeSlice);
-        return false;
-      }
-      settings->timeSliceMicroseconds = static_cast<int>(number);
-      return true;
-    case kFinalPollKey:
-      if (!Platform::ReadWholeNumber(value, 0, kMostFinalPoll, &number)) {
-        SafeFormat(fault, faultSize, "--final-poll: '%s' is not a time from 0 to %d microseconds",
-                   value, kMostFinalPoll);
-        return false;
-      }
-      settings->finalPollMicroseconds = static_cast<int>(number);
-      return true;
-    case kSegmentKey:
-      if (!Platform::IsSegmentName(value, BaseSharedMemory::kNameSize - 1)) {
-        SafeFormat(fault, faultSize,
-                   "--segment: '%s' is not a segment name (1 to %d printable characters, no "
-                   "blanks or '/')",
-                   value, BaseSharedMemory::kNameSize - 1);
-        return false;
-      }
-      settings->segmentName = value;
-      return true;
-    default:
-      if (!ReadDirectory(value, fault, faultSize)) return false;
-      settings->workingFolder = value;
-      return true;
+  for (const ValueOption& option : kValueOptions) {
+    if (option.option.key == key) {
+      return option.read(value, settings, fault, faultSize);
+    }
   }
+  return false;
+}
+
+// The combinations of options that cannot be; false with the fault.
+bool CheckCombinations(const StationSettings& settings, char* fault, int faultSize) {
+  if (!settings.headless && (settings.viewGiven || settings.mapAltitudeGiven || settings.slew)) {
+    // The window has its own boxes for them.
+    SafeCopy(fault, "--view, --map-altitude and --slew are for --headless", faultSize);
+    return false;
+  }
+  if (settings.headless && !settings.destinationGiven) {
+    SafeCopy(fault, "--headless needs --destination", faultSize);
+    return false;
+  }
+  return CheckBroadcastAddresses(settings, fault, faultSize);
 }
 
 }  // namespace
@@ -310,18 +126,8 @@ StationCommand ParseStationOptions(int argc, const char* const* argv, StationSet
   }
   if (help) return StationCommand::Help;
   if (version) return StationCommand::Version;
-  if (!settings->headless &&
-      (settings->viewGiven || settings->mapAltitudeGiven || settings->slew)) {
-    // The window has its own boxes for them.
-    SafeCopy(fault, "--view, --map-altitude and --slew are for --headless", faultSize);
-    return StationCommand::Fault;
-  }
-  if (settings->headless && !settings->destinationGiven) {
-    SafeCopy(fault, "--headless needs --destination", faultSize);
-    return StationCommand::Fault;
-  }
-  return CheckBroadcastReceivers(*settings, fault, faultSize) ? StationCommand::Run
-                                                              : StationCommand::Fault;
+  return CheckCombinations(*settings, fault, faultSize) ? StationCommand::Run
+                                                        : StationCommand::Fault;
 }
 
 std::string StationUsage() {

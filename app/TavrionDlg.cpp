@@ -1,73 +1,36 @@
-// The main dialog's construction and the handlers of its controls.
+// The main dialog's start-up, Connect and close-down, and what it shows of
+// the station's events.
 
 #include "TavrionDlg.h"
 
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
 #include "BoxText.h"
-#include "Limit.h"
-#include "QMP0001_02_RtLan.h"
-#include "RealTimeLoop.h"
 #include "TextFunctions.h"
+#include "ViewChoices.h"
 #include "VisualShm.h"
 
 namespace {
 
-// The settings as kept: their texts point to the caller's, which need not
-// outlive the dialog.
-StationSettings WithoutTexts(const StationSettings& settings) {
-  StationSettings kept = settings;
-  kept.segmentName = "";
-  kept.workingFolder = "";
-  return kept;
-}
+const char kNoAirportText[] = "No Airport";
+
+// The address boxes by their place, for the message that refuses one.
+const char* const kAddressBoxNames[] = {"first", "second", "third", "fourth"};
 
 }  // namespace
 
 CTavrionDlg::CTavrionDlg(DialogControls& controls, Platform::MessagePump& pump,
                          Platform::Clock& clock, const StationSettings& settings)
-    : m_controls(controls),
-      m_pump(pump),
-      m_clock(clock),
-      m_settings(WithoutTexts(settings)),
-      m_link(settings.receivers, settings.receiverCount, settings.workingFolder),
-      m_simulator(settings.segmentName),
-      m_port(settings.localPort),
-      m_aglChecked(false),
-      m_running(false),
-      m_frameCount(-1),
-      m_displayDivider(0),
-      m_shownViewMode(ViewForward),
-      m_view(),
-      m_altitudeShown(0.0),
-      m_shownLinkStatus(LinkIdle),
-      m_loopDepth(0),
-      m_initialising(false),
-      m_shuttingDown(false),
-      m_shutDownPending(false),
-      m_endRequested(false),
-      m_endResult(IDCANCEL_RESULT) {
-  SafeCopy(m_workingFolder, settings.workingFolder != nullptr ? settings.workingFolder : "",
-           kNameSize);
-  m_link.SetSendsPerSecond(m_settings.sendRate);
-  m_view.SetSendsPerSecond(m_settings.sendRate);
-  std::memset(m_hostIpText, 0, sizeof m_hostIpText);
-  std::memset(&m_values, 0, sizeof m_values);
-  std::memset(m_destAddress, 0, sizeof m_destAddress);
-  if (settings.headless) {
-    m_link.EchoReceiverLines(stderr);  // nobody reads a window: tell the journal
-  }
+    : m_controls(controls), m_values(), m_station(pump, clock, settings) {
+  m_station.AddObserver(this);
 }
 
 CTavrionDlg::~CTavrionDlg() {
-  ShutDown();
-}
-
-std::uint32_t CTavrionDlg::GetDestinationAddress() const {
-  std::uint32_t address = 0;
-  std::memcpy(&address, m_destAddress, sizeof address);
-  return address;
+  m_station.ShutDown();
+  m_station.RemoveObserver(this);
 }
 
 void CTavrionDlg::Push() {
@@ -78,155 +41,198 @@ bool CTavrionDlg::Take() {
   return m_controls.TakeValues(m_values);
 }
 
-// --- Destination address and port ---------------------------------------------
+// --- Start-up, Connect, close-down ---------------------------------------------
 
-void CTavrionDlg::OnAddressChanged() {
-  ReadDestinationAddress();
+bool CTavrionDlg::OnInitDialog() {
+  m_values.portValue = m_station.GetPort();
+  ShowStartingFigures();
+  Push();
+  m_controls.CheckControl(IDC_FORWARD_VIEW, true);
+  m_controls.CheckControl(IDC_MAP_VIEW, false);
+  m_controls.CheckControl(IDC_LEFT_WINDOW_VIEW, false);
+  m_controls.CheckControl(IDC_RIGHT_WINDOW_VIEW, false);
+  m_controls.SetSliderPosition(IDC_DATUM_SLIDER, 50);
+  m_station.Start();
+  return true;
 }
 
-bool CTavrionDlg::ReadDestinationAddress() {
-  Take();
-  // The boxes as they read now, not the exchange's fields: a box that holds
-  // no number stops the take and leaves its field with an older value, and a
-  // value above 255 must never reach the wire as its low eight bits.
-  int octets[4];
+void CTavrionDlg::ShowStartingFigures() {
+  SafeFormat(m_values.frameText, DialogValues::kTextSize, "%d", 0);
+  SafeFormat(m_values.altitudeText, DialogValues::kTextSize, "%5.1f", 0.0);
+  SafeFormat(m_values.datumText, DialogValues::kTextSize, "%3.1f", 0.0);
+  SafeCopy(m_values.airportText, kNoAirportText, DialogValues::kTextSize);
+}
+
+void CTavrionDlg::OnConnect() {
+  // Until the first frame step locks them, the boxes are what the operator
+  // typed: nothing starts on an address that is not the one shown.
+  if (m_station.CanConnect() && !m_station.IsDestinationLocked() && !CheckDestinationBoxes()) {
+    return;
+  }
+  m_station.Connect();
+}
+
+bool CTavrionDlg::CheckDestinationBoxes() {
   for (int i = 0; i < 4; ++i) {
     char text[DialogValues::kTextSize];
     m_controls.GetControlText(IDC_IP1 + i, text, sizeof text);
-    if (!ParseAddressOctet(text, octets[i])) {
+    int octet = 0;
+    if (!ParseAddressOctet(text, octet)) {
+      char message[DialogValues::kMessageSize];
+      SafeFormat(message, sizeof message,
+                 "The %s box of the destination address holds \"%s\".\n"
+                 "Each box takes a number from 0 to 255: correct it and press Connect again.",
+                 kAddressBoxNames[i], text);
+      m_station.Tell(message, kAddressFailureCaption, kMessageBoxExclamation);
       return false;
     }
   }
+  return ReadDestinationAddress();
+}
+
+// Enter confirms what was typed and nothing more: the station goes on.
+void CTavrionDlg::OnOK() {}
+
+// Escape ends the station as the close box does; leaving the loop running
+// behind a closed window would keep the process polling for ever.
+void CTavrionDlg::OnCancel() {
+  m_station.End();
+}
+
+void CTavrionDlg::OnClose() {
+  m_station.End();
+}
+
+void CTavrionDlg::OnDestroy() {
+  m_station.ShutDown();
+}
+
+// --- What the station reports ----------------------------------------------------
+
+void CTavrionDlg::OnStationEvent(const StationEvent& event) {
+  switch (event.kind) {
+    case StationEvent::kMessageLine:
+      SafeCopy(m_values.messageText, event.text, DialogValues::kMessageSize);
+      Push();
+      break;
+    case StationEvent::kLamp:
+      ShowLamp();
+      break;
+    case StationEvent::kFigures:
+      ShowFigures();
+      break;
+    case StationEvent::kViewShown:
+      ShowViewChecks();
+      break;
+    case StationEvent::kDatum:
+      SafeFormat(m_values.datumText, DialogValues::kTextSize, "%3.1f", m_station.GetDatumOffset());
+      Push();
+      break;
+    case StationEvent::kMapAltitude:
+      SafeFormat(m_values.mapAltitudeText, DialogValues::kTextSize, "%5.0f",
+                 m_station.GetStatus().mapAltitudeShown);
+      Push();
+      break;
+    case StationEvent::kSlew:
+      m_controls.CheckControl(IDC_SLEW, m_station.IsSlewing());
+      break;
+    case StationEvent::kAglBlend:
+      m_controls.CheckControl(IDC_AGL, m_station.IsAglBlend());
+      break;
+    case StationEvent::kDestination:
+      ShowDestination();
+      break;
+    case StationEvent::kDestinationLocked:
+      for (int id = IDC_IP1; id <= IDC_IP4; ++id) {
+        m_controls.EnableControl(id, false);
+      }
+      break;
+    case StationEvent::kConnected:
+      m_values.portValue = m_station.GetPort();
+      Push();
+      m_controls.EnableControl(IDC_PORT, false);
+      break;
+    case StationEvent::kConnectUnavailable:
+      m_controls.EnableControl(IDC_CONNECT, false);
+      break;
+    case StationEvent::kRecordMapped:
+      SetCaption();
+      break;
+    case StationEvent::kBox:
+      m_controls.ShowMessageBox(event.text, event.caption, event.style);
+      break;
+    case StationEvent::kReport:
+      std::fprintf(stderr, "tavrion: %s: %s\n", event.caption, event.text);
+      break;
+    case StationEvent::kJournal:
+      std::fprintf(stderr, "%s\n", event.text);
+      break;
+    case StationEvent::kEnded:
+      m_controls.EndDialog(IDCANCEL_RESULT);
+      break;
+    case StationEvent::kPaused:
+    case StationEvent::kSaved:
+      break;
+  }
+}
+
+void CTavrionDlg::ShowDestination() {
+  const std::uint32_t address = m_station.GetDestinationAddress();
+  unsigned char bytes[4];
+  std::memcpy(bytes, &address, sizeof bytes);
   for (int i = 0; i < 4; ++i) {
-    m_destAddress[i] = static_cast<unsigned char>(octets[i]);
+    m_values.ipOctets[i] = bytes[i];
   }
-  return true;
-}
-
-void CTavrionDlg::OnPortChanged() {
-  Take();
-  m_port = m_values.portValue;
-}
-
-// --- Views ----------------------------------------------------------------------
-// The handlers only set the mode; the boxes follow on the next send.
-
-void CTavrionDlg::OnForwardView() {
-  m_view.ChooseView(ViewForward);
-}
-void CTavrionDlg::OnFwdL() {
-  m_view.ChooseView(ViewFwdL);
-}
-void CTavrionDlg::OnFwdR() {
-  m_view.ChooseView(ViewFwdR);
-}
-void CTavrionDlg::OnMapView() {
-  m_view.ChooseView(ViewMap);
-}
-void CTavrionDlg::OnRightWindowView() {
-  m_view.ChooseView(ViewRightWindow);
-}
-void CTavrionDlg::OnLeftWindowView() {
-  m_view.ChooseView(ViewLeftWindow);
-}
-
-void CTavrionDlg::OnSlew() {
-  m_view.SetSlew(!m_view.IsSlewing());
-  m_controls.CheckControl(IDC_SLEW, m_view.IsSlewing());
-}
-
-void CTavrionDlg::OnAgl() {
-  m_aglChecked = !m_aglChecked;
-  m_controls.CheckControl(IDC_AGL, m_aglChecked);
-  m_view.SetAglBlend(m_aglChecked);
-}
-
-// --- Map view altitude and datum offset -------------------------------------------
-
-int CTavrionDlg::OnMapSliderReleased() {
-  const int position = m_controls.GetSliderPosition(IDC_MAP_SLIDER);
-  const int multiplier = Limit(1, position / 10, 10);
-  m_view.SetMapAltitude(static_cast<double>(position * position * multiplier));
-  SafeFormat(m_values.mapAltitudeText, DialogValues::kTextSize, "%5.0f",
-             m_view.GetAltitude() + m_view.GetMapAltitude());
-  Push();
-  return 0;
-}
-
-void CTavrionDlg::ChooseView(int mode) {
-  m_view.ChooseViewUntilSimulatorChanges(mode);
-}
-
-void CTavrionDlg::SetMapAltitude(double metres) {
-  m_view.SetMapAltitude(metres);
-  SafeFormat(m_values.mapAltitudeText, DialogValues::kTextSize, "%5.0f",
-             m_view.GetAltitude() + m_view.GetMapAltitude());
   Push();
 }
 
-int CTavrionDlg::OnDatumSpin(int positionChange) {
-  // The upper arrow reports -1 and raises the offset by half a metre.
-  TrimDatumOffset(m_trims.GetEdited() + (0.0 - positionChange) / 2.0);
-  return 0;
-}
-
-void CTavrionDlg::OnDatumSliderReleased() {
-  const double d = m_controls.GetSliderPosition(IDC_DATUM_SLIDER) - 50.0;
-  TrimDatumOffset(d * d * (d / 300.0));
-}
-
-void CTavrionDlg::TrimDatumOffset(double offset) {
-  // To the airport the simulator reports, which gets a record first if it has none.
-  char ident[kAirportIdentTextSize];
-  CopyFieldText(ident, sizeof ident, m_simulator.Block().airportIdent);
-  m_trims.Trim(ident, m_view.GetDatumOffset(), offset);
-  ApplyDatumOffset(offset);
-}
-
-void CTavrionDlg::ApplyDatumOffset(double offset) {
-  SafeFormat(m_values.datumText, DialogValues::kTextSize, "%3.1f", offset);
+void CTavrionDlg::ShowFigures() {
+  const StationStatus status = m_station.GetStatus();
+  SafeFormat(m_values.frameText, DialogValues::kTextSize, "%d", status.frameCount);
+  SafeFormat(m_values.altitudeText, DialogValues::kTextSize, "%5.1f", status.altitudeSent);
+  SafeCopy(m_values.airportText, status.airport, DialogValues::kTextSize);
   Push();
-  m_view.SetDatumOffset(offset);
-  m_trims.Keep(offset);
 }
 
-bool CTavrionDlg::OnSave() {
-  // A Save that cannot write leaves the file as it was.
-  if (!m_trims.Table().WriteOffsetsFile(m_workingFolder)) {
-    m_controls.ShowMessageBox(m_trims.Table().GetErrorText(), kSaveFailureCaption,
-                              kMessageBoxExclamation);
-    return false;
+void CTavrionDlg::ShowLamp() {
+  switch (m_station.GetLinkStatus()) {
+    case LinkIdle:
+      m_controls.ShowStatusBitmap(IDB_GREY);
+      break;
+    case LinkUp:
+      m_controls.ShowStatusBitmap(IDB_GREEN);
+      break;
+    default:
+      m_controls.ShowStatusBitmap(IDB_ORANGE);
+      break;
   }
-  const int count = m_trims.Table().GetNumberOfAirports();
-  char text[DialogValues::kMessageSize];
-  SafeFormat(text, sizeof text, "Offsets saved: %d airport%s in %s", count, count == 1 ? "" : "s",
-             m_trims.Table().GetWrittenFileName());
-  ShowMessage(text);
-  return true;
 }
 
-void CTavrionDlg::ShowMessage(const char* text) {
-  m_messageLine.Notice(text);
-  ShowMessageLine();
-}
-
-void CTavrionDlg::RaiseCondition(MessageLine::Condition condition, const char* text) {
-  m_messageLine.Raise(condition, text);
-  ShowMessageLine();
-}
-
-void CTavrionDlg::ClearCondition(MessageLine::Condition condition) {
-  if (!m_messageLine.Holds(condition)) {
-    return;
+void CTavrionDlg::ShowViewChecks() {
+  // The simulator's own window views show no box.
+  const ViewChoice* shown = FindViewByMode(m_station.GetViewMode());
+  for (const ViewChoice& choice : kViewChoices) {
+    if (choice.checkBox != 0) {
+      m_controls.CheckControl(choice.checkBox, false);
+    }
   }
-  m_messageLine.Clear(condition);
-  ShowMessageLine();
-}
-
-void CTavrionDlg::ShowMessageLine() {
-  if (std::strcmp(m_values.messageText, m_messageLine.Text()) == 0) {
-    return;
+  if (shown != nullptr && shown->checkBox != 0) {
+    m_controls.CheckControl(shown->checkBox, true);
   }
-  SafeCopy(m_values.messageText, m_messageLine.Text(), DialogValues::kMessageSize);
   Push();
+}
+
+void CTavrionDlg::SetCaption() {
+  // The record's address shows which mapping this station works on.
+  char caption[kNameSize];
+  // Receivers fed beside the destination are counted at its end.
+  const int receivers = m_station.GetReceivers().Count();
+  char fed[32] = "";
+  if (receivers > 0) {
+    SafeFormat(fed, sizeof fed, " + %d receiver%s", receivers, receivers == 1 ? "" : "s");
+  }
+  SafeFormat(caption, kNameSize, "TVR v3 %s %" PRIXPTR " %d%s", kVisualInterfaceLayoutRevision,
+             reinterpret_cast<std::uintptr_t>(m_station.GetRecord()),
+             static_cast<int>(kVisualInterfaceSize), fed);
+  m_controls.SetCaption(caption);
 }

@@ -1,7 +1,10 @@
 #pragma once
 // The controls of the main dialog as the dialog logic sees them. The window
 // implements this with the toolkit; tests implement it with a recording fake.
-// Control and bitmap ids are those of Resource.h.
+// Control and bitmap ids are those of Resource.h; the message box styles
+// are the station's (kMessageBoxOk, kMessageBoxExclamation).
+
+#include "StationObserver.h"
 
 // The dialog's value bindings, in binding order. The check boxes, the two
 // sliders and the status bitmap are bound as controls, not as values: they are
@@ -21,10 +24,6 @@ struct DialogValues {
   int portValue;                    // 1040, local port, integer
   char messageText[kMessageSize];   // 1051, the station's line to the operator
 };
-
-// Message box styles.
-constexpr int kMessageBoxOk = 0;            // plain, OK button
-constexpr int kMessageBoxExclamation = 48;  // OK button and exclamation icon
 
 class DialogControls {
  public:

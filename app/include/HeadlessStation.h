@@ -1,7 +1,7 @@
 #pragma once
 // The station without a window (tavrion --headless), for hosts with no
 // display and no operator: started at boot by a service manager, restarted
-// when it hangs. It runs the same station as the window, started unattended:
+// when it hangs. It drives the same Station as the window does, started unattended:
 // it attaches the segment (waiting for a usable one), loads the offsets,
 // connects at once and sends to the destination and the receivers at the pace
 // of the same frame loop, in the view the command line chose, following the
@@ -20,7 +20,7 @@
 // frames run, so that a hung loop stops the pings and gets the station
 // restarted, and STOPPING=1 when it closes down.
 
-#include "TavrionDlg.h"
+#include "StationSettings.h"
 
 namespace Platform {
 class Clock;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "TavrionDlg.h"
+#include "StationSettings.h"
 
 enum class StationCommand {
   Run,      // the settings hold what the command line gave

@@ -34,8 +34,9 @@ DatagramLink::DatagramLink(const ViewSyncReceiver* receivers, int receiverCount,
 DatagramLink::~DatagramLink() = default;
 
 void DatagramLink::SetSendsPerSecond(int sendsPerSecond) {
-  m_rearm = sendsPerSecond > kBaseSendsPerSecond ? kWatchdogRearm * sendsPerSecond / kBaseSendsPerSecond
-                                                 : kWatchdogRearm;
+  m_rearm = sendsPerSecond > kBaseSendsPerSecond
+                ? kWatchdogRearm * sendsPerSecond / kBaseSendsPerSecond
+                : kWatchdogRearm;
 }
 
 void DatagramLink::Restart() {

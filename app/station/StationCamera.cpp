@@ -37,8 +37,8 @@ void StationCamera::SetSendsPerSecond(int sendsPerSecond) {
   // takes less, so that a second of slewing turns the view as far.
   m_slewFraction = sendsPerSecond <= kBaseSendsPerSecond
                        ? kSlewFraction
-                       : 1.0 - std::pow(1.0 - kSlewFraction, static_cast<double>(kBaseSendsPerSecond) /
-                                                                  sendsPerSecond);
+                       : 1.0 - std::pow(1.0 - kSlewFraction,
+                                        static_cast<double>(kBaseSendsPerSecond) / sendsPerSecond);
 }
 
 void StationCamera::Restart() {

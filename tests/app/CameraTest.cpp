@@ -27,8 +27,8 @@ class Camera : public StationTest {
   }
 
   const ViewSyncCamera& Send() {
-    dialog->SendViewSync();
-    return dialog->GetCamera();
+    dialog->GetStation().SendViewSync();
+    return dialog->GetStation().GetCamera();
   }
 
   void SetAirport(const char* ident) {
@@ -38,31 +38,31 @@ class Camera : public StationTest {
 };
 
 TEST(WrapHeading, TakesOneStepIntoZeroToThreeSixty) {
-  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(375.0), 15.0);
-  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(360.0), 360.0);
-  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(-10.0), 350.0);
-  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(0.0), 0.0);
-  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(800.0), 440.0);
-  EXPECT_DEGREES_NEAR(CTavrionDlg::WrapHeading(-400.0), -40.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(375.0), 15.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(360.0), 360.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(-10.0), 350.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(0.0), 0.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(800.0), 440.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(-400.0), -40.0);
 }
 
 TEST_F(Camera, CounterRisesEachSendAndPositionAndTimeAreCopied) {
   Sim().timeValue = -1;
   EXPECT_EQ(Send().counter, 1511);
-  EXPECT_DEGREES_NEAR(dialog->GetCamera().latitude, 51.4775);
-  EXPECT_DEGREES_NEAR(dialog->GetCamera().longitude, -0.461389);
-  EXPECT_EQ(dialog->GetCamera().timeStart, 0);
-  EXPECT_EQ(dialog->GetCamera().timeEnd, -1);
+  EXPECT_DEGREES_NEAR(dialog->GetStation().GetCamera().latitude, 51.4775);
+  EXPECT_DEGREES_NEAR(dialog->GetStation().GetCamera().longitude, -0.461389);
+  EXPECT_EQ(dialog->GetStation().GetCamera().timeStart, 0);
+  EXPECT_EQ(dialog->GetStation().GetCamera().timeEnd, -1);
   EXPECT_EQ(Send().counter, 1512);
 }
 
 TEST_F(Camera, EyePointViewsTurnTwentyDegreesAndWrapTheHeading) {
-  dialog->OnFwdR();
+  dialog->OnViewBox(IDC_FWD_R);
   Sim().heading = 355.0;
   EXPECT_DEGREES_NEAR(Send().heading, 15.0);
   Sim().heading = 340.0;
   EXPECT_DEGREES_NEAR(Send().heading, 360.0);
-  dialog->OnFwdL();
+  dialog->OnViewBox(IDC_FWD_L);
   Sim().heading = 10.0;
   EXPECT_DEGREES_NEAR(Send().heading, 350.0);
 }
@@ -75,33 +75,31 @@ TEST_F(Camera, EachViewSetsAltitudeTiltAndRollFromTheAircraft) {
   const double altitude = 12.0 + 250.0;  // EGLL's datum offset + blended height
 
   struct Expected {
-    void (CTavrionDlg::*select)();
+    int box;
     double heading, tilt, roll;
   };
   const Expected views[] = {
-      {&CTavrionDlg::OnForwardView, 100.0, 93.0, -4.0},  // no tilt reduction
-      {&CTavrionDlg::OnFwdL, 80.0, 88.0, -4.0},
-      {&CTavrionDlg::OnFwdR, 120.0, 88.0, -4.0},
-      {&CTavrionDlg::OnLeftWindowView, 10.0, 89.0, 0.0},
-      {&CTavrionDlg::OnRightWindowView, 190.0, 81.0, 0.0},
+      {IDC_FORWARD_VIEW, 100.0, 93.0, -4.0},  // no tilt reduction
+      {IDC_FWD_L, 80.0, 88.0, -4.0},           {IDC_FWD_R, 120.0, 88.0, -4.0},
+      {IDC_LEFT_WINDOW_VIEW, 10.0, 89.0, 0.0}, {IDC_RIGHT_WINDOW_VIEW, 190.0, 81.0, 0.0},
   };
   for (const Expected& view : views) {
-    (dialog.get()->*view.select)();
+    dialog->OnViewBox(view.box);
     const ViewSyncCamera& camera = Send();
     EXPECT_METRES_NEAR(camera.altitude, altitude);
     EXPECT_DEGREES_NEAR(camera.heading, view.heading);
     EXPECT_DEGREES_NEAR(camera.tilt, view.tilt);
     EXPECT_DEGREES_NEAR(camera.roll, view.roll);
   }
-  EXPECT_DEGREES_NEAR(dialog->GetTiltReduction(), 5.0);
+  EXPECT_DEGREES_NEAR(dialog->GetStation().GetTiltReduction(), 5.0);
 
   // The simulator's own window views give the same cameras.
   Sim().viewSelect = kSimViewLeftWindow;
   EXPECT_DEGREES_NEAR(Send().tilt, 89.0);
-  EXPECT_DEGREES_NEAR(dialog->GetCamera().heading, 10.0);
+  EXPECT_DEGREES_NEAR(dialog->GetStation().GetCamera().heading, 10.0);
   Sim().viewSelect = kSimViewRightWindow;
   EXPECT_DEGREES_NEAR(Send().tilt, 81.0);
-  EXPECT_DEGREES_NEAR(dialog->GetCamera().heading, 190.0);
+  EXPECT_DEGREES_NEAR(dialog->GetStation().GetCamera().heading, 190.0);
 }
 
 TEST_F(Camera, LevelAircraftRollsPlainZero) {
@@ -112,7 +110,7 @@ TEST_F(Camera, LevelAircraftRollsPlainZero) {
 }
 
 TEST_F(Camera, TiltReductionGrowsWithHeightUpToTenDegrees) {
-  dialog->OnFwdL();
+  dialog->OnViewBox(IDC_FWD_L);
   Sim().heightAgl = 2000.0;
   EXPECT_DEGREES_NEAR(Send().tilt, 80.0);
   Sim().heightAgl = -30.0;
@@ -120,9 +118,9 @@ TEST_F(Camera, TiltReductionGrowsWithHeightUpToTenDegrees) {
 }
 
 TEST_F(Camera, MapViewLooksStraightDownFromTheSliderHeightAlone) {
-  dialog->OnFwdR();
+  dialog->OnViewBox(IDC_FWD_R);
   Send();  // heading offset +20
-  dialog->OnMapView();
+  dialog->OnViewBox(IDC_MAP_VIEW);
   Sim().heading = 370.0;
   Sim().bank = 10.0;
   const ViewSyncCamera& camera = Send();
@@ -130,14 +128,14 @@ TEST_F(Camera, MapViewLooksStraightDownFromTheSliderHeightAlone) {
   EXPECT_DEGREES_NEAR(camera.heading, 370.0);
   EXPECT_DEGREES_NEAR(camera.tilt, 0.0);
   EXPECT_DEGREES_NEAR(camera.roll, 0.0);
-  EXPECT_DEGREES_NEAR(dialog->GetHeadingOffset(), 20.0);  // kept while the map shows
+  EXPECT_DEGREES_NEAR(dialog->GetStation().GetHeadingOffset(), 20.0);  // kept while the map shows
 
   const int positions[] = {5, 20, 50, 100, 0};
   const double heights[] = {25.0, 800.0, 12500.0, 100000.0, 0.0};
   for (int i = 0; i < 5; ++i) {
     controls.sliders[IDC_MAP_SLIDER] = positions[i];
     EXPECT_EQ(dialog->OnMapSliderReleased(), 0);
-    EXPECT_METRES_NEAR(dialog->GetMapAltitude(), heights[i]);
+    EXPECT_METRES_NEAR(dialog->GetStation().GetMapAltitude(), heights[i]);
     EXPECT_METRES_NEAR(Send().altitude, heights[i]);
   }
   // The figure adds the aircraft's blended altitude at the release.
@@ -150,16 +148,16 @@ TEST_F(Camera, SlewMovesATenthOfTheWayEachSend) {
   dialog->OnSlew();
   EXPECT_TRUE(controls.IsChecked(IDC_SLEW));
   Send();
-  dialog->OnLeftWindowView();
+  dialog->OnViewBox(IDC_LEFT_WINDOW_VIEW);
   const double expected[] = {-9.0, -17.1, -24.39};
   for (double offset : expected) {
     Send();
-    EXPECT_DEGREES_NEAR(dialog->GetHeadingOffset(), offset);
+    EXPECT_DEGREES_NEAR(dialog->GetStation().GetHeadingOffset(), offset);
   }
   dialog->OnSlew();
   EXPECT_FALSE(controls.IsChecked(IDC_SLEW));
   Send();
-  EXPECT_DEGREES_NEAR(dialog->GetHeadingOffset(), -90.0);
+  EXPECT_DEGREES_NEAR(dialog->GetStation().GetHeadingOffset(), -90.0);
 }
 
 TEST_F(Camera, AltitudeBlendsFromHeightAboveGroundToPlainAltitude) {
@@ -170,55 +168,55 @@ TEST_F(Camera, AltitudeBlendsFromHeightAboveGroundToPlainAltitude) {
   for (int i = 0; i < 3; ++i) {
     Sim().heightAgl = heights[i];
     Send();
-    EXPECT_FRACTION_NEAR(dialog->GetBlendFactor(), factors[i]);
-    EXPECT_METRES_NEAR(dialog->GetCamera().altitude, 12.0 + altitudes[i]);
+    EXPECT_FRACTION_NEAR(dialog->GetStation().GetBlendFactor(), factors[i]);
+    EXPECT_METRES_NEAR(dialog->GetStation().GetCamera().altitude, 12.0 + altitudes[i]);
   }
   dialog->OnAgl();  // blend off
   EXPECT_FALSE(controls.IsChecked(IDC_AGL));
   Sim().heightAgl = 100.0;
   Send();
-  EXPECT_FRACTION_NEAR(dialog->GetBlendFactor(), 1.0);
-  EXPECT_METRES_NEAR(dialog->GetCamera().altitude, 12.0 + 9000.0);
+  EXPECT_FRACTION_NEAR(dialog->GetStation().GetBlendFactor(), 1.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetCamera().altitude, 12.0 + 9000.0);
   dialog->OnAgl();
   EXPECT_TRUE(controls.IsChecked(IDC_AGL));
   Send();
-  EXPECT_METRES_NEAR(dialog->GetCamera().altitude, 12.0 + 100.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetCamera().altitude, 12.0 + 100.0);
 }
 
 TEST_F(Camera, SimulatorSelectionIsFollowedOnlyWhenItChanges) {
   Sim().viewSelect = kSimViewLeftWindow;
   Send();
-  EXPECT_EQ(dialog->GetViewMode(), ViewLeftWindowSim);
+  EXPECT_EQ(dialog->GetStation().GetViewMode(), ViewLeftWindowSim);
   for (int id : {IDC_FORWARD_VIEW, IDC_MAP_VIEW, IDC_LEFT_WINDOW_VIEW, IDC_RIGHT_WINDOW_VIEW,
                  IDC_FWD_L, IDC_FWD_R}) {
     EXPECT_FALSE(controls.IsChecked(id)) << id;
   }
   controls.Click(IDC_FWD_L);
-  dialog->OnFwdL();
+  dialog->OnViewBox(IDC_FWD_L);
   Send();
   Send();
-  EXPECT_EQ(dialog->GetViewMode(), ViewFwdL);
+  EXPECT_EQ(dialog->GetStation().GetViewMode(), ViewFwdL);
   EXPECT_TRUE(controls.IsChecked(IDC_FWD_L));
   Sim().viewSelect = kSimViewRightEyePoint;
   Send();
-  EXPECT_EQ(dialog->GetViewMode(), ViewFwdR);
+  EXPECT_EQ(dialog->GetStation().GetViewMode(), ViewFwdR);
   EXPECT_TRUE(controls.IsChecked(IDC_FWD_R));
   EXPECT_FALSE(controls.IsChecked(IDC_FWD_L));
   Sim().viewSelect = 9;  // not a selection: the view stays
   Send();
-  EXPECT_EQ(dialog->GetViewMode(), ViewFwdR);
+  EXPECT_EQ(dialog->GetStation().GetViewMode(), ViewFwdR);
   Sim().viewSelect = kSimViewLeftEyePoint;
   Send();
-  EXPECT_EQ(dialog->GetViewMode(), ViewFwdL);
+  EXPECT_EQ(dialog->GetStation().GetViewMode(), ViewFwdL);
   Sim().viewSelect = kSimViewForward;
   Send();
-  EXPECT_EQ(dialog->GetViewMode(), ViewForward);
+  EXPECT_EQ(dialog->GetStation().GetViewMode(), ViewForward);
 }
 
 TEST_F(Camera, ViewBoxesFollowTheModeOnTheNextSendOnly) {
   Send();
   controls.Click(IDC_MAP_VIEW);
-  dialog->OnMapView();
+  dialog->OnViewBox(IDC_MAP_VIEW);
   EXPECT_TRUE(controls.IsChecked(IDC_FORWARD_VIEW));
   EXPECT_TRUE(controls.IsChecked(IDC_MAP_VIEW));
   Send();
@@ -227,59 +225,61 @@ TEST_F(Camera, ViewBoxesFollowTheModeOnTheNextSendOnly) {
 
   // Clicking the selected view's box clears it; the view stays, and so does the blank box.
   controls.Click(IDC_MAP_VIEW);
-  dialog->OnMapView();
+  dialog->OnViewBox(IDC_MAP_VIEW);
   Send();
   Send();
-  EXPECT_EQ(dialog->GetViewMode(), ViewMap);
+  EXPECT_EQ(dialog->GetStation().GetViewMode(), ViewMap);
   EXPECT_FALSE(controls.IsChecked(IDC_MAP_VIEW));
 }
 
 TEST_F(Camera, AirportChangesApplyTheirOffsetAndUnknownOnesKeepTheLast) {
   Send();  // "EGLL" from start-up
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 12.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), 12.0);
   EXPECT_STREQ(controls.shown.datumText, "12.0");
 
   SetAirport("EGKK");
   Send();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.5);
-  EXPECT_METRES_NEAR(dialog->GetCamera().altitude, -3.5 + 100.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), -3.5);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetCamera().altitude, -3.5 + 100.0);
 
   // Blanks do not make another airport: the operator's trim stays.
   dialog->OnDatumSpin(-1);
   SetAirport(" EG KK ");
   Send();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), -3.0);
 
   // Letter case does: "egll" is looked up, not found, and changes nothing.
   SetAirport("egll");
   Send();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), -3.0);
   SetAirport("XXXX");
   Send();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), -3.0);
   SetAirport("LFPG");
   Send();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 5.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), 5.0);
   SetAirport("EGKK");
   Send();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -3.0);  // the trim was kept in the table
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(),
+                     -3.0);  // the trim was kept in the table
 }
 
 TEST_F(Camera, EightLetterIdentWithoutTerminatorIsReadWithinItsField) {
   std::memcpy(Sim().airportIdent, "EGKKABCD", 8);  // all eight bytes, no terminator
   Sim().timeValue = 0x41414141;                    // "AAAA" right behind the field
   Send();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 12.0);  // no such airport: EGLL's offset stays
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(),
+                     12.0);  // no such airport: EGLL's offset stays
 }
 
 TEST_F(Camera, SpinButtonsStepHalfAMetreAndSaveWritesTheTrim) {
   Send();  // EGLL, 12.0
   for (int i = 0; i < 5; ++i) EXPECT_EQ(dialog->OnDatumSpin(-1), 0);
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 14.5);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), 14.5);
   EXPECT_STREQ(controls.shown.datumText, "14.5");
   EXPECT_METRES_NEAR(Send().altitude, 14.5 + 100.0);
   dialog->OnDatumSpin(3);  // an accelerated press
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 13.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), 13.0);
 
   dialog->OnSave();
   const std::string saved = folder.Read("Offsets.dat");
@@ -293,20 +293,20 @@ TEST_F(Camera, HiddenSliderSetsTheCubeOfItsDistanceFromFifty) {
   Send();  // EGLL
   controls.sliders[IDC_DATUM_SLIDER] = 80;
   dialog->OnDatumSliderReleased();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 90.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), 90.0);
   EXPECT_STREQ(controls.shown.datumText, "90.0");
   controls.sliders[IDC_DATUM_SLIDER] = 20;
   dialog->OnDatumSliderReleased();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), -90.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), -90.0);
   controls.sliders[IDC_DATUM_SLIDER] = 50;
   dialog->OnDatumSliderReleased();
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 0.0);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), 0.0);
 }
 
 TEST_F(Camera, AddressBoxesOutsideZeroToTwoFiftyFiveLeaveTheDestinationAsItWas) {
   controls.TypeAddress(192, 168, 1, 20);
   dialog->OnAddressChanged();
-  const std::uint32_t typed = dialog->GetDestinationAddress();
+  const std::uint32_t typed = dialog->GetStation().GetDestinationAddress();
   const auto* bytes = reinterpret_cast<const unsigned char*>(&typed);
   EXPECT_EQ(bytes[0], 192);
   EXPECT_EQ(bytes[3], 20);
@@ -314,22 +314,22 @@ TEST_F(Camera, AddressBoxesOutsideZeroToTwoFiftyFiveLeaveTheDestinationAsItWas) 
   // 300 never becomes its low byte, 44; a box being retyped is no address.
   controls.TypeAddress(192, 168, 300, 20);
   dialog->OnAddressChanged();
-  EXPECT_EQ(dialog->GetDestinationAddress(), typed);
+  EXPECT_EQ(dialog->GetStation().GetDestinationAddress(), typed);
   controls.TypeAddress(10, 11, 12, 13);
   controls.TypeText(IDC_IP3, "");
   controls.notInteger = IDC_IP3;
   dialog->OnAddressChanged();
-  EXPECT_EQ(dialog->GetDestinationAddress(), typed);
+  EXPECT_EQ(dialog->GetStation().GetDestinationAddress(), typed);
 }
 
 TEST_F(Camera, PortBoxSetsThePortBeforeConnect) {
   controls.shown.portValue = 7010;
   dialog->OnPortChanged();
-  EXPECT_EQ(dialog->GetPort(), 7010);
+  EXPECT_EQ(dialog->GetStation().GetPort(), 7010);
   controls.notInteger = IDC_PORT;
   controls.shown.portValue = 7020;
   dialog->OnPortChanged();
-  EXPECT_EQ(dialog->GetPort(), 7010);
+  EXPECT_EQ(dialog->GetStation().GetPort(), 7010);
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ TEST_F(DialogStart, InitialiseSetsCaptionControlsAndStartAirport) {
   EXPECT_TRUE(controls.messageBoxes.empty());
   char expected[128];
   std::snprintf(expected, sizeof expected, "TVR v3 $Revision: 1.2.0 %lX 15944",
-                static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(dialog->GetRecord())));
+                static_cast<unsigned long>(
+                    reinterpret_cast<std::uintptr_t>(dialog->GetStation().GetRecord())));
   EXPECT_EQ(controls.caption, expected);
   EXPECT_TRUE(controls.IsChecked(IDC_FORWARD_VIEW));
   EXPECT_FALSE(controls.IsChecked(IDC_MAP_VIEW));
@@ -29,9 +30,9 @@ TEST_F(DialogStart, InitialiseSetsCaptionControlsAndStartAirport) {
   EXPECT_EQ(controls.sliders[IDC_DATUM_SLIDER], 50);
   EXPECT_EQ(controls.shown.portValue, LocalPort());
   EXPECT_TRUE(controls.IsEnabled(IDC_CONNECT));
-  EXPECT_TRUE(dialog->HasLoop());
-  EXPECT_FALSE(dialog->HasRtLan());
-  EXPECT_EQ(dialog->GetLinkStatus(), LinkIdle);  // the template's grey lamp
+  EXPECT_TRUE(dialog->GetStation().HasLoop());
+  EXPECT_FALSE(dialog->GetStation().HasRtLan());
+  EXPECT_EQ(dialog->GetStation().GetLinkStatus(), LinkIdle);  // the template's grey lamp
   EXPECT_TRUE(controls.bitmaps.empty());
   // The simulator sees the start airport in its own mapping of the segment.
   EXPECT_STREQ(Sim().airportIdent, "EGLL");
@@ -45,7 +46,7 @@ TEST_F(DialogStart, MissingOffsetsFileShowsOneBoxAndTheDialogGoesOn) {
   EXPECT_EQ(controls.messageBoxes[0].style, kMessageBoxExclamation);
   EXPECT_EQ(controls.messageBoxes[0].text.rfind("InputFileClass::OpenInputFile\n", 0), 0u)
       << controls.messageBoxes[0].text;
-  EXPECT_TRUE(dialog->HasLoop());
+  EXPECT_TRUE(dialog->GetStation().HasLoop());
   EXPECT_TRUE(controls.IsEnabled(IDC_CONNECT));
 }
 
@@ -56,20 +57,20 @@ TEST_F(DialogStart, UnusableSegmentIsToldAndConnectStartsNothing) {
   EXPECT_EQ(controls.messageBoxes[0].caption, "CTavrionDlg::InitialiseSharedMemory");
   EXPECT_EQ(controls.messageBoxes[0].text,
             "CVisShm::CVisShm\nShared Memory Version Mismatch\nPlease rebuild software");
-  EXPECT_STREQ(dialog->GetShmError(), controls.messageBoxes[0].text.c_str());
+  EXPECT_STREQ(dialog->GetStation().GetShmError(), controls.messageBoxes[0].text.c_str());
   EXPECT_FALSE(controls.IsEnabled(IDC_CONNECT));
   EXPECT_TRUE(controls.caption.empty());
-  EXPECT_FALSE(dialog->HasLoop());
-  EXPECT_EQ(dialog->GetRecord(), nullptr);
+  EXPECT_FALSE(dialog->GetStation().HasLoop());
+  EXPECT_EQ(dialog->GetStation().GetRecord(), nullptr);
 
   // Connect (were it reached) tells again and runs nothing; the window still closes.
   dialog->OnConnect();
   EXPECT_EQ(controls.messageBoxes.size(), 2u);
-  EXPECT_FALSE(dialog->HasRtLan());
-  EXPECT_FALSE(dialog->IsRunning());
+  EXPECT_FALSE(dialog->GetStation().HasRtLan());
+  EXPECT_FALSE(dialog->GetStation().IsRunning());
   dialog->OnClose();
   EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
-  EXPECT_FALSE(dialog->HasSegment());
+  EXPECT_FALSE(dialog->GetStation().HasSegment());
   EXPECT_TRUE(clock.Sleeps().empty());             // no loop, no wait
   EXPECT_EQ(std::string(Sim().airportIdent), "");  // nothing written into a foreign layout
 }
@@ -135,11 +136,11 @@ TEST_F(DialogStart, ACloseWhileAStartUpMessageBoxIsUpEndsTheDialogOnceInitialise
     controls.whileMessageBoxIsUp = nullptr;
     dialog->OnClose();
     EXPECT_TRUE(controls.endResults.empty()) << "ended while Initialise was still running";
-    EXPECT_TRUE(dialog->HasSegment());
+    EXPECT_TRUE(dialog->GetStation().HasSegment());
   };
   StartDialog(nullptr);  // the missing file's box
   EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
-  EXPECT_FALSE(dialog->HasSegment());
+  EXPECT_FALSE(dialog->GetStation().HasSegment());
   EXPECT_EQ(Record().userCount, 1);
   EXPECT_STREQ(Sim().airportIdent, "EGLL") << "Initialise ran to its end first";
 }
@@ -148,8 +149,8 @@ TEST_F(DialogStart, CloseBeforeConnectShutsDownAndEndsAtOnce) {
   StartDialog();
   dialog->OnClose();
   EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
-  EXPECT_FALSE(dialog->HasSegment());
-  EXPECT_FALSE(dialog->HasLoop());
+  EXPECT_FALSE(dialog->GetStation().HasSegment());
+  EXPECT_FALSE(dialog->GetStation().HasLoop());
   EXPECT_EQ(clock.Sleeps(), (std::vector<int>{2000}));
   EXPECT_EQ(Record().userCount, 1);  // detached
   dialog->OnDestroy();               // the window's destruction follows: nothing twice
@@ -210,7 +211,7 @@ TEST_F(UnattendedStart, WhatABoxWouldSayGoesToTheLineStandardErrorAndTheLanLog) 
     RunConnected([&](int step) {
       if (step == 3) pump.Post([this] { dialog->OnClose(); });
     });
-    EXPECT_TRUE(dialog->IsRtLanOk());
+    EXPECT_TRUE(dialog->GetStation().IsRtLanOk());
     const std::string log = folder.Read("QM_RT_LAN_Log.txt");
     EXPECT_NE(log.find(std::string(c.told).substr(0, 30)), std::string::npos) << log;
   }
@@ -231,7 +232,7 @@ TEST_F(UnattendedStart, AnUnusableSegmentIsWaitedForAndSentFromOnceUsable) {
     if (step == 20) pump.Post([this] { dialog->OnClose(); });
   });
   EXPECT_GT(firstDatagramStep, 11);
-  EXPECT_FALSE(dialog->IsSegmentLost());
+  EXPECT_FALSE(dialog->GetStation().IsSegmentLost());
   EXPECT_EQ(Record().userCount, 1) << "attached, then detached at the close";
 }
 

@@ -12,7 +12,7 @@ TEST_F(LanLog, ConnectStartsTheTrafficLogInTheWorkingFolder) {
   RunConnected([&](int step) {
     if (step == 3) pump.Post([this] { dialog->OnClose(); });
   });
-  ASSERT_TRUE(dialog->IsRtLanOk());
+  ASSERT_TRUE(dialog->GetStation().IsRtLanOk());
   std::string log = folder.Read("QM_RT_LAN_Log.txt");
   EXPECT_NE(log.find("\tCreating Tx Datagram\n"), std::string::npos) << log;
   EXPECT_NE(log.find("\tDeleting Tx Datagram\n"), std::string::npos) << log;

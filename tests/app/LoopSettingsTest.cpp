@@ -44,18 +44,18 @@ class LoopSettings : public StationTest {
 
 TEST_F(LoopSettings, TheLoopSleepsBetweenFrames) {
   RunForAFifthOfASecond();
-  EXPECT_FALSE(dialog->IsBusyWait());
-  EXPECT_GE(dialog->GetFrameCount(), 10);
+  EXPECT_FALSE(dialog->GetStation().IsBusyWait());
+  EXPECT_GE(dialog->GetStation().GetFrameCount(), 10);
   EXPECT_GE(pump.Waits().size(), 10u);
   EXPECT_FALSE(Received().empty());
-  EXPECT_STREQ(dialog->GetSchedulingText(), "");
+  EXPECT_STREQ(dialog->GetStation().GetSchedulingText(), "");
 }
 
 TEST_F(LoopSettings, BusyWaitKeepsTheLoopPolling) {
   busyWait = true;
   RunForAFifthOfASecond();
-  EXPECT_TRUE(dialog->IsBusyWait());
-  EXPECT_GE(dialog->GetFrameCount(), 10);
+  EXPECT_TRUE(dialog->GetStation().IsBusyWait());
+  EXPECT_GE(dialog->GetStation().GetFrameCount(), 10);
   EXPECT_TRUE(pump.Waits().empty());
 }
 
@@ -63,7 +63,7 @@ TEST_F(LoopSettings, RealtimeIsToldAndHeldOnlyWhileTheLoopRuns) {
   realtime = true;
   int policyDuring = -1;
   RunForAFifthOfASecond([&] { policyDuring = Policy(); });
-  const std::string text = dialog->GetSchedulingText();
+  const std::string text = dialog->GetStation().GetSchedulingText();
   if (text == "Real-time priority: SCHED_FIFO 10 for the frame loop") {
     EXPECT_EQ(policyDuring, SCHED_FIFO);
   } else {
@@ -81,7 +81,7 @@ TEST_F(LoopSettings, RealtimeIsNotAskedForWhileTheLoopPolls) {
   busyWait = true;
   int policyDuring = -1;
   RunForAFifthOfASecond([&] { policyDuring = Policy(); });
-  EXPECT_STREQ(dialog->GetSchedulingText(),
+  EXPECT_STREQ(dialog->GetStation().GetSchedulingText(),
                "Real-time priority not asked for: the loop polls (busy wait)");
   EXPECT_EQ(policyDuring, SCHED_OTHER);
 }
@@ -89,7 +89,7 @@ TEST_F(LoopSettings, RealtimeIsNotAskedForWhileTheLoopPolls) {
 TEST_F(LoopSettings, TheTimeSliceIsToldAndHeldOnlyWhileTheLoopRuns) {
   std::uint64_t sliceDuring = 0;
   RunForAFifthOfASecond([&] { sliceDuring = SliceNow(); });
-  const std::string text = dialog->GetSliceText();
+  const std::string text = dialog->GetStation().GetSliceText();
   if (text == "Time slice: 0.3 ms for the frame loop, timer slack 1 ns") {
     EXPECT_EQ(sliceDuring, 300000u);
     EXPECT_NE(SliceNow(), 300000u) << "the kernel's own slice is back";
@@ -108,10 +108,10 @@ TEST_F(LoopSettings, TheDatagramRateDecidesWhichFrameStepsSend) {
     RunConnected([&](int step) {
       if (step == 21) pump.Post([this] { dialog->OnClose(); });
     });
-    EXPECT_EQ(dialog->GetFrameCount(), 19) << rate;
-    EXPECT_EQ(dialog->GetSentDatagrams(), rate == 60 ? 20 : 10) << rate;
+    EXPECT_EQ(dialog->GetStation().GetFrameCount(), 19) << rate;
+    EXPECT_EQ(dialog->GetStation().GetSentDatagrams(), rate == 60 ? 20 : 10) << rate;
     EXPECT_EQ(Received().size(), rate == 60 ? 20u : 10u) << rate;
-    EXPECT_EQ(dialog->GetLinkWatchdog(), (rate == 60 ? 100 : 50) - 1) << rate;
+    EXPECT_EQ(dialog->GetStation().GetLinkWatchdog(), (rate == 60 ? 100 : 50) - 1) << rate;
     dialog.reset();
   }
 }

@@ -21,8 +21,8 @@ class Operator : public StationTest {
     std::memcpy(Sim().airportIdent, ident, std::strlen(ident));
   }
   double Send() {
-    dialog->SendViewSync();
-    return dialog->GetCamera().altitude;
+    dialog->GetStation().SendViewSync();
+    return dialog->GetStation().GetCamera().altitude;
   }
   int Airports() {
     AirportManager table;
@@ -66,8 +66,8 @@ TEST_F(Operator, StartUpShowsTheHostsAddressAndTheStartingFigures) {
   ASSERT_NE(host, 0u) << "this machine's name does not resolve";
   const auto* bytes = reinterpret_cast<const unsigned char*>(&host);
   ExpectBoxes(bytes[0], bytes[1], bytes[2], bytes[3]);
-  EXPECT_EQ(dialog->GetDestinationAddress(), host);
-  EXPECT_FALSE(std::string(dialog->GetHostIpText()).empty());
+  EXPECT_EQ(dialog->GetStation().GetDestinationAddress(), host);
+  EXPECT_FALSE(std::string(dialog->GetStation().GetHostIpText()).empty());
   EXPECT_STREQ(controls.shown.frameText, "0");
   EXPECT_STREQ(controls.shown.altitudeText, "  0.0");
   EXPECT_STREQ(controls.shown.datumText, "0.0");
@@ -108,9 +108,9 @@ TEST_F(Operator, ABoxOutsideZeroToTwoFiftyFiveRefusesConnectUntilCorrected) {
   ASSERT_EQ(controls.messageBoxes.size(), 2u);
   EXPECT_NE(controls.messageBoxes[1].text.find("fourth box"), std::string::npos);
   EXPECT_NE(controls.messageBoxes[1].text.find("\"1x\""), std::string::npos);
-  EXPECT_FALSE(dialog->IsRunning());
-  EXPECT_FALSE(dialog->HasRtLan());
-  EXPECT_EQ(dialog->GetFrameCount(), -1);
+  EXPECT_FALSE(dialog->GetStation().IsRunning());
+  EXPECT_FALSE(dialog->GetStation().HasRtLan());
+  EXPECT_EQ(dialog->GetStation().GetFrameCount(), -1);
 
   // Corrected, the next press sends to the address shown.
   controls.TypeAddress(127, 0, 0, 1);
@@ -161,7 +161,7 @@ TEST_F(Operator, ATrimAtAnAirportNotInTheTableGoesToANewRecordOfIt) {
   Send();  // EGLL, 12.0
   SetAirport("EDDF");
   EXPECT_METRES_NEAR(Send(), 112.0);  // unknown: EGLL's offset stays in force
-  EXPECT_EQ(dialog->GetAirportIndex(), CTavrionDlg::kNoAirport);
+  EXPECT_EQ(dialog->GetStation().GetAirportIndex(), CTavrionDlg::kNoAirport);
   dialog->OnDatumSpin(-1);
   dialog->OnDatumSpin(-1);
   EXPECT_METRES_NEAR(Send(), 113.0);
@@ -185,7 +185,7 @@ TEST_F(Operator, TheFirstAirportOfTheFileIsTrimmedAndSaved) {
   StartDialog();
   SetAirport("ZZZZ");
   Send();
-  EXPECT_EQ(dialog->GetAirportIndex(), 0);
+  EXPECT_EQ(dialog->GetStation().GetAirportIndex(), 0);
   dialog->OnDatumSpin(-1);
   ASSERT_TRUE(dialog->OnSave());
   EXPECT_NE(folder.Read("Offsets.dat").find("ZZZZ|    0.5| Placeholder\n"), std::string::npos);
@@ -198,7 +198,7 @@ TEST_F(Operator, AnAirportFoundAgainAfterAnUnknownOneTakesItsTrimsAgain) {
   Send();
   SetAirport("EGLL");
   Send();
-  EXPECT_EQ(dialog->GetAirportIndex(), 1);
+  EXPECT_EQ(dialog->GetStation().GetAirportIndex(), 1);
   dialog->OnDatumSpin(-1);
   ASSERT_TRUE(dialog->OnSave());
   const std::string saved = folder.Read("Offsets.dat");
@@ -209,7 +209,7 @@ TEST_F(Operator, AnAirportFoundAgainAfterAnUnknownOneTakesItsTrimsAgain) {
 TEST_F(Operator, ATrimBeforeAnyAirportIsReportedMovesTheCameraAlone) {
   StartDialog();
   dialog->OnDatumSpin(-1);
-  EXPECT_METRES_NEAR(dialog->GetDatumOffset(), 0.5);
+  EXPECT_METRES_NEAR(dialog->GetStation().GetDatumOffset(), 0.5);
   EXPECT_EQ(Airports(), 4);
   Sim().heightAgl = 100.0;
   EXPECT_METRES_NEAR(Send(), 112.0);  // the first send finds EGLL and its offset

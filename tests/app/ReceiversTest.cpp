@@ -93,8 +93,9 @@ TEST_F(StationReceivers, OneThatFailsCostsTheOthersNothingAndIsLoggedOnce) {
   const Streams streams = RunFor(30);
   EXPECT_EQ(streams.second, streams.destination);
   EXPECT_EQ(streams.third, streams.destination);
-  EXPECT_EQ(dialog->GetReceivers().GetFailedSends(0), 14);
-  EXPECT_EQ(dialog->GetLinkStatus(), LinkUp);  // the destination's sends drive the lamp
+  EXPECT_EQ(dialog->GetStation().GetReceivers().GetFailedSends(0), 14);
+  EXPECT_EQ(dialog->GetStation().GetLinkStatus(),
+            LinkUp);  // the destination's sends drive the lamp
   const std::string log = LanLog();
   EXPECT_EQ(CountOf(log, "\tReceiver 127.255.255.255:" + std::to_string(second.Port()) +
                              ": WSAEACCES::Permission denied\n"),
@@ -108,7 +109,7 @@ TEST_F(StationReceivers, TheLampFollowsTheDestinationAlone) {
   controls.TypeAddress(127, 255, 255, 255);  // refused by the system: no --broadcast
   dialog->OnAddressChanged();
   const Streams streams = RunFor(30);
-  EXPECT_EQ(dialog->GetLinkStatus(), LinkDown);
+  EXPECT_EQ(dialog->GetStation().GetLinkStatus(), LinkDown);
   std::size_t sent = 0;
   for (const std::vector<std::string>& step : streams.second) sent += step.size();
   EXPECT_EQ(sent, 14u);
@@ -167,8 +168,7 @@ TEST_F(ReceiverFailures, EachFailureIsLoggedOncePerReceiverAndError) {
   EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: WSAEHOSTUNREACH::No route to the host\n"), 1)
       << log;
   EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: WSAENETDOWN::Network is down\n"), 1) << log;
-  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: Network is unreachable (10051)\n"), 1)
-      << log;
+  EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.11:7001: Network is unreachable (10051)\n"), 1) << log;
   EXPECT_EQ(CountOf(log, "\tReceiver 127.0.0.12:7002: send buffer full, datagrams dropped\n"), 1)
       << log;
   EXPECT_EQ(CountOf(log, "127.0.0.12:7001"), 0) << log;

@@ -61,7 +61,7 @@ TEST_F(SimulatorWatch, ASegmentRemovedAndMadeAnewIsLeftThenFollowedWithoutGaps) 
     if (step == 17) clock.AdvanceMilliseconds(1000);  // the check of step 17 finds it gone
     if (step == 29) {
       whileLost = Message();
-      EXPECT_TRUE(dialog->IsSegmentLost());
+      EXPECT_TRUE(dialog->GetStation().IsSegmentLost());
       EXPECT_EQ(Record().userCount, 1) << "the station's count left the old segment";
       newSimulator = std::make_unique<CVisShm>(SegmentName().c_str());
       SetEyePoint(newSimulator->GetRecord()->visualBlock, 48.0);
@@ -90,7 +90,7 @@ TEST_F(SimulatorWatch, ASegmentRemovedAndMadeAnewIsLeftThenFollowedWithoutGaps) 
   // Green while sending, orange from the refresh of step 23, green again.
   EXPECT_EQ(controls.bitmaps, (std::vector<int>{IDB_ORANGE, IDB_GREEN, IDB_ORANGE, IDB_GREEN}));
   EXPECT_EQ(Message(), "Attached again to the simulator's segment \"" + SegmentName() + "\"");
-  EXPECT_FALSE(dialog->IsSegmentLost());
+  EXPECT_FALSE(dialog->GetStation().IsSegmentLost());
   // Both counts end right: each segment is left with its own simulator.
   EXPECT_EQ(Record().userCount, 1);
   EXPECT_EQ(newSimulator->GetRecord()->userCount, 1);
@@ -125,7 +125,7 @@ TEST_F(SimulatorWatch, ASegmentShrunkBetweenTwoChecksIsLeftAtTheNextCopyAndTaken
     }
     if (step == 8) {
       aliveAfterShrink = true;
-      EXPECT_TRUE(dialog->IsSegmentLost());
+      EXPECT_TRUE(dialog->GetStation().IsSegmentLost());
       EXPECT_EQ(Message(), "Simulator segment \"" + SegmentName() +
                                "\" shrank to 0 bytes: nothing is sent until the simulator's "
                                "segment is there again");
@@ -165,7 +165,7 @@ TEST_F(SimulatorWatch, ASegmentShrunkOnlyBeyondTheBlockIsLeftAtTheOnceASecondChe
   EXPECT_EQ(Message(), "Simulator segment \"" + SegmentName() +
                            "\" shrank to 4096 bytes: nothing is sent until the simulator's "
                            "segment is there again");
-  EXPECT_EQ(dialog->GetLinkStatus(), LinkDown);
+  EXPECT_EQ(dialog->GetStation().GetLinkStatus(), LinkDown);
 }
 
 TEST_F(SimulatorWatch, ConnectPausesAndResumesWhileTheSegmentIsAwayAndTheCloseEndsAllCounts) {
@@ -175,15 +175,16 @@ TEST_F(SimulatorWatch, ConnectPausesAndResumesWhileTheSegmentIsAwayAndTheCloseEn
       clock.AdvanceMilliseconds(1000);
     }
     if (step == 4) {
-      EXPECT_TRUE(dialog->IsSegmentLost());
+      EXPECT_TRUE(dialog->GetStation().IsSegmentLost());
       pump.Post([this] { dialog->OnConnect(); });  // pause
     }
     if (step == 6) pump.Post([this] { dialog->OnConnect(); });  // resume
     CloseAt(step, 8);
   });
   EXPECT_TRUE(controls.messageBoxes.empty()) << "a lost segment does not refuse Connect";
-  EXPECT_EQ(dialog->GetFrameCount(), 4) << "steps 1 to 3, paused on 4 and 5, then 6 and 7";
-  EXPECT_FALSE(dialog->HasSegment());
+  EXPECT_EQ(dialog->GetStation().GetFrameCount(), 4)
+      << "steps 1 to 3, paused on 4 and 5, then 6 and 7";
+  EXPECT_FALSE(dialog->GetStation().HasSegment());
   EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
   EXPECT_EQ(Record().userCount, 1);
 }
@@ -220,14 +221,14 @@ TEST_F(SimulatorWatch, AFrameThatCannotBeSentIsHeldBackWithoutUsingACounter) {
   }
   EXPECT_EQ(steps, (std::vector<int>{2, 4, 12}));
   EXPECT_EQ(counters, (std::vector<int>{1510, 1511, 1512}));
-  EXPECT_EQ(dialog->GetHeldDatagrams(), 3);
+  EXPECT_EQ(dialog->GetStation().GetHeldDatagrams(), 3);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0],
             "Datagram held back: the simulator's values are not finite or too large (3 held back "
             "since start-up)");
   EXPECT_EQ(messages[1], "") << "the line clears once datagrams go again";
   // The held frames ran the link watchdog down as failed sends do.
-  EXPECT_EQ(dialog->GetLinkWatchdog(), 49);
+  EXPECT_EQ(dialog->GetStation().GetLinkWatchdog(), 49);
 }
 
 TEST_F(SimulatorWatch, APositionOffTheGlobeIsHeldBackWithoutUsingACounter) {
@@ -249,7 +250,7 @@ TEST_F(SimulatorWatch, APositionOffTheGlobeIsHeldBackWithoutUsingACounter) {
   }
   EXPECT_EQ(steps, (std::vector<int>{2, 4, 10}));
   EXPECT_EQ(counters, (std::vector<int>{1510, 1511, 1512}));
-  EXPECT_EQ(dialog->GetHeldDatagrams(), 2);
+  EXPECT_EQ(dialog->GetStation().GetHeldDatagrams(), 2);
 }
 
 TEST_F(SimulatorWatch, FramesHeldBackForLongTurnTheLampOrangeAsFailedSendsDo) {
@@ -261,7 +262,7 @@ TEST_F(SimulatorWatch, FramesHeldBackForLongTurnTheLampOrangeAsFailedSendsDo) {
   // Orange at the refresh of step 100, once 48 held frames ran the watchdog down.
   EXPECT_EQ(controls.bitmaps, (std::vector<int>{IDB_ORANGE, IDB_GREEN, IDB_ORANGE}));
   EXPECT_EQ(Received().size(), 1u);
-  EXPECT_EQ(dialog->GetHeldDatagrams(), 58);
+  EXPECT_EQ(dialog->GetStation().GetHeldDatagrams(), 58);
 }
 
 TEST_F(SimulatorWatch, DataStandingStillForMoreThanFiveSecondsIsToldAndLoggedOnceAndStillSent) {

@@ -1,14 +1,16 @@
 // The station's command line: what each option sets, what is refused and
-// why, and what the dialog makes of a destination given on it.
+// why.
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "StationFixture.h"
 #include "StationOptions.h"
+#include "TempDir.h"
+#include "ViewSync.h"
 
 namespace {
 
@@ -109,10 +111,10 @@ TEST(StationOptions, ShortFormsMayBeGroupedAndTakeTheirValueAttached) {
 }
 
 TEST(StationOptions, TheLastOfARepeatedOptionWins) {
-  Parsed parsed = Parse({"-p", "7001", "--port", "65535", "-d", "1.2.3.4", "-d", "0.0.0.0"});
+  Parsed parsed = Parse({"-p", "7001", "--port", "65535", "-d", "1.2.3.4", "-d", "5.6.7.8"});
   ASSERT_EQ(parsed.command, StationCommand::Run) << parsed.fault;
   EXPECT_EQ(parsed.settings.localPort, 65535);
-  EXPECT_EQ(Octets(parsed.settings), "0.0.0.0");
+  EXPECT_EQ(Octets(parsed.settings), "5.6.7.8");
 }
 
 TEST(StationOptions, HelpAndVersionAreAskedFor) {
@@ -165,21 +167,31 @@ TEST(StationOptions, SixteenReceiversAreTheMost) {
   EXPECT_EQ(seventeen.fault, "--receiver: '10.0.1.17': at most 16 receivers");
 }
 
-TEST(StationOptions, ABroadcastReceiverNeedsBroadcastAnywhereOnTheLine) {
-  for (const char* address : {"255.255.255.255", "127.255.255.255:7010"}) {
-    Parsed refused = Parse({"-r", "10.0.0.21", "-r", address, "--connect"});
-    EXPECT_EQ(refused.command, StationCommand::Fault) << address;
+TEST(StationOptions, ABroadcastAddressNeedsBroadcastAnywhereOnTheLine) {
+  const struct {
+    const char* option;
+    const char* address;
+  } cases[] = {{"-r", "255.255.255.255"},
+               {"-r", "127.255.255.255:7010"},
+               {"-d", "255.255.255.255"},
+               {"-d", "127.255.255.255"}};
+  for (const auto& given : cases) {
+    Parsed refused = Parse({"-r", "10.0.0.21", given.option, given.address, "--connect"});
+    EXPECT_EQ(refused.command, StationCommand::Fault) << given.address;
     EXPECT_NE(refused.fault.find(" is a broadcast address: add --broadcast to send to it"),
               std::string::npos)
         << refused.fault;
-    Parsed after = Parse({"-r", address, "--broadcast"});
+    Parsed after = Parse({given.option, given.address, "--broadcast"});
     EXPECT_EQ(after.command, StationCommand::Run) << after.fault;
     EXPECT_TRUE(after.settings.broadcast);
-    Parsed before = Parse({"--broadcast", "-r", address});
+    Parsed before = Parse({"--broadcast", given.option, given.address});
     EXPECT_EQ(before.command, StationCommand::Run) << before.fault;
   }
   EXPECT_EQ(Parse({"-r", "127.255.255.255"}).fault,
             "--receiver: 127.255.255.255:7001 is a broadcast address: add --broadcast to send to "
+            "it");
+  EXPECT_EQ(Parse({"-d", "127.255.255.255"}).fault,
+            "--destination: 127.255.255.255 is a broadcast address: add --broadcast to send to "
             "it");
 }
 
@@ -210,6 +222,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "--destination: '10.0.0.1.5' is not an address of four numbers 0-255 (A.B.C.D)"},
         BadCase{{"-d", "-1.0.0.1"},
                 "--destination: '-1.0.0.1' is not an address of four numbers 0-255 (A.B.C.D)"},
+        BadCase{{"-d", "0.0.0.0"}, "--destination: '0.0.0.0' is not a receiver's address"},
         BadCase{{"-d", "sim-host"},
                 "--destination: 'sim-host' is not an address of four numbers 0-255 (A.B.C.D)"},
         BadCase{{"-s", "Visual/Interface"},
@@ -268,55 +281,5 @@ INSTANTIATE_TEST_SUITE_P(
                 "--time-slice: '100001' is not 0 or a slice from 100 to 100000 microseconds"},
         BadCase{{"--final-poll", "1001"},
                 "--final-poll: '1001' is not a time from 0 to 1000 microseconds"}));
-
-// --- the dialog with a destination given -------------------------------------
-
-class GivenDestination : public StationTest {
- protected:
-  StationSettings Settings() override {
-    StationSettings settings = StationTest::Settings();
-    settings.destinationGiven = true;
-    const unsigned char given[4] = {127, 0, 0, 2};
-    std::memcpy(settings.destination, given, sizeof given);
-    return settings;
-  }
-
-  // Connect with no typing; the station closes itself after a few frames.
-  void ConnectForAFewFrames() {
-    bool closing = false;
-    pump.SetIdle([this, &closing] {
-      if (!closing && dialog->GetFrameCount() >= 4) {
-        closing = true;
-        pump.Post([this] { dialog->OnClose(); });
-      }
-    });
-    dialog->OnConnect();
-    pump.SetIdle(nullptr);
-  }
-};
-
-TEST_F(GivenDestination, TheBoxesStartWithItAndConnectKeepsIt) {
-  StartDialog();
-  const int shown[4] = {controls.shown.ipOctets[0], controls.shown.ipOctets[1],
-                        controls.shown.ipOctets[2], controls.shown.ipOctets[3]};
-  EXPECT_EQ(std::vector<int>(shown, shown + 4), std::vector<int>({127, 0, 0, 2}));
-  EXPECT_EQ(dialog->GetDestinationAddress(), inet_addr("127.0.0.2"));
-
-  ConnectForAFewFrames();
-  EXPECT_TRUE(controls.messageBoxes.empty());
-  EXPECT_EQ(controls.shown.ipOctets[3], 2) << "Connect put another address in the boxes";
-  EXPECT_EQ(dialog->GetDestinationAddress(), inet_addr("127.0.0.2"));
-  EXPECT_TRUE(Received().empty()) << "the datagrams went to the receiver on 127.0.0.1";
-}
-
-TEST_F(GivenDestination, TheOperatorMayStillTypeAnotherBeforeConnect) {
-  StartDialog();
-  RunConnected([this](int step) {
-    if (step == 6) pump.Post([this] { dialog->OnClose(); });
-  });
-  EXPECT_EQ(Received().size(), 2u) << "the sending steps before the close reach the typed "
-                                      "127.0.0.1";
-  EXPECT_EQ(controls.shown.ipOctets[3], 1);
-}
 
 }  // namespace

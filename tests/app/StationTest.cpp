@@ -3,6 +3,7 @@
 // receiver on 127.0.0.1 until the station is closed from inside the loop.
 
 #include <clocale>
+#include <cmath>
 #include <map>
 #include <memory>
 
@@ -54,7 +55,7 @@ TEST_F(Station, SendsOnEverySecondStepFromFifteenTen) {
   ASSERT_EQ(sent[6].size(), 1u);
   EXPECT_EQ(sent[6][0].substr(0, 5), "1512,");
   EXPECT_FALSE(controls.IsEnabled(IDC_PORT));
-  EXPECT_TRUE(dialog->IsRtLanOk());
+  EXPECT_TRUE(dialog->GetStation().IsRtLanOk());
 }
 
 TEST_F(Station, DatagramLeavesFromTheLocalPort) {
@@ -101,13 +102,13 @@ TEST_F(Station, FiguresRefreshOnEveryEleventhStep) {
 TEST_F(Station, LinkLampFollowsTheWatchdogAndTheStateWord) {
   std::vector<int> watchdog;
   RunConnected([&](int step) {
-    watchdog.push_back(dialog->GetLinkWatchdog());
+    watchdog.push_back(dialog->GetStation().GetLinkWatchdog());
     if (step == 20) Record().stateWord = 0xFFFFFF;
     if (step == 30) Record().stateWord = 0;
     if (step == 40) {
-      // From here every send sends nothing.
-      controls.TypeAddress(0, 0, 0, 0);
-      dialog->OnAddressChanged();
+      // From here every send sends nothing: the destination is fixed, and
+      // the simulator's position is one no receiver could read.
+      Sim().latitude = std::nan("");
     }
     CloseAt(step, 160);
   });
@@ -116,20 +117,20 @@ TEST_F(Station, LinkLampFollowsTheWatchdogAndTheStateWord) {
   // Sends on steps 40, 42, ... count down from 49 by one each.
   EXPECT_EQ(watchdog[41], 48);
   EXPECT_EQ(watchdog[43], 47);
-  EXPECT_EQ(dialog->GetLinkWatchdog(), 49 - 60);  // 60 empty sends, below 0 and on
+  EXPECT_EQ(dialog->GetStation().GetLinkWatchdog(), 49 - 60);  // 60 empty sends, below 0 and on
   // Step 1 orange (watchdog 0), step 12 green, 23 held (orange), 34 green,
   // orange again at the first refresh once the watchdog reached 1 (step 133).
   EXPECT_EQ(controls.bitmaps,
             (std::vector<int>{IDB_ORANGE, IDB_GREEN, IDB_ORANGE, IDB_GREEN, IDB_ORANGE}));
-  EXPECT_EQ(dialog->GetLinkStatus(), LinkDown);
+  EXPECT_EQ(dialog->GetStation().GetLinkStatus(), LinkDown);
 }
 
 TEST_F(Station, HeldStateWordShowsOrangeWhileSendsSucceed) {
   Record().stateWord = 0xFFFFFF;
   RunConnected([&](int step) { CloseAt(step, 14); });
-  EXPECT_EQ(dialog->GetLinkStatus(), LinkHeld);
+  EXPECT_EQ(dialog->GetStation().GetLinkStatus(), LinkHeld);
   EXPECT_EQ(controls.bitmaps, (std::vector<int>{IDB_ORANGE}));
-  EXPECT_EQ(dialog->GetLinkWatchdog(), 49);
+  EXPECT_EQ(dialog->GetStation().GetLinkWatchdog(), 49);
 }
 
 TEST_F(Station, AddressZeroSendsNothingAndTheLampTurnsOrange) {
@@ -145,8 +146,8 @@ TEST_F(Station, AddressZeroSendsNothingAndTheLampTurnsOrange) {
   });
   EXPECT_TRUE(sent.empty());
   EXPECT_EQ(controls.bitmaps, (std::vector<int>{IDB_ORANGE}));
-  EXPECT_EQ(dialog->GetLinkWatchdog(), -6);
-  EXPECT_EQ(dialog->GetCamera().counter, 1515);  // counted all the same
+  EXPECT_EQ(dialog->GetStation().GetLinkWatchdog(), -6);
+  EXPECT_EQ(dialog->GetStation().GetCamera().counter, 1515);  // counted all the same
 }
 
 TEST_F(Station, PauseAndResumeKeepTheCounters) {
@@ -167,7 +168,7 @@ TEST_F(Station, PauseAndResumeKeepTheCounters) {
   EXPECT_EQ(sent.count(30), 0u);
   EXPECT_EQ(sent.count(31), 1u);
   EXPECT_EQ(frames[28], "0");  // frozen during the pause
-  EXPECT_EQ(dialog->GetFrameCount(), 3 + 6);
+  EXPECT_EQ(dialog->GetStation().GetFrameCount(), 3 + 6);
 }
 
 TEST_F(Station, ClicksWaitingInTheQueueGoBeforeTheNextFrame) {
@@ -176,9 +177,9 @@ TEST_F(Station, ClicksWaitingInTheQueueGoBeforeTheNextFrame) {
     Collect(step);
     if (step == 4) {
       for (int i = 0; i < 3; ++i) {
-        pump.Post([&] { countsSeen.push_back(dialog->GetFrameCount()); });
+        pump.Post([&] { countsSeen.push_back(dialog->GetStation().GetFrameCount()); });
       }
-      pump.Post([this] { dialog->OnFwdR(); });
+      pump.Post([this] { dialog->OnViewBox(IDC_FWD_R); });
     }
     CloseAt(step, 5);
   });
@@ -207,13 +208,13 @@ TEST_P(StationClose, EndsFromInsideTheLoopAndTearsDownOnceAfterRunReturned) {
     if (step > 6) frameAfterClose = true;
   });
   EXPECT_FALSE(frameAfterClose);
-  EXPECT_EQ(dialog->GetFrameCount(), 4);
+  EXPECT_EQ(dialog->GetStation().GetFrameCount(), 4);
   EXPECT_EQ(controls.endResults, (std::vector<int>{GetParam().result}));
   EXPECT_EQ(clock.Sleeps(), (std::vector<int>{2000}));
-  EXPECT_FALSE(dialog->HasLoop());
-  EXPECT_FALSE(dialog->HasSegment());
-  EXPECT_FALSE(dialog->HasRtLan());
-  EXPECT_FALSE(dialog->IsLoopRunning());
+  EXPECT_FALSE(dialog->GetStation().HasLoop());
+  EXPECT_FALSE(dialog->GetStation().HasSegment());
+  EXPECT_FALSE(dialog->GetStation().HasRtLan());
+  EXPECT_FALSE(dialog->GetStation().IsLoopRunning());
   EXPECT_EQ(Record().userCount, 1);
 
   // The toolkit then delivers what was left, and destroys the window.
@@ -249,8 +250,8 @@ TEST_F(Station, WindowDestroyedInsideTheLoopWaitsForRunToReturn) {
   RunConnected([&](int step) {
     if (step == 3) pump.Post([this] { dialog->OnDestroy(); });
   });
-  EXPECT_FALSE(dialog->HasLoop());
-  EXPECT_FALSE(dialog->HasSegment());
+  EXPECT_FALSE(dialog->GetStation().HasLoop());
+  EXPECT_FALSE(dialog->GetStation().HasSegment());
   EXPECT_TRUE(controls.endResults.empty());  // the window is going already
   EXPECT_EQ(clock.Sleeps().size(), 1u);
 }
@@ -264,8 +265,8 @@ TEST_F(Station, FailedLanInterfaceRunsTheLoopIdleAndASecondPressRunsItAgain) {
   int countBeforeSecondPress = 0;
   RunConnected([&](int step) {
     if (step == 4) {
-      countBeforeSecondPress = dialog->GetFrameCount();
-      EXPECT_TRUE(dialog->IsLoopRunning());
+      countBeforeSecondPress = dialog->GetStation().GetFrameCount();
+      EXPECT_TRUE(dialog->GetStation().IsLoopRunning());
       pump.Post([this] { dialog->OnConnect(); });  // runs the loop again, nested
     }
     CloseAt(step, 12);
@@ -273,13 +274,13 @@ TEST_F(Station, FailedLanInterfaceRunsTheLoopIdleAndASecondPressRunsItAgain) {
   blocker.reset();
   ASSERT_GE(controls.messageBoxes.size(), 1u);
   EXPECT_EQ(controls.messageBoxes[0].caption, "CTavrionDlg::InitialiseRtLan");
-  EXPECT_FALSE(dialog->IsRtLanOk());
+  EXPECT_FALSE(dialog->GetStation().IsRtLanOk());
   EXPECT_EQ(countBeforeSecondPress, -1);
-  EXPECT_GT(dialog->GetFrameCount(), 3);  // frame steps ran after the second press
-  EXPECT_TRUE(Received().empty());        // an uninitialised interface sends nothing
+  EXPECT_GT(dialog->GetStation().GetFrameCount(), 3);  // frame steps ran after the second press
+  EXPECT_TRUE(Received().empty());                     // an uninitialised interface sends nothing
   EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
   EXPECT_EQ(clock.Sleeps().size(), 1u);
-  EXPECT_FALSE(dialog->IsLoopRunning());
+  EXPECT_FALSE(dialog->GetStation().IsLoopRunning());
 }
 
 }  // namespace

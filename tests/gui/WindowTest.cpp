@@ -192,7 +192,7 @@ TEST_F(WindowTest, ControlsStandWhereTheTemplatePutsThem) {
 }
 
 TEST_F(WindowTest, PushWritesEveryBindingWithoutRunningTheHandlers) {
-  const int portBefore = m_logic->GetPort();
+  const int portBefore = m_logic->GetStation().GetPort();
   DialogValues values = {"17", {192, 168, 1, 20}, "12.5", "250.0", "  800", "EGLL", 7005, "Saved"};
   m_window->PushValues(values);
   RunPendingEvents();
@@ -205,8 +205,9 @@ TEST_F(WindowTest, PushWritesEveryBindingWithoutRunningTheHandlers) {
   EXPECT_EQ(Label(IDC_AIRPORT), "EGLL");
   EXPECT_EQ(Box(IDC_PORT)->GetValue(), "7005");
   EXPECT_EQ(Label(IDC_MESSAGE), "Saved");
-  EXPECT_EQ(m_logic->GetDestinationAddress(), 0u) << "the address handler ran during a push";
-  EXPECT_EQ(m_logic->GetPort(), portBefore) << "the port handler ran during a push";
+  EXPECT_EQ(m_logic->GetStation().GetDestinationAddress(), 0u)
+      << "the address handler ran during a push";
+  EXPECT_EQ(m_logic->GetStation().GetPort(), portBefore) << "the port handler ran during a push";
 
   DialogValues taken = {};
   ASSERT_TRUE(m_window->TakeValues(taken));
@@ -227,11 +228,11 @@ TEST_F(WindowTest, AnEditedBoxReachesItsHandlerOnce) {
   Box(IDC_PORT)->SetValue("7010");
   RunPendingEvents();
   EXPECT_EQ(prompts.shown, 0);
-  const std::uint32_t address = m_logic->GetDestinationAddress();
+  const std::uint32_t address = m_logic->GetStation().GetDestinationAddress();
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&address);
   EXPECT_EQ(bytes[0], 10);
   EXPECT_EQ(bytes[3], 20);
-  EXPECT_EQ(m_logic->GetPort(), 7010);
+  EXPECT_EQ(m_logic->GetStation().GetPort(), 7010);
 }
 
 TEST_F(WindowTest, TakeStopsAtABoxWithoutAnIntegerAfterPromptingForOne) {

@@ -46,6 +46,8 @@ class ViewSyncReceivers {
 
   // Sends to the receiver that failed since start-up.
   int GetFailedSends(int index) const { return m_state[index].failed; }
+  // Its sends fail, and it has not yet had a second of good ones since.
+  bool IsFailing(int index) const { return m_state[index].failure.Reason() != 0; }
 
   // "A.B.C.D:PORT" into a buffer of at least kAddressTextSize.
   static constexpr int kAddressTextSize = 24;

@@ -14,30 +14,11 @@
 #include "ClockFake.h"
 #include "MessagePumpFake.h"
 #include "SharedSegment.h"
-#include "TavrionDlg.h"
+#include "Station.h"
 #include "ViewSync.h"
 #include "VisualShm.h"
 
 namespace {
-
-// Controls that take nothing and show nothing.
-class NullControls : public DialogControls {
- public:
-  void PushValues(const DialogValues&) override {}
-  bool TakeValues(DialogValues&) override { return true; }
-  void GetControlText(int, char* text, int size) override {
-    if (size > 0) text[0] = '\0';
-  }
-  void CheckControl(int, bool) override {}
-  void EnableControl(int, bool) override {}
-  void ShowControl(int, bool) override {}
-  void ShowStatusBitmap(int) override {}
-  void ShowMessageBox(const char*, const char*, int) override {}
-  void SetCaption(const char*) override {}
-  int GetSliderPosition(int) override { return 0; }
-  void SetSliderPosition(int, int) override {}
-  void EndDialog(int) override {}
-};
 
 void BM_SendViewSync(benchmark::State& state) {
   const std::string segment = "TavrionBench-" + std::to_string(::getpid());
@@ -60,19 +41,18 @@ void BM_SendViewSync(benchmark::State& state) {
     block.longitude = -0.461389;
     block.viewSelect = kSimViewLeftEyePoint;
 
-    NullControls controls;
     Platform::FakeMessagePump pump;
     Platform::FakeClock clock;
     StationSettings settings;
     settings.segmentName = segment.c_str();
     settings.workingFolder = folder.c_str();
-    CTavrionDlg dialog(controls, pump, clock, settings);
-    dialog.OnInitDialog();
-    dialog.OnSlew();
-    dialog.SendViewSync();  // settles the airport: EGLL from here on
+    Station station(pump, clock, settings);
+    station.Start();
+    station.SetSlew(true);
+    station.SendViewSync();  // settles the airport: EGLL from here on
     for (auto _ : state) {
-      dialog.SendViewSync();
-      benchmark::DoNotOptimize(dialog.GetCamera());
+      station.SendViewSync();
+      benchmark::DoNotOptimize(station.GetCamera());
     }
   }
   Platform::RemoveSharedSegment(segment.c_str());
