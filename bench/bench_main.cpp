@@ -12,6 +12,8 @@
 #include <ext/stdio_filebuf.h>
 #include <iostream>
 
+#include "goals.h"
+
 namespace {
 
 // Points the descriptor behind C stdio's stdout at /dev/null and returns a
@@ -35,13 +37,16 @@ int SilenceConsole() {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  // The default display reporter follows --benchmark_format; the library keeps it.
+  std::unique_ptr<benchmark::BenchmarkReporter> display =
+      ReporterWithGoals(benchmark::CreateDefaultDisplayReporter());
   int report = SilenceConsole();
   if (report < 0) {
-    benchmark::RunSpecifiedBenchmarks();
+    benchmark::RunSpecifiedBenchmarks(display.get());
   } else {
     __gnu_cxx::stdio_filebuf<char> reportBuffer(report, std::ios::out);
     std::streambuf* console = std::cout.rdbuf(&reportBuffer);
-    benchmark::RunSpecifiedBenchmarks();
+    benchmark::RunSpecifiedBenchmarks(display.get());
     std::cout.flush();
     std::cout.rdbuf(console);
   }

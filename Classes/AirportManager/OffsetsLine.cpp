@@ -75,6 +75,12 @@ bool IsNumberField(const char* field) {
   return c[std::strspn(c, kBlanks)] == '\0';
 }
 
+// Below this size an offset's line always fits: "%6.1f" gives it at most 13
+// characters ("-1000000000.0"), and the ident (4), the name (49) and the
+// separators 5 more, far below 127. Only a larger offset is formatted to
+// tell whether Save could write it back.
+constexpr double kSurelyWritable = 1e9;
+
 // Blanks after the identifier, before its bar, are not part of it.
 bool IsIdentTooLong(const char* ident) {
   std::size_t length = std::strlen(ident);
@@ -103,6 +109,7 @@ OffsetsLine ParseOffsetsLine(char* line, AirportRecord& record) {
   // The writer puts one blank after the bar; it is not part of the name.
   if (name[0] == ' ') ++name;
   SafeCopy(record.name, name, AirportRecord::kNameSize);
+  if (std::fabs(record.datumOffset) < kSurelyWritable) return OffsetsLine::kRecord;
   char written[kOffsetsLineSize];
   return FormatOffsetsLine(record, written) ? OffsetsLine::kRecord : OffsetsLine::kBadOffset;
 }

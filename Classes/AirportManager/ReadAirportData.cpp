@@ -14,6 +14,37 @@ void Count(int& lines, int& firstLine, int lineNumber) {
   if (lines++ == 0) firstLine = lineNumber;
 }
 
+// Keeps the line's record in the table, or tells in the report why it was skipped.
+void TakeLine(char* line, bool heldNul, int lineNumber, OffsetsReadReport& report) {
+  AirportRecord record{};
+  const OffsetsLine kind = heldNul ? OffsetsLine::kNotText : ParseOffsetsLine(line, record);
+  switch (kind) {
+    case OffsetsLine::kRecord:
+      ++report.records;
+      if (AirportTable::Instance().Count() >= AirportManager::kCountLimit) ++report.recordsNotKept;
+      AirportTable::Instance().Append(record);
+      break;
+    case OffsetsLine::kBadOffset:
+      Count(report.badOffsetLines, report.firstBadOffsetLine, lineNumber);
+      break;
+    case OffsetsLine::kTooFewFields:
+      Count(report.shortLines, report.firstShortLine, lineNumber);
+      break;
+    case OffsetsLine::kNotANumber:
+      Count(report.notANumberLines, report.firstNotANumberLine, lineNumber);
+      break;
+    case OffsetsLine::kLongIdent:
+      Count(report.longIdentLines, report.firstLongIdentLine, lineNumber);
+      break;
+    case OffsetsLine::kNotText:
+      Count(report.notTextLines, report.firstNotTextLine, lineNumber);
+      break;
+    case OffsetsLine::kComment:
+    case OffsetsLine::kBlank:
+      break;
+  }
+}
+
 }  // namespace
 
 bool AirportManager::ReadOffsetsFile(const char* fileName) {
@@ -32,38 +63,16 @@ bool AirportManager::ReadOffsetsFile(const char* fileName) {
     return false;
   }
   // The first line is a heading, whatever it holds.
-  if (!input.ReadFromInputFile(m_lineBuffer)) return true;
-
-  AirportTable& table = AirportTable::Instance();
-  for (int lineNumber = 2; input.ReadFromInputFile(m_lineBuffer); ++lineNumber) {
-    AirportRecord record{};
-    const OffsetsLine kind =
-        input.LastLineHeldNul() ? OffsetsLine::kNotText : ParseOffsetsLine(m_lineBuffer, record);
-    switch (kind) {
-      case OffsetsLine::kRecord:
-        ++m_report.records;
-        if (table.Count() >= kCountLimit) ++m_report.recordsNotKept;
-        table.Append(record);
-        break;
-      case OffsetsLine::kBadOffset:
-        Count(m_report.badOffsetLines, m_report.firstBadOffsetLine, lineNumber);
-        break;
-      case OffsetsLine::kTooFewFields:
-        Count(m_report.shortLines, m_report.firstShortLine, lineNumber);
-        break;
-      case OffsetsLine::kNotANumber:
-        Count(m_report.notANumberLines, m_report.firstNotANumberLine, lineNumber);
-        break;
-      case OffsetsLine::kLongIdent:
-        Count(m_report.longIdentLines, m_report.firstLongIdentLine, lineNumber);
-        break;
-      case OffsetsLine::kNotText:
-        Count(m_report.notTextLines, m_report.firstNotTextLine, lineNumber);
-        break;
-      case OffsetsLine::kComment:
-      case OffsetsLine::kBlank:
-        break;
+  if (input.ReadFromInputFile(m_lineBuffer)) {
+    for (int lineNumber = 2; input.ReadFromInputFile(m_lineBuffer); ++lineNumber) {
+      TakeLine(m_lineBuffer, input.LastLineHeldNul(), lineNumber, m_report);
     }
+  }
+  if (input.ReadFailed()) {
+    SetError(input.GetErrorText());
+    // Part of the file is not in the table: Save must not replace it.
+    m_loadedWhole = false;
+    return false;
   }
   const int foreign = m_report.notANumberLines + m_report.longIdentLines + m_report.notTextLines;
   const int examined = m_report.records + m_report.badOffsetLines + m_report.shortLines + foreign;

@@ -233,6 +233,20 @@ TEST_F(AirportTest, AFifoNamedOffsetsDatIsNeitherReadNorReplacedBySave) {
   EXPECT_TRUE(Save());
 }
 
+TEST_F(AirportTest, AFileWhoseReadFailsIsToldAndSaveLeavesItsFolderAlone) {
+  // A regular file by its type whose read fails (EIO): what was read is not
+  // the whole file, so nothing may be written back in its place.
+  EXPECT_FALSE(m_airports.ReadOffsetsFile("/proc/self/mem"));
+  EXPECT_STREQ(m_airports.GetErrorText(),
+               "InputFileClass::ReadFromInputFile\nInput/output error\n/proc/self/mem");
+  EXPECT_FALSE(m_airports.IsLoadedWhole());
+  m_dir.Write("Offsets.dat", "as it was");
+  EXPECT_FALSE(Save());
+  EXPECT_NE(std::string(m_airports.GetErrorText()).find("could not be read at start-up"),
+            std::string::npos);
+  EXPECT_EQ(m_dir.Read("Offsets.dat"), "as it was");
+}
+
 TEST_F(AirportTest, CommaDecimalLocaleChangesNeitherReadingNorWriting) {
   if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
     GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";

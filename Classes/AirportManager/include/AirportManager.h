@@ -74,9 +74,11 @@ class AirportManager : public QM_ErrorReport {
   // unread, ";" lines are comments, a line is split at runs of "|" and needs
   // three fields: ident (first 4 characters), offset (decimal, "." always),
   // name (one leading blank dropped, first 49 characters). True when the file
-  // was opened, even without any record; false with the input file's error
-  // text when it cannot be opened. The name is resolved ignoring case. A
-  // FIFO, device or folder of that name is refused as it cannot be read.
+  // was opened and read to its end, even without any record; false with the
+  // input file's error text when it cannot be opened or a read of it fails
+  // (the records before the failure stay in the table, and Save refuses to
+  // replace the file). The name is resolved ignoring case. A FIFO, device or
+  // folder of that name is refused as it cannot be read.
   // Lines whose offset is not a finite number, or so large that the line
   // could not be written back, are skipped like lines with too few fields;
   // GetReadReport tells how many of each there were. So are lines whose
