@@ -52,10 +52,10 @@ void CopyFault(const std::string& text, char* fault, int faultSize) {
   fault[length] = '\0';
 }
 
-}  // namespace
-
-bool ReadCommandLine(int argc, const char* const* argv, const CommandOption* options,
-                     int optionCount, const CommandOptionReader& read, char* fault, int faultSize) {
+// The options up to the first operand; its index into *firstOperand, or a
+// fault when there is one and the program takes none.
+bool ReadOptions(int argc, const char* const* argv, const CommandOption* options, int optionCount,
+                 const CommandOptionReader& read, int* firstOperand, char* fault, int faultSize) {
   CopyFault("", fault, faultSize);
   // "+": stop at the first operand instead of reordering argv; ":": tell a
   // missing value apart from an unknown option.
@@ -94,11 +94,26 @@ bool ReadCommandLine(int argc, const char* const* argv, const CommandOption* opt
     }
     if (!read(options[index].key, options[index].takesValue ? optarg : nullptr)) return false;
   }
-  if (optind < argc) {
+  if (firstOperand != nullptr) {
+    *firstOperand = optind;
+  } else if (optind < argc) {
     CopyFault("unexpected argument '" + std::string(argv[optind]) + "'", fault, faultSize);
     return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool ReadCommandLine(int argc, const char* const* argv, const CommandOption* options,
+                     int optionCount, const CommandOptionReader& read, char* fault, int faultSize) {
+  return ReadOptions(argc, argv, options, optionCount, read, nullptr, fault, faultSize);
+}
+
+bool ReadCommandLineAndOperands(int argc, const char* const* argv, const CommandOption* options,
+                                int optionCount, const CommandOptionReader& read,
+                                int* firstOperand, char* fault, int faultSize) {
+  return ReadOptions(argc, argv, options, optionCount, read, firstOperand, fault, faultSize);
 }
 
 void PrintUsageFault(std::FILE* err, const char* program, const char* fault) {

@@ -1,10 +1,14 @@
 #include "HeadlessStation.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "Clock.h"
+#include "ControlServer.h"
+#include "LocalSocket.h"
 #include "MessagePump.h"
 #include "ServiceNotify.h"
 #include "Station.h"
@@ -33,20 +37,27 @@ class JournalLines : public StationObserver {
   }
 };
 
-// The frame loop's pump without a window: its only messages are the stop
-// signals, and between frames it keeps the service manager informed.
+// The frame loop's pump without a window: its messages are the stop signals
+// and the control socket's clients, and between frames it keeps the service
+// manager informed.
 class ServicePump : public Platform::MessagePump {
  public:
   explicit ServicePump(Platform::Clock& clock)
       : m_clock(clock), m_watchdogMs(Platform::ServiceWatchdogMicroseconds() / 2000) {}
 
-  void Attach(Station* station) { m_station = station; }
+  void Attach(Station* station, ControlServer* control) {
+    m_station = station;
+    m_control = control;
+  }
 
   bool DispatchOne() override {
     if (m_station == nullptr || m_stopping) {
       return false;
     }
     KeepInformed();
+    if (m_control != nullptr) {
+      m_control->Serve();  // bounded: it never counts as a message before a frame
+    }
     if (Platform::TakeStopSignal() == 0) {
       return false;
     }
@@ -56,8 +67,16 @@ class ServicePump : public Platform::MessagePump {
     return true;
   }
 
+  // The stop signals and the control socket, together with the frame's due time.
   bool WaitForMessage(std::int64_t nanoseconds) override {
-    return Platform::WaitForStopSignal(nanoseconds);
+    if (m_control == nullptr) {
+      return Platform::WaitForStopSignal(nanoseconds);
+    }
+    Platform::WaitedDescriptor waited[1 + 1 + kControlMostClients];
+    waited[0].fd = Platform::WatchStopSignals();
+    waited[0].read = true;
+    const int count = 1 + m_control->Descriptors(waited + 1, 1 + kControlMostClients);
+    return Platform::WaitForDescriptors(waited, count, nanoseconds);
   }
 
  private:
@@ -97,12 +116,28 @@ class ServicePump : public Platform::MessagePump {
   Platform::Clock& m_clock;
   const std::int64_t m_watchdogMs;
   Station* m_station = nullptr;
+  ControlServer* m_control = nullptr;
   bool m_started = false;
   bool m_ready = false;
   bool m_stopping = false;
   std::uint32_t m_lastPing = 0;
   std::uint32_t m_lastStatus = 0;
 };
+
+// The control socket's path: the one given, or under systemd the unit's
+// runtime folder's (RuntimeDirectory=); empty: none.
+std::string ControlPath(const StationSettings& settings) {
+  if (settings.controlPath != nullptr) {
+    return settings.controlPath;
+  }
+  const char* runtime = std::getenv("RUNTIME_DIRECTORY");
+  if (runtime == nullptr || runtime[0] == '\0') {
+    return std::string();
+  }
+  // Several folders are separated by colons: the first is the unit's own.
+  std::string folder(runtime, std::strcspn(runtime, ":"));
+  return folder + "/" + kControlSocketName;
+}
 
 }  // namespace
 
@@ -114,6 +149,16 @@ int RunHeadlessStation(const StationSettings& given, Platform::Clock& clock) {
   Station station(pump, clock, settings);
   station.AddObserver(&journal);
   station.EchoReceiverLines(stderr);  // nobody reads a window: tell the journal
+  ControlServer control(station, clock);
+  const std::string controlPath = ControlPath(settings);
+  if (!controlPath.empty()) {
+    char error[ControlServer::kErrorSize];
+    if (!control.Open(controlPath.c_str(), error, sizeof error)) {
+      std::fprintf(stderr, "tavrion: --control: %s\n", error);
+      return 2;
+    }
+    std::fprintf(stderr, "tavrion: control socket %s\n", control.Path());
+  }
   std::fprintf(stderr,
                "tavrion: headless station: segment %s, working folder %s, sending to "
                "%u.%u.%u.%u:%d and %d receiver%s\n",
@@ -133,10 +178,11 @@ int RunHeadlessStation(const StationSettings& given, Platform::Clock& clock) {
     station.SetSlew(true);
   }
   station.SetMapAltitude(settings.mapAltitude);
-  pump.Attach(&station);
+  pump.Attach(&station, control.IsOpen() ? &control : nullptr);
   station.Connect();  // runs the frames until a stop signal ends the station
   const bool closed = station.IsShuttingDown();
   station.ShutDown();
+  control.Close();
   station.RemoveObserver(&journal);
   if (!closed) {
     std::fprintf(stderr, "tavrion: the station could not start\n");

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "BaseSharedMemory.h"
+#include "LocalSocket.h"
 #include "SharedSegment.h"
 #include "SocketApi.h"
 #include "Station.h"
@@ -198,6 +199,18 @@ bool ReadFinalPollOption(const char* value, StationSettings* settings, char* fau
     return false;
   }
   settings->finalPollMicroseconds = static_cast<int>(number);
+  return true;
+}
+
+bool ReadControlOption(const char* value, StationSettings* settings, char* fault,
+                       int faultSize) {
+  const std::size_t length = std::strlen(value);
+  if (length == 0 || length >= Platform::LocalListener::kPathSize) {
+    SafeFormat(fault, faultSize, "--control: a socket's path is 1 to %d characters",
+               Platform::LocalListener::kPathSize - 1);
+    return false;
+  }
+  settings->controlPath = value;
   return true;
 }
 

@@ -20,6 +20,7 @@ bool ReadMapAltitudeOption(const char* value, StationSettings* settings, char* f
                            int faultSize);
 bool ReadRateOption(const char* value, StationSettings* settings, char* fault, int faultSize);
 bool ReadTimeSliceOption(const char* value, StationSettings* settings, char* fault, int faultSize);
+bool ReadControlOption(const char* value, StationSettings* settings, char* fault, int faultSize);
 bool ReadFinalPollOption(const char* value, StationSettings* settings, char* fault, int faultSize);
 
 // What can only be judged once every option is read: a broadcast address

@@ -52,6 +52,7 @@ const ValueOption kValueOptions[] = {
     {{"rate", 0, true, 1003}, ReadRateOption},
     {{"time-slice", 0, true, 1004}, ReadTimeSliceOption},
     {{"final-poll", 0, true, 1005}, ReadFinalPollOption},
+    {{"control", 0, true, 1006}, ReadControlOption},
 };
 constexpr int kHelpKey = 'h';
 constexpr int kVersionKey = 1000;
@@ -176,6 +177,9 @@ std::string StationUsage() {
       "                             fwd-right, left-window, right-window or map\n"
       "      --map-altitude METRES  with --headless: the map view's height above the\n"
       "                             aircraft, 0 to 100000 (default 0)\n"
+      "      --control PATH         steer the station through a control socket at PATH\n"
+      "                             (tavrion-ctl); with --headless under systemd the\n"
+      "                             default is $RUNTIME_DIRECTORY/control\n"
       "  -h, --help                 print this help and exit\n"
       "      --version              print the version and exit\n"
       "\n"

@@ -172,6 +172,7 @@ void CTavrionDlg::OnStationEvent(const StationEvent& event) {
       break;
     case StationEvent::kPaused:
     case StationEvent::kSaved:
+    case StationEvent::kSegment:
       break;
   }
 }

@@ -2,7 +2,7 @@
 // The GNU command line of the station's programs: long options as
 // "--name value" or "--name=value" (a unique abbreviation will do), short
 // options as "-n value", "-nvalue" or grouped ("-cd 10.0.0.1"), "--" ending
-// the options. The programs take no operands. Read with getopt_long, whose
+// the options. Most programs take no operands. Read with getopt_long, whose
 // state is process-wide: one reading at a time.
 
 #include <cstdint>
@@ -32,6 +32,14 @@ using CommandOptionReader = std::function<bool(int key, const char* value)>;
 // without the program's name.
 bool ReadCommandLine(int argc, const char* const* argv, const CommandOption* options,
                      int optionCount, const CommandOptionReader& read, char* fault, int faultSize);
+
+// As ReadCommandLine, for a program that takes operands after its options
+// (the options come first: the first operand ends them, and what follows it
+// is all operands, "-2" too). The index of the first operand, argc when there
+// is none, into *firstOperand.
+bool ReadCommandLineAndOperands(int argc, const char* const* argv, const CommandOption* options,
+                                int optionCount, const CommandOptionReader& read,
+                                int* firstOperand, char* fault, int faultSize);
 
 // "<program>: <fault>" and "Try '<program> --help' for more information."
 void PrintUsageFault(std::FILE* err, const char* program, const char* fault);

@@ -111,5 +111,6 @@ CommandResult Station::Save() {
              m_trims.Table().GetWrittenFileName());
   ShowMessage(text);
   Emit(StationEvent::kSaved, text);
-  return {true, ""};
+  SafeCopy(m_refusal, text, sizeof m_refusal);
+  return {true, m_refusal};
 }

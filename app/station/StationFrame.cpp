@@ -173,6 +173,8 @@ void Station::TellSegmentLost() {
   RaiseCondition(MessageLine::kSegmentLost, text);
   SafeFormat(text, sizeof text, "Segment %s %s", m_simulator.Name(), m_simulator.LostWhat());
   m_link.Log(text);
+  m_rate = 0.0;
+  Emit(StationEvent::kSegment);
 }
 
 void Station::TellAttachedAgain() {
@@ -183,6 +185,7 @@ void Station::TellAttachedAgain() {
   ShowMessage(text);
   m_link.Log(text);
   Emit(StationEvent::kRecordMapped);  // the record has a new address
+  Emit(StationEvent::kSegment);
 }
 
 void Station::WatchSimulatorData() {

@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <wx/timer.h>
+
 #include "Clock.h"
+#include "ControlServer.h"
 #include "HeadlessStation.h"
 #include "StationOptions.h"
 #include "StopSignalWatcher.h"
@@ -18,6 +21,21 @@ namespace {
 
 // What the command line asked for; read by OnInit.
 StationSettings s_settings;
+// The program's status when OnInit had to end it (the control socket).
+int s_exitStatus = 0;
+
+// Serves the control socket from the window's own thread: while the modal
+// dialog waits for Connect and, through the frame loop's pump, while frames
+// run. Each pass is bounded and never waits.
+class ControlTimer : public wxTimer {
+ public:
+  explicit ControlTimer(ControlServer& server) : m_server(server) {}
+  void Notify() override { m_server.Serve(); }
+
+ private:
+  ControlServer& m_server;
+};
+constexpr int kControlServeMs = 20;
 
 }  // namespace
 
@@ -64,6 +82,18 @@ bool CTavrionApp::OnInit() {
   WxMessagePump pump;
   {
     CTavrionDlg dialog(*window, pump, Platform::SystemClock(), s_settings);
+    ControlServer control(dialog.GetStation(), Platform::SystemClock());
+    ControlTimer controlTimer(control);
+    if (s_settings.controlPath != nullptr) {
+      char error[ControlServer::kErrorSize];
+      if (!control.Open(s_settings.controlPath, error, sizeof error)) {
+        std::fprintf(stderr, "tavrion: --control: %s\n", error);
+        s_exitStatus = 2;
+        window->Destroy();
+        return true;
+      }
+      controlTimer.Start(kControlServeMs);
+    }
     window->Attach(&dialog);
     if (s_settings.connect) {
       window->PressConnectWhenUp();
@@ -72,7 +102,9 @@ bool CTavrionApp::OnInit() {
     window->RunModal();
     // The window's destruction: the close-down runs if nothing ran it yet.
     window->Attach(nullptr);
+    controlTimer.Stop();
     dialog.OnDestroy();
+    control.Close();
   }
   window->Destroy();
   return true;
@@ -81,5 +113,5 @@ bool CTavrionApp::OnInit() {
 // The dialog has already run and closed in OnInit; the application ends here
 // with status 0 instead of entering a message loop.
 int CTavrionApp::OnRun() {
-  return 0;
+  return s_exitStatus;
 }

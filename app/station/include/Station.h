@@ -64,7 +64,9 @@ static_assert(SimulatorSide::kCheckMs == 1000 && SimulatorSide::kFrozenMs == 500
 // What a command came to: done, or refused with the reason in words.
 struct CommandResult {
   bool ok;
-  const char* reason;  // empty when done; lasts until the station's next command
+  // Refused: why. Done: what it did in words, where the command tells (Save),
+  // else empty. Lasts until the station's next command.
+  const char* reason;
 };
 
 class Station {
@@ -155,6 +157,9 @@ class Station {
   void FrameStep();
   // Copies the simulator's block, works out the camera and sends it.
   void SendViewSync();
+
+  // A face's line for the LAN log (kept until the log opens at Connect).
+  void Log(const char* text) { m_link.LogLines(text); }
 
   // What a face has to tell, where the station tells its own: attended, a
   // box (kBox); unattended nobody would answer one: the message line,

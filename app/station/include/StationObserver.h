@@ -20,6 +20,7 @@ struct StationEvent {
     kConnected,           // Connect brought the link up: the local port is fixed
     kConnectUnavailable,  // nothing can start: Connect is of no further use
     kRecordMapped,        // the record was mapped at start-up or again
+    kSegment,             // the segment was let go, or attached again
     kPaused,              // Connect paused the frames or resumed them (GetStatus().running)
     kSaved,               // Save wrote the offsets file
     kBox,                 // text, caption, style: a box to show (attended only)

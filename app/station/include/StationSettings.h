@@ -57,4 +57,7 @@ struct StationSettings {
   bool mapAltitudeGiven = false;
   double mapAltitude = 0.0;
   bool slew = false;
+  // The control socket's path (tavrion --control); null: none, or under
+  // systemd the headless station's $RUNTIME_DIRECTORY/control.
+  const char* controlPath = nullptr;
 };
