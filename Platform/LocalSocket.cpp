@@ -122,7 +122,7 @@ void LocalListener::Close() {
 }
 
 long ReadSome(int fd, char* buffer, long size) {
-  const ssize_t got = recv(fd, buffer, static_cast<std::size_t>(size), 0);
+  const ssize_t got = recv(fd, buffer, static_cast<std::size_t>(size), MSG_DONTWAIT);
   if (got >= 0) return static_cast<long>(got);
   return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? kWouldBlock : kStreamFailed;
 }

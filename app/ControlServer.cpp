@@ -236,6 +236,15 @@ void ControlServer::WatchStatus(std::uint32_t now) {
 }
 
 void ControlServer::OnStationEvent(const StationEvent& event) {
+  if (event.kind == StationEvent::kEnded) {
+    // The watchers hear it, then nothing is left to serve.
+    const std::string ended = EventLine(event, m_station.GetStatus()) + '\n';
+    for (Client& client : m_clients) {
+      if (client.fd >= 0 && client.watching) Queue(client, ended);
+    }
+    Close();
+    return;
+  }
   std::string line;
   for (Client& client : m_clients) {
     if (client.fd < 0 || !client.watching) continue;

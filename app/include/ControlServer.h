@@ -59,7 +59,8 @@ class ControlServer : public StationObserver {
   int Descriptors(Platform::WaitedDescriptor* out, int most) const;
   int ClientCount() const;
 
-  // StationObserver: each event to the watchers.
+  // StationObserver: each event to the watchers; the station's end closes
+  // the socket.
   void OnStationEvent(const StationEvent& event) override;
 
  private:
