@@ -91,6 +91,39 @@ TEST_F(SimulatorWatch, ASegmentRemovedAndMadeAnewIsLeftThenFollowedWithoutGaps) 
   EXPECT_EQ(newSimulator->GetRecord()->userCount, 1);
 }
 
+// Each change of the message line is told once, with the text that stands
+// then: a notice that a condition covered does not flash up between a
+// condition and the text that replaces it (a journal would keep it as a
+// line of its own).
+TEST_F(SimulatorWatch, TheMessageLineGoesStraightFromOneTextToTheNext) {
+  std::unique_ptr<CVisShm> newSimulator;
+  RunConnected([&](int step) {
+    if (step == 2) pump.Post([this] { station->Save(); });
+    if (step == 3) clock.AdvanceMilliseconds(5001);  // the send of step 4 finds the data frozen
+    if (step == 5) {
+      Platform::RemoveSharedSegment(SegmentName().c_str());
+      clock.AdvanceMilliseconds(1000);
+    }
+    if (step == 7) {
+      newSimulator = std::make_unique<CVisShm>(SegmentName().c_str());
+      clock.AdvanceMilliseconds(1000);
+    }
+    EndAt(step, 9);
+  });
+  std::vector<std::string> lines;
+  for (const StationRecorder::Told& one : events.Of(StationEvent::kMessageLine)) {
+    lines.push_back(one.text);
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Offsets saved: 4 airports in " + folder.File("Offsets.dat"),
+                       "Simulator data unchanged for more than 5 s",
+                       "Simulator segment \"" + SegmentName() +
+                           "\" was removed: nothing is sent until the simulator's segment is "
+                           "there again",
+                       "Attached again to the simulator's segment \"" + SegmentName() + "\"",
+                   }));
+}
+
 TEST_F(SimulatorWatch, ASegmentAlreadyMadeAnewIsFollowedAtTheCheckThatFindsIt) {
   std::unique_ptr<CVisShm> newSimulator;
   RunConnected([&](int step) {
