@@ -163,14 +163,16 @@ bool Station::ReadSimulatorBlock() {
 
 void Station::TellSegmentLost() {
   m_link.DropWatchdog();
-  ClearCondition(MessageLine::kDataFrozen);
-  ClearCondition(MessageLine::kDatagramsHeld);
   char text[MessageLine::kTextSize];
   SafeFormat(text, sizeof text,
              "Simulator segment \"%s\" %s: nothing is sent until the simulator's segment "
              "is there again",
              m_simulator.Name(), m_simulator.LostWhat());
+  // Raised before the lesser conditions end, so that the line goes straight
+  // to it and never shows what they covered in between.
   RaiseCondition(MessageLine::kSegmentLost, text);
+  ClearCondition(MessageLine::kDataFrozen);
+  ClearCondition(MessageLine::kDatagramsHeld);
   SafeFormat(text, sizeof text, "Segment %s %s", m_simulator.Name(), m_simulator.LostWhat());
   m_link.Log(text);
   m_rate = 0.0;
@@ -178,11 +180,13 @@ void Station::TellSegmentLost() {
 }
 
 void Station::TellAttachedAgain() {
-  ClearCondition(MessageLine::kSegmentLost);
   char text[MessageLine::kTextSize];
   SafeFormat(text, sizeof text, "Attached again to the simulator's segment \"%s\"",
              m_simulator.Name());
+  // The notice first, shown once the condition ends: the older notice it
+  // replaces does not come back in between.
   ShowMessage(text);
+  ClearCondition(MessageLine::kSegmentLost);
   m_link.Log(text);
   Emit(StationEvent::kRecordMapped);  // the record has a new address
   Emit(StationEvent::kSegment);

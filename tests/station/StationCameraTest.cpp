@@ -19,6 +19,15 @@ VisualBlock EyePoint() {
   return block;
 }
 
+TEST(WrapHeading, TakesOneStepIntoZeroToThreeSixty) {
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(375.0), 15.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(360.0), 360.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(-10.0), 350.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(0.0), 0.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(800.0), 440.0);
+  EXPECT_DEGREES_NEAR(StationCamera::WrapHeading(-400.0), -40.0);
+}
+
 TEST(StationCamera, EachViewTurnsAndTiltsTheCameraFromTheAircraft) {
   const struct {
     int view;
@@ -60,9 +69,7 @@ TEST(StationCamera, AChosenViewHoldsUntilTheSimulatorsSelectionChanges) {
 // A second of slewing turns the view as far at 60 sends a second as at 30:
 // two sends at 60 move it as one does at 30.
 TEST(StationCamera, TheSlewTakesTheSameTimeAtEitherRate) {
-  const struct {
-    int rate, sends;
-  } cases[] = {{30, 1}, {30, 2}, {60, 2}, {60, 4}};
+  const struct { int rate, sends; } cases[] = {{30, 1}, {30, 2}, {60, 2}, {60, 4}};
   for (const auto& c : cases) {
     StationCamera camera;
     camera.Restart();

@@ -9,28 +9,28 @@
 
 #include <string>
 
-#include "StationFixture.h"
+#include "StationRig.h"
 
 namespace {
 
 constexpr std::int64_t kMicrosecond = 1000;
 
-class LoopSettings : public StationTest {
+class LoopSettings : public StationRig {
  protected:
-  // Connects with the loopback address typed and runs the station for a
-  // fifth of a second of fake time, clock moving a microsecond per read and
-  // in the pump's sleeps; `during` runs in a message halfway.
+  // Connects with the loopback address as the destination and runs the
+  // station for a fifth of a second of fake time, clock moving a microsecond
+  // per read and in the pump's sleeps; `during` runs in a message halfway.
   void RunForAFifthOfASecond(const std::function<void()>& during = nullptr) {
-    StartDialog();
+    Start();
     pump.PassTimeOn(clock);
     clock.SetCounterStep(kMicrosecond);
     const std::int64_t start = clock.Nanoseconds();
-    pump.Post([this] { TypeLoopback(); });
+    pump.Post([this] { station->SetDestination(LoopbackAddress()); });
     if (during) {
       pump.PostAt(start + kFrequency / 10, during);
     }
-    pump.PostAt(start + kFrequency / 5, [this] { dialog->OnClose(); });
-    dialog->OnConnect();
+    pump.PostAt(start + kFrequency / 5, [this] { station->End(); });
+    station->Connect();
   }
 
   static int Policy() { return sched_getscheduler(0) & ~SCHED_RESET_ON_FORK; }
@@ -44,18 +44,18 @@ class LoopSettings : public StationTest {
 
 TEST_F(LoopSettings, TheLoopSleepsBetweenFrames) {
   RunForAFifthOfASecond();
-  EXPECT_FALSE(dialog->GetStation().IsBusyWait());
-  EXPECT_GE(dialog->GetStation().GetFrameCount(), 10);
+  EXPECT_FALSE(station->IsBusyWait());
+  EXPECT_GE(station->GetFrameCount(), 10);
   EXPECT_GE(pump.Waits().size(), 10u);
   EXPECT_FALSE(Received().empty());
-  EXPECT_STREQ(dialog->GetStation().GetSchedulingText(), "");
+  EXPECT_STREQ(station->GetSchedulingText(), "");
 }
 
 TEST_F(LoopSettings, BusyWaitKeepsTheLoopPolling) {
   busyWait = true;
   RunForAFifthOfASecond();
-  EXPECT_TRUE(dialog->GetStation().IsBusyWait());
-  EXPECT_GE(dialog->GetStation().GetFrameCount(), 10);
+  EXPECT_TRUE(station->IsBusyWait());
+  EXPECT_GE(station->GetFrameCount(), 10);
   EXPECT_TRUE(pump.Waits().empty());
 }
 
@@ -63,7 +63,7 @@ TEST_F(LoopSettings, RealtimeIsToldAndHeldOnlyWhileTheLoopRuns) {
   realtime = true;
   int policyDuring = -1;
   RunForAFifthOfASecond([&] { policyDuring = Policy(); });
-  const std::string text = dialog->GetStation().GetSchedulingText();
+  const std::string text = station->GetSchedulingText();
   if (text == "Real-time priority: SCHED_FIFO 10 for the frame loop") {
     EXPECT_EQ(policyDuring, SCHED_FIFO);
   } else {
@@ -81,7 +81,7 @@ TEST_F(LoopSettings, RealtimeIsNotAskedForWhileTheLoopPolls) {
   busyWait = true;
   int policyDuring = -1;
   RunForAFifthOfASecond([&] { policyDuring = Policy(); });
-  EXPECT_STREQ(dialog->GetStation().GetSchedulingText(),
+  EXPECT_STREQ(station->GetSchedulingText(),
                "Real-time priority not asked for: the loop polls (busy wait)");
   EXPECT_EQ(policyDuring, SCHED_OTHER);
 }
@@ -89,14 +89,14 @@ TEST_F(LoopSettings, RealtimeIsNotAskedForWhileTheLoopPolls) {
 TEST_F(LoopSettings, TheTimeSliceIsToldAndHeldOnlyWhileTheLoopRuns) {
   std::uint64_t sliceDuring = 0;
   RunForAFifthOfASecond([&] { sliceDuring = SliceNow(); });
-  const std::string text = dialog->GetStation().GetSliceText();
+  const std::string text = station->GetSliceText();
   if (text == "Time slice: 0.3 ms for the frame loop, timer slack 1 ns") {
     EXPECT_EQ(sliceDuring, 300000u);
     EXPECT_NE(SliceNow(), 300000u) << "the kernel's own slice is back";
   } else {
     EXPECT_EQ(text.rfind("Time slice ", 0), 0u) << text;
   }
-  EXPECT_NE(folder.Read("QM_RT_LAN_Log.txt").find(text), std::string::npos);
+  EXPECT_NE(TrafficLog().find(text), std::string::npos);
 }
 
 // Each frame step sends at 60 a second, every second one at 30; the link
@@ -104,15 +104,13 @@ TEST_F(LoopSettings, TheTimeSliceIsToldAndHeldOnlyWhileTheLoopRuns) {
 TEST_F(LoopSettings, TheDatagramRateDecidesWhichFrameStepsSend) {
   for (int rate : {30, 60}) {
     sendRate = rate;
-    StartDialog();
-    RunConnected([&](int step) {
-      if (step == 21) pump.Post([this] { dialog->OnClose(); });
-    });
-    EXPECT_EQ(dialog->GetStation().GetFrameCount(), 19) << rate;
-    EXPECT_EQ(dialog->GetStation().GetSentDatagrams(), rate == 60 ? 20 : 10) << rate;
+    Start();
+    RunConnected([&](int step) { EndAt(step, 21); });
+    EXPECT_EQ(station->GetFrameCount(), 19) << rate;
+    EXPECT_EQ(station->GetSentDatagrams(), rate == 60 ? 20 : 10) << rate;
     EXPECT_EQ(Received().size(), rate == 60 ? 20u : 10u) << rate;
-    EXPECT_EQ(dialog->GetStation().GetLinkWatchdog(), (rate == 60 ? 100 : 50) - 1) << rate;
-    dialog.reset();
+    EXPECT_EQ(station->GetLinkWatchdog(), (rate == 60 ? 100 : 50) - 1) << rate;
+    station.reset();
   }
 }
 

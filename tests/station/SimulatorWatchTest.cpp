@@ -10,15 +10,15 @@
 
 #include "QMP0001_02_RtLan.h"
 #include "SegmentResize.h"
-#include "StationFixture.h"
+#include "StationRig.h"
 #include "Tolerance.h"
 
 namespace {
 
-class SimulatorWatch : public StationTest {
+class SimulatorWatch : public StationRig {
  protected:
   void SetUp() override {
-    StartDialog();
+    Start();
     SetEyePoint(Sim(), 51.4775);
   }
 
@@ -45,11 +45,6 @@ class SimulatorWatch : public StationTest {
       sent[step - 1] = one;
     }
   }
-  void CloseAt(int step, int wanted) {
-    if (step == wanted) pump.Post([this] { dialog->OnClose(); });
-  }
-  std::string Message() const { return controls.shown.messageText; }
-  int LastBitmap() const { return controls.bitmaps.empty() ? 0 : controls.bitmaps.back(); }
 };
 
 TEST_F(SimulatorWatch, ASegmentRemovedAndMadeAnewIsLeftThenFollowedWithoutGaps) {
@@ -61,7 +56,7 @@ TEST_F(SimulatorWatch, ASegmentRemovedAndMadeAnewIsLeftThenFollowedWithoutGaps) 
     if (step == 17) clock.AdvanceMilliseconds(1000);  // the check of step 17 finds it gone
     if (step == 29) {
       whileLost = Message();
-      EXPECT_TRUE(dialog->GetStation().IsSegmentLost());
+      EXPECT_TRUE(station->IsSegmentLost());
       EXPECT_EQ(Record().userCount, 1) << "the station's count left the old segment";
       newSimulator = std::make_unique<CVisShm>(SegmentName().c_str());
       SetEyePoint(newSimulator->GetRecord()->visualBlock, 48.0);
@@ -70,7 +65,7 @@ TEST_F(SimulatorWatch, ASegmentRemovedAndMadeAnewIsLeftThenFollowedWithoutGaps) 
     if (step == 33) {
       EXPECT_EQ(newSimulator->GetRecord()->userCount, 2);
     }
-    CloseAt(step, 36);
+    EndAt(step, 36);
   });
   // Until the check, the orphaned segment still held the old eye point.
   std::vector<int> steps;
@@ -87,13 +82,46 @@ TEST_F(SimulatorWatch, ASegmentRemovedAndMadeAnewIsLeftThenFollowedWithoutGaps) 
   EXPECT_EQ(whileLost,
             "Simulator segment \"" + SegmentName() +
                 "\" was removed: nothing is sent until the simulator's segment is there again");
-  // Green while sending, orange from the refresh of step 23, green again.
-  EXPECT_EQ(controls.bitmaps, (std::vector<int>{IDB_ORANGE, IDB_GREEN, IDB_ORANGE, IDB_GREEN}));
+  // Up while sending, down from the refresh of step 23, up again.
+  EXPECT_EQ(events.Lamps(), (std::vector<int>{LinkDown, LinkUp, LinkDown, LinkUp}));
   EXPECT_EQ(Message(), "Attached again to the simulator's segment \"" + SegmentName() + "\"");
-  EXPECT_FALSE(dialog->GetStation().IsSegmentLost());
+  EXPECT_FALSE(station->IsSegmentLost());
   // Both counts end right: each segment is left with its own simulator.
   EXPECT_EQ(Record().userCount, 1);
   EXPECT_EQ(newSimulator->GetRecord()->userCount, 1);
+}
+
+// Each change of the message line is told once, with the text that stands
+// then: a notice that a condition covered does not flash up between a
+// condition and the text that replaces it (a journal would keep it as a
+// line of its own).
+TEST_F(SimulatorWatch, TheMessageLineGoesStraightFromOneTextToTheNext) {
+  std::unique_ptr<CVisShm> newSimulator;
+  RunConnected([&](int step) {
+    if (step == 2) pump.Post([this] { station->Save(); });
+    if (step == 3) clock.AdvanceMilliseconds(5001);  // the send of step 4 finds the data frozen
+    if (step == 5) {
+      Platform::RemoveSharedSegment(SegmentName().c_str());
+      clock.AdvanceMilliseconds(1000);
+    }
+    if (step == 7) {
+      newSimulator = std::make_unique<CVisShm>(SegmentName().c_str());
+      clock.AdvanceMilliseconds(1000);
+    }
+    EndAt(step, 9);
+  });
+  std::vector<std::string> lines;
+  for (const StationRecorder::Told& one : events.Of(StationEvent::kMessageLine)) {
+    lines.push_back(one.text);
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "Offsets saved: 4 airports in " + folder.File("Offsets.dat"),
+                       "Simulator data unchanged for more than 5 s",
+                       "Simulator segment \"" + SegmentName() +
+                           "\" was removed: nothing is sent until the simulator's segment is "
+                           "there again",
+                       "Attached again to the simulator's segment \"" + SegmentName() + "\"",
+                   }));
 }
 
 TEST_F(SimulatorWatch, ASegmentAlreadyMadeAnewIsFollowedAtTheCheckThatFindsIt) {
@@ -106,7 +134,7 @@ TEST_F(SimulatorWatch, ASegmentAlreadyMadeAnewIsFollowedAtTheCheckThatFindsIt) {
       SetEyePoint(newSimulator->GetRecord()->visualBlock, 40.0);
       clock.AdvanceMilliseconds(1000);
     }
-    CloseAt(step, 7);
+    EndAt(step, 7);
   });
   ASSERT_EQ(sent.size(), 3u);
   EXPECT_DATAGRAM_VALUE_NEAR(sent[2].latitude, 51.4775);
@@ -125,7 +153,7 @@ TEST_F(SimulatorWatch, ASegmentShrunkBetweenTwoChecksIsLeftAtTheNextCopyAndTaken
     }
     if (step == 8) {
       aliveAfterShrink = true;
-      EXPECT_TRUE(dialog->GetStation().IsSegmentLost());
+      EXPECT_TRUE(station->IsSegmentLost());
       EXPECT_EQ(Message(), "Simulator segment \"" + SegmentName() +
                                "\" shrank to 0 bytes: nothing is sent until the simulator's "
                                "segment is there again");
@@ -138,7 +166,7 @@ TEST_F(SimulatorWatch, ASegmentShrunkBetweenTwoChecksIsLeftAtTheNextCopyAndTaken
       SetEyePoint(Sim(), 45.0);
       clock.AdvanceMilliseconds(1000);
     }
-    CloseAt(step, 17);
+    EndAt(step, 17);
   });
   EXPECT_TRUE(aliveAfterShrink);
   std::vector<int> steps;
@@ -157,7 +185,7 @@ TEST_F(SimulatorWatch, ASegmentShrunkOnlyBeyondTheBlockIsLeftAtTheOnceASecondChe
       ASSERT_TRUE(Resize(4096));
     }
     if (step == 9) clock.AdvanceMilliseconds(1000);
-    CloseAt(step, 14);
+    EndAt(step, 14);
   });
   std::vector<int> steps;
   for (const auto& [step, one] : sent) steps.push_back(step);
@@ -165,7 +193,7 @@ TEST_F(SimulatorWatch, ASegmentShrunkOnlyBeyondTheBlockIsLeftAtTheOnceASecondChe
   EXPECT_EQ(Message(), "Simulator segment \"" + SegmentName() +
                            "\" shrank to 4096 bytes: nothing is sent until the simulator's "
                            "segment is there again");
-  EXPECT_EQ(dialog->GetStation().GetLinkStatus(), LinkDown);
+  EXPECT_EQ(station->GetLinkStatus(), LinkDown);
 }
 
 TEST_F(SimulatorWatch, ConnectPausesAndResumesWhileTheSegmentIsAwayAndTheCloseEndsAllCounts) {
@@ -175,17 +203,16 @@ TEST_F(SimulatorWatch, ConnectPausesAndResumesWhileTheSegmentIsAwayAndTheCloseEn
       clock.AdvanceMilliseconds(1000);
     }
     if (step == 4) {
-      EXPECT_TRUE(dialog->GetStation().IsSegmentLost());
-      pump.Post([this] { dialog->OnConnect(); });  // pause
+      EXPECT_TRUE(station->IsSegmentLost());
+      pump.Post([this] { station->Connect(); });  // pause
     }
-    if (step == 6) pump.Post([this] { dialog->OnConnect(); });  // resume
-    CloseAt(step, 8);
+    if (step == 6) pump.Post([this] { station->Connect(); });  // resume
+    EndAt(step, 8);
   });
-  EXPECT_TRUE(controls.messageBoxes.empty()) << "a lost segment does not refuse Connect";
-  EXPECT_EQ(dialog->GetStation().GetFrameCount(), 4)
-      << "steps 1 to 3, paused on 4 and 5, then 6 and 7";
-  EXPECT_FALSE(dialog->GetStation().HasSegment());
-  EXPECT_EQ(controls.endResults, (std::vector<int>{IDCANCEL_RESULT}));
+  EXPECT_TRUE(events.Boxes().empty()) << "a lost segment does not refuse Connect";
+  EXPECT_EQ(station->GetFrameCount(), 4) << "steps 1 to 3, paused on 4 and 5, then 6 and 7";
+  EXPECT_FALSE(station->HasSegment());
+  EXPECT_EQ(events.Count(StationEvent::kEnded), 1);
   EXPECT_EQ(Record().userCount, 1);
 }
 
@@ -211,7 +238,7 @@ TEST_F(SimulatorWatch, AFrameThatCannotBeSentIsHeldBackWithoutUsingACounter) {
       Sim().altitude = 150.0;
     }
     if (step == 13) messages.push_back(Message());
-    CloseAt(step, 14);
+    EndAt(step, 14);
   });
   std::vector<int> steps;
   std::vector<int> counters;
@@ -221,14 +248,14 @@ TEST_F(SimulatorWatch, AFrameThatCannotBeSentIsHeldBackWithoutUsingACounter) {
   }
   EXPECT_EQ(steps, (std::vector<int>{2, 4, 12}));
   EXPECT_EQ(counters, (std::vector<int>{1510, 1511, 1512}));
-  EXPECT_EQ(dialog->GetStation().GetHeldDatagrams(), 3);
+  EXPECT_EQ(station->GetHeldDatagrams(), 3);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0],
             "Datagram held back: the simulator's values are not finite or too large (3 held back "
             "since start-up)");
   EXPECT_EQ(messages[1], "") << "the line clears once datagrams go again";
   // The held frames ran the link watchdog down as failed sends do.
-  EXPECT_EQ(dialog->GetStation().GetLinkWatchdog(), 49);
+  EXPECT_EQ(station->GetLinkWatchdog(), 49);
 }
 
 TEST_F(SimulatorWatch, APositionOffTheGlobeIsHeldBackWithoutUsingACounter) {
@@ -240,7 +267,7 @@ TEST_F(SimulatorWatch, APositionOffTheGlobeIsHeldBackWithoutUsingACounter) {
       Sim().longitude = 200.0;
     }
     if (step == 9) Sim().longitude = -0.5;
-    CloseAt(step, 12);
+    EndAt(step, 12);
   });
   std::vector<int> steps;
   std::vector<int> counters;
@@ -250,19 +277,19 @@ TEST_F(SimulatorWatch, APositionOffTheGlobeIsHeldBackWithoutUsingACounter) {
   }
   EXPECT_EQ(steps, (std::vector<int>{2, 4, 10}));
   EXPECT_EQ(counters, (std::vector<int>{1510, 1511, 1512}));
-  EXPECT_EQ(dialog->GetStation().GetHeldDatagrams(), 2);
+  EXPECT_EQ(station->GetHeldDatagrams(), 2);
 }
 
-TEST_F(SimulatorWatch, FramesHeldBackForLongTurnTheLampOrangeAsFailedSendsDo) {
+TEST_F(SimulatorWatch, FramesHeldBackForLongTurnTheLampDownAsFailedSendsDo) {
   RunConnected([&](int step) {
     if (step == 3) Sim().altitude = std::numeric_limits<double>::quiet_NaN();
-    if (step == 3) pump.Post([this] { dialog->OnAgl(); });  // the altitude alone
-    CloseAt(step, 120);
+    if (step == 3) pump.Post([this] { station->SetAglBlend(false); });  // the altitude alone
+    EndAt(step, 120);
   });
-  // Orange at the refresh of step 100, once 48 held frames ran the watchdog down.
-  EXPECT_EQ(controls.bitmaps, (std::vector<int>{IDB_ORANGE, IDB_GREEN, IDB_ORANGE}));
+  // Down at the refresh of step 100, once 48 held frames ran the watchdog down.
+  EXPECT_EQ(events.Lamps(), (std::vector<int>{LinkDown, LinkUp, LinkDown}));
   EXPECT_EQ(Received().size(), 1u);
-  EXPECT_EQ(dialog->GetStation().GetHeldDatagrams(), 58);
+  EXPECT_EQ(station->GetHeldDatagrams(), 58);
 }
 
 TEST_F(SimulatorWatch, DataStandingStillForMoreThanFiveSecondsIsToldAndLoggedOnceAndStillSent) {
@@ -270,7 +297,7 @@ TEST_F(SimulatorWatch, DataStandingStillForMoreThanFiveSecondsIsToldAndLoggedOnc
   int sends = 0;
   RunConnected([&](int step) {
     sends += static_cast<int>(Received().size());
-    if (step == 2) pump.Post([this] { dialog->OnSave(); });
+    if (step == 2) pump.Post([this] { station->Save(); });
     if (step == 3) clock.AdvanceMilliseconds(5000);
     if (step == 5) {
       messages.push_back(Message());  // exactly 5 s: not yet
@@ -285,7 +312,7 @@ TEST_F(SimulatorWatch, DataStandingStillForMoreThanFiveSecondsIsToldAndLoggedOnc
       messages.push_back(Message());
       clock.AdvanceMilliseconds(5001);  // and stands still once more
     }
-    CloseAt(step, 16);
+    EndAt(step, 16);
   });
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[0].rfind("Offsets saved: ", 0), 0u) << messages[0];
@@ -293,7 +320,7 @@ TEST_F(SimulatorWatch, DataStandingStillForMoreThanFiveSecondsIsToldAndLoggedOnc
   EXPECT_EQ(messages[2], messages[0]) << "Save's notice comes back when the data moves";
   EXPECT_EQ(Message(), "Simulator data unchanged for more than 5 s");
   EXPECT_EQ(sends, 7) << "frozen data is still sent";
-  const std::string log = folder.Read("QM_RT_LAN_Log.txt");  // the station's own LAN log
+  const std::string log = TrafficLog();
   std::size_t told = 0;
   for (std::size_t at = log.find("Simulator data unchanged"); at != std::string::npos;
        at = log.find("Simulator data unchanged", at + 1)) {

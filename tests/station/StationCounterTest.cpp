@@ -5,38 +5,30 @@
 #include <climits>
 #include <string>
 
-#include "StationFixture.h"
+#include "StationRig.h"
 #include "ViewSyncCounter.h"
 
 namespace {
 
-class StationCounter : public StationTest {
+class StationCounter : public StationRig {
  protected:
   void SetUp() override {
-    StartDialog();
+    Start();
     Sim().latitude = 51.4775;
     Sim().longitude = -0.461389;
     Sim().heightAgl = 100.0;
   }
 
-  // Runs until the step, collecting the counters that arrive; closes there.
+  // Runs until the step, collecting the counters that arrive; ends there.
   std::vector<int> RunUntil(int closingStep, const std::function<void(int)>& script = nullptr) {
     std::vector<int> counters;
     RunConnected([&](int step) {
       for (const std::string& payload : Received()) counters.push_back(std::stoi(payload));
       if (script) script(step);
-      if (step == closingStep) pump.Post([this] { dialog->OnClose(); });
+      EndAt(step, closingStep);
     });
     for (const std::string& payload : Received()) counters.push_back(std::stoi(payload));
     return counters;
-  }
-
-  // The station closed and started again in the same folder.
-  void Restart() {
-    dialog.reset();
-    AirportManager::ClearTable();
-    controls = FakeControls();
-    StartDialog();
   }
 
   int StoredCounter() {
@@ -45,8 +37,6 @@ class StationCounter : public StationTest {
     ViewSyncCounterFile(folder.Path().c_str()).Read(&value, reason, sizeof reason);
     return value;
   }
-
-  std::string LanLog() { return folder.Read("QM_RT_LAN_Log.txt"); }
 };
 
 TEST_F(StationCounter, ASecondRunInTheSameFolderStartsAboveTheFirstRunsLast) {
@@ -57,9 +47,9 @@ TEST_F(StationCounter, ASecondRunInTheSameFolderStartsAboveTheFirstRunsLast) {
   Restart();
   const std::vector<int> second = RunUntil(7);
   ASSERT_EQ(second, (std::vector<int>{2515, 2516, 2517}));
-  EXPECT_NE(LanLog().find("\tViewSync counter: 1514 sent before, first datagram 2515\n"),
+  EXPECT_NE(TrafficLog().find("\tViewSync counter: 1514 sent before, first datagram 2515\n"),
             std::string::npos)
-      << LanLog();
+      << TrafficLog();
   EXPECT_EQ(StoredCounter(), 2517);
 }
 
@@ -68,7 +58,7 @@ TEST_F(StationCounter, ACorruptFileMeans1510AndOneLineInTheLanLog) {
   const std::vector<int> counters = RunUntil(5);
   ASSERT_FALSE(counters.empty());
   EXPECT_EQ(counters[0], 1510);
-  const std::string log = LanLog();
+  const std::string log = TrafficLog();
   std::size_t lines = 0;
   for (std::size_t at = log.find("ViewSyncCounter.txt"); at != std::string::npos;
        at = log.find("ViewSyncCounter.txt", at + 1)) {
@@ -78,7 +68,7 @@ TEST_F(StationCounter, ACorruptFileMeans1510AndOneLineInTheLanLog) {
   EXPECT_NE(log.find("ViewSyncCounter.txt: not a counter: \"12x4\"; first datagram 1510"),
             std::string::npos)
       << log;
-  EXPECT_TRUE(controls.messageBoxes.empty());
+  EXPECT_TRUE(events.Boxes().empty());
 }
 
 TEST_F(StationCounter, TheFileFollowsTheCounterAboutOnceASecondWhileSending) {
@@ -94,7 +84,7 @@ TEST_F(StationCounter, TheFileFollowsTheCounterAboutOnceASecondWhileSending) {
 TEST_F(StationCounter, PausingWritesTheLastCounterSent) {
   int whilePaused = 0;
   RunUntil(14, [&](int step) {
-    if (step == 9) pump.Post([this] { dialog->OnConnect(); });  // pause after frame 8
+    if (step == 9) pump.Post([this] { station->Connect(); });  // pause after frame 8
     if (step == 12) whilePaused = StoredCounter();
   });
   EXPECT_EQ(whilePaused, 1513);
@@ -105,8 +95,8 @@ TEST_F(StationCounter, NearTheLargestIntTheRunStartsOverAndTheOperatorIsTold) {
   const std::vector<int> counters = RunUntil(5);
   ASSERT_FALSE(counters.empty());
   EXPECT_EQ(counters[0], 1510);
-  EXPECT_STREQ(controls.shown.messageText, CTavrionDlg::kCounterStartedOverText);
-  EXPECT_NE(LanLog().find(CTavrionDlg::kCounterStartedOverText), std::string::npos) << LanLog();
+  EXPECT_EQ(Message(), Station::kCounterStartedOverText);
+  EXPECT_NE(TrafficLog().find(Station::kCounterStartedOverText), std::string::npos) << TrafficLog();
 }
 
 }  // namespace

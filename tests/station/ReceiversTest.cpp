@@ -1,7 +1,7 @@
 // Several Google Earth displays from one station: every receiver given beside
-// the window's destination gets each datagram, with the same text and
-// counter, in the same frame step; one that fails costs the others nothing
-// and leaves a line in the LAN log, not one per datagram.
+// the destination gets each datagram, with the same text and counter, in the
+// same frame step; one that fails costs the others nothing and leaves a line
+// in the LAN log, not one per datagram.
 
 #include <cstdio>
 #include <memory>
@@ -9,23 +9,19 @@
 #include <vector>
 
 #include "FakeSocketLan.h"
-#include "StationFixture.h"
+#include "StationRig.h"
 #include "ViewSyncReceivers.h"
 
 namespace {
-
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 ViewSyncReceiver On(const char* address, int port) {
   return ViewSyncReceiver{Platform::InetAddr(address), port};
 }
 
-class StationReceivers : public StationTest {
+class StationReceivers : public StationRig {
  protected:
   StationSettings Settings() override {
-    StationSettings settings = StationTest::Settings();
+    StationSettings settings = StationRig::Settings();
     for (const ViewSyncReceiver& fed : extra) {
       settings.receivers[settings.receiverCount++] = fed;
     }
@@ -43,12 +39,10 @@ class StationReceivers : public StationTest {
       streams.destination.push_back(Received());
       streams.second.push_back(second.TakeWaiting());
       streams.third.push_back(third.TakeWaiting());
-      if (step == closingStep) pump.Post([this] { dialog->OnClose(); });
+      EndAt(step, closingStep);
     });
     return streams;
   }
-
-  std::string LanLog() { return folder.Read("QM_RT_LAN_Log.txt"); }
 
   LoopbackPeer second{0, LoopbackAddress(2), PortSharing::kShared};
   LoopbackPeer third{0, LoopbackAddress(3), PortSharing::kShared};
@@ -58,7 +52,7 @@ class StationReceivers : public StationTest {
 };
 
 TEST_F(StationReceivers, EachGetsTheDestinationsDatagramsInTheSameFrameStep) {
-  StartDialog();
+  Start();
   Sim().latitude = 51.4775;
   Sim().longitude = -0.461389;
   const Streams streams = RunFor(40);
@@ -69,34 +63,24 @@ TEST_F(StationReceivers, EachGetsTheDestinationsDatagramsInTheSameFrameStep) {
     for (const std::string& payload : step) EXPECT_EQ(std::stoi(payload), expected++) << payload;
   }
   EXPECT_EQ(expected, 1510 + 19);
-  const std::string log = LanLog();
+  const std::string log = TrafficLog();
   EXPECT_NE(log.find("\tReceiver 1 of 2: 127.0.0.2:" + std::to_string(second.Port()) + "\n"),
             std::string::npos)
       << log;
   EXPECT_NE(log.find("\tReceiver 2 of 2: 127.0.0.3:"), std::string::npos) << log;
 }
 
-TEST_F(StationReceivers, TheCaptionTellsHowManyReceiversAreFedBesideTheDestination) {
-  StartDialog();
-  EXPECT_TRUE(EndsWith(controls.caption, " 15944 + 2 receivers")) << controls.caption;
-  extra.resize(1);
-  dialog.reset();
-  AirportManager::ClearTable();
-  StartDialog();
-  EXPECT_TRUE(EndsWith(controls.caption, " 15944 + 1 receiver")) << controls.caption;
-}
-
 TEST_F(StationReceivers, OneThatFailsCostsTheOthersNothingAndIsLoggedOnce) {
   // Without --broadcast the system refuses every send to a broadcast address.
   extra.insert(extra.begin(), On("127.255.255.255", second.Port()));
-  StartDialog();
+  Start();
   const Streams streams = RunFor(30);
   EXPECT_EQ(streams.second, streams.destination);
   EXPECT_EQ(streams.third, streams.destination);
-  EXPECT_EQ(dialog->GetStation().GetReceivers().GetFailedSends(0), 14);
-  EXPECT_EQ(dialog->GetStation().GetLinkStatus(),
+  EXPECT_EQ(station->GetReceivers().GetFailedSends(0), 14);
+  EXPECT_EQ(station->GetLinkStatus(),
             LinkUp);  // the destination's sends drive the lamp
-  const std::string log = LanLog();
+  const std::string log = TrafficLog();
   EXPECT_EQ(CountOf(log, "\tReceiver 127.255.255.255:" + std::to_string(second.Port()) +
                              ": WSAEACCES::Permission denied\n"),
             1)
@@ -104,12 +88,12 @@ TEST_F(StationReceivers, OneThatFailsCostsTheOthersNothingAndIsLoggedOnce) {
 }
 
 TEST_F(StationReceivers, TheLampFollowsTheDestinationAlone) {
-  StartDialog();
-  typeLoopback = false;
-  controls.TypeAddress(127, 255, 255, 255);  // refused by the system: no --broadcast
-  dialog->OnAddressChanged();
+  Start();
+  sendToLoopback = false;
+  // Refused by the system: no --broadcast.
+  ASSERT_TRUE(station->SetDestination(Ipv4Address("127.255.255.255")).ok);
   const Streams streams = RunFor(30);
-  EXPECT_EQ(dialog->GetStation().GetLinkStatus(), LinkDown);
+  EXPECT_EQ(station->GetLinkStatus(), LinkDown);
   std::size_t sent = 0;
   for (const std::vector<std::string>& step : streams.second) sent += step.size();
   EXPECT_EQ(sent, 14u);
@@ -121,10 +105,8 @@ TEST_F(StationReceivers, WithBroadcastAllowedABroadcastAddressIsFedToo) {
   ASSERT_TRUE(network.IsBound());
   extra = {On("127.255.255.255", network.Port())};
   broadcast = true;
-  StartDialog();
-  RunConnected([&](int step) {
-    if (step == 5) pump.Post([this] { dialog->OnClose(); });
-  });
+  Start();
+  RunConnected([&](int step) { EndAt(step, 5); });
   const std::vector<std::string> atDestination = Received();
   EXPECT_EQ(network.TakeWaiting(), atDestination);
   EXPECT_EQ(atDestination.size(), 2u);
