@@ -50,6 +50,11 @@ void BM_KmlDocumentWrittenOut(benchmark::State& state) {
   }
   std::filesystem::remove_all(folder);
 }
-BENCHMARK(BM_KmlDocumentWrittenOut)->Arg(1)->Arg(10)->Arg(60)->Arg(240)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KmlDocumentWrittenOut)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(60)
+    ->Arg(240)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -93,7 +93,8 @@ TEST(MonitorOptions, RefusesTwoOutputsThatNameOneFile) {
   } cases[] = {
       {{"--kml", "same.kml", "--kml-link", "same.kml"},
        "--kml-link \"same.kml\" names the same file as --kml \"same.kml\""},
-      {{"--kml", "c.kml", "--csv", "c.kml"}, "--kml \"c.kml\" names the same file as --csv \"c.kml\""},
+      {{"--kml", "c.kml", "--csv", "c.kml"},
+       "--kml \"c.kml\" names the same file as --csv \"c.kml\""},
       {{"--kml", "./a.kml", "--csv", "a.kml"},
        "--kml \"./a.kml\" names the same file as --csv \"a.kml\""},
       {{"--kml", "sub/../new.kml", "--kml-link", "new.kml"},
@@ -270,10 +271,10 @@ TEST(MonitorProgram, TwoOutputsInOneFileAreAUsageFaultThatWritesNothing) {
   MonitorProcess monitor({"--port=0", "--duration=0.1", "--kml", kml, "--kml-link", kml});
   monitor.ReadToEnd();
   EXPECT_EQ(monitor.Finish(), 2);
-  EXPECT_EQ(monitor.Lines(), std::vector<std::string>(
-                                 {"viewsync-monitor: --kml-link \"" + kml +
-                                      "\" names the same file as --kml \"" + kml + "\"",
-                                  "Try 'viewsync-monitor --help' for more information."}));
+  EXPECT_EQ(monitor.Lines(),
+            std::vector<std::string>({"viewsync-monitor: --kml-link \"" + kml +
+                                          "\" names the same file as --kml \"" + kml + "\"",
+                                      "Try 'viewsync-monitor --help' for more information."}));
   EXPECT_FALSE(std::filesystem::exists(kml));
 }
 

@@ -26,8 +26,9 @@
 // new document only while the copying stays within publishBytes for each
 // Flush since the last (4 MiB; at the monitor's Flush once a second: every
 // second for the first 13 minutes at 60 datagrams a second, then every
-// 5 s at an hour, every 18 s at four hours; bench/kml_bench.cpp). A target that cannot be replaced (a pipe) gets the
-// text at every Flush and the closing tags only from Close.
+// 5 s at an hour, every 18 s at four hours; bench/kml_bench.cpp). A target
+// that cannot be replaced (a pipe) gets the text at every Flush and the
+// closing tags only from Close.
 //
 // A failure to open or write closes the recorder, with the error text
 // "cannot write <file>: <reason>"; the file keeps the last whole document
@@ -89,9 +90,9 @@ class KmlRecorder : public QM_ErrorReport {
   ReplacedFile m_file;
   bool m_open = false;
   char m_path[1024] = "";
-  std::string m_pending;        // the text since the last document written
-  std::int64_t m_written = 0;   // the last document's text before its closing tags
-  int m_flushesWaiting = 0;     // since the last document written
+  std::string m_pending;       // the text since the last document written
+  std::int64_t m_written = 0;  // the last document's text before its closing tags
+  int m_flushesWaiting = 0;    // since the last document written
   bool m_pathOpen = false;
   ViewChangeDetector m_detector;
   Point m_held[kChunkPoints] = {};

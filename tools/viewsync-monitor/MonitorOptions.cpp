@@ -114,8 +114,8 @@ bool CheckOutputsApart(const MonitorOptions& options, char* error, int errorSize
   const struct {
     const char* option;
     const char* path;
-  } outputs[] = {{"csv", options.csvPath}, {"kml", options.kmlPath},
-                 {"kml-link", options.kmlLinkPath}};
+  } outputs[] = {
+      {"csv", options.csvPath}, {"kml", options.kmlPath}, {"kml-link", options.kmlLinkPath}};
   for (std::size_t i = 0; i < sizeof outputs / sizeof outputs[0]; ++i) {
     for (std::size_t j = i + 1; j < sizeof outputs / sizeof outputs[0]; ++j) {
       if (outputs[i].path[0] == '\0' || outputs[j].path[0] == '\0') continue;

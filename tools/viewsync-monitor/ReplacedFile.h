@@ -40,10 +40,10 @@ class ReplacedFile {
  private:
   int CreateBeside(std::string* temporary);
 
-  std::string m_target;  // the name replaced: the path, or where its link leads
+  std::string m_target;     // the name replaced: the path, or where its link leads
   bool m_keepMode = false;  // the file was there: each version gets its mode
   unsigned m_mode = 0;
-  int m_current = -1;  // the version under the name now, read for the next
-  int m_stream = -1;   // the target written on, when it cannot be replaced
+  int m_current = -1;   // the version under the name now, read for the next
+  int m_stream = -1;    // the target written on, when it cannot be replaced
   unsigned m_made = 0;  // files made beside the name, for unique names
 };
