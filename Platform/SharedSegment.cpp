@@ -13,6 +13,9 @@ namespace {
 
 // The system object's name is the segment name behind one slash.
 constexpr std::size_t kObjectNameSize = 256;
+// Read-write for the creator's user and group, whatever the creation mask.
+constexpr mode_t kSegmentMode = 0660;
+constexpr int kCreateAttempts = 3;
 
 int ObjectName(const char* name, char (&object)[kObjectNameSize]) {
   if (name == nullptr || name[0] == '\0') return EINVAL;
@@ -30,8 +33,28 @@ int CreateSharedSegment(const char* name, std::uint32_t size) {
   char object[kObjectNameSize];
   int code = ObjectName(name, object);
   if (code != 0) return code;
-  int fd = shm_open(object, O_RDWR | O_CREAT, 0666);
-  if (fd < 0) return errno;
+  int fd = -1;
+  // Made here, or there already (kept as it is); a segment removed between
+  // the two attempts is made on the next round.
+  for (int attempt = 0; fd < 0 && attempt < kCreateAttempts; ++attempt) {
+    fd = shm_open(object, O_RDWR | O_CREAT | O_EXCL, kSegmentMode);
+    if (fd >= 0) {
+      // The creation mask would take the group's write right away under the
+      // usual 022: the simulator's group must be able to write a segment the
+      // station made first.
+      if (fchmod(fd, kSegmentMode) != 0) {
+        code = errno;
+        close(fd);
+        return code;
+      }
+    } else if (errno == EEXIST) {
+      fd = shm_open(object, O_RDWR, 0);
+      if (fd < 0 && errno != ENOENT) return errno;
+    } else {
+      return errno;
+    }
+  }
+  if (fd < 0) return ENOENT;
   struct stat status {};
   if (fstat(fd, &status) != 0) {
     code = errno;

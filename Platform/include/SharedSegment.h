@@ -17,10 +17,12 @@ namespace Platform {
 using SharedSegmentHandle = int;
 constexpr SharedSegmentHandle kNoSharedSegment = -1;
 
-// Creates the segment with size bytes, read-write for this user (and for the
-// others the process's file-creation mask allows). An existing segment is
-// kept as it is, except that one left shorter than size (a creator that
-// stopped halfway) is grown to size. Keeps no handle open.
+// Creates the segment with size bytes, read-write for this user and its
+// group (mode 0660) whatever the process's file-creation mask, so that the
+// simulator's user may write a segment the station made first when it is in
+// the station's group. An existing segment is kept as it is, mode and all,
+// except that one left shorter than size (a creator that stopped halfway) is
+// grown to size. Keeps no handle open.
 int CreateSharedSegment(const char* name, std::uint32_t size);
 
 // Opens an existing segment for reading and writing.

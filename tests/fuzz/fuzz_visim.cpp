@@ -1,6 +1,7 @@
 // visim's replay parser and field values against arbitrary files: no read
-// outside the bytes given, every refusal explains itself, and every accepted
-// row holds only values the record may take, in time order.
+// outside the bytes given, every refusal and every skipped line explains
+// itself, and every row read holds only values the record may take, in time
+// order.
 
 #include <cmath>
 #include <cstddef>
@@ -14,15 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   char* text = new char[size > 0 ? size : 1];
   if (size > 0) std::memcpy(text, data, size);
   VisimTrack track;
-  bool ok = track.Parse(text, size, "fuzz.csv");
-  delete[] text;
-  if (!ok) {
-    if (std::strncmp(track.GetErrorText(), "fuzz.csv", 8) != 0) __builtin_trap();
-    if (!track.Rows().empty()) __builtin_trap();
-    return 0;
-  }
+  bool ok = track.OpenText(text, size, "fuzz.csv");
   double previous = 0.0;
-  for (const VisimTrackRow& row : track.Rows()) {
+  for (VisimTrackRow row; ok && track.Next(&row);) {
     const VisimFields& f = row.fields;
     if (!(row.time >= previous) || !std::isfinite(row.time)) __builtin_trap();
     previous = row.time;
@@ -36,6 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::strlen(f.airport) > 8) __builtin_trap();
     VisualInterfaceRecord record{};
     WriteVisimFields(f, &record);
+  }
+  delete[] text;
+  if (track.Failed() && std::strncmp(track.GetErrorText(), "fuzz.csv", 8) != 0) __builtin_trap();
+  if (track.Notice()[0] != '\0' && std::strncmp(track.Notice(), "fuzz.csv:", 9) != 0) {
+    __builtin_trap();
   }
   return 0;
 }

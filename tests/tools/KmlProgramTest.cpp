@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -174,6 +175,10 @@ TEST(MonitorKml, AFileThatFillsUpIsToldOnceWhileTheMonitorGoesOn) {
   KmlFile kml(path);
   EXPECT_EQ(kml.Faults(), "");
   EXPECT_TRUE(EndsTheDocument(dir.Read("flight.kml")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                          std::filesystem::directory_iterator()),
+            1)
+      << "nothing left beside it";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -109,6 +110,74 @@ TEST(KmlRecorder, TheFileIsAWholeDocumentAfterEveryFlush) {
   EXPECT_EQ(Occurrences(text, "</kml>"), 1);
   EXPECT_EQ(text.substr(text.size() - 19), "</Document>\n</kml>\n")
       << "nothing left behind the end";
+}
+
+TEST(KmlRecorder, AReaderFinishesTheDocumentItBeganWhateverIsWrittenMeanwhile) {
+  TempDir dir;
+  const std::string path = dir.File("live.kml");
+  KmlRecorder kml;
+  ASSERT_TRUE(kml.Open(path.c_str(), "127.0.0.1:7001"));
+  AddLevelFlight(kml, 1510, 1519);
+  ASSERT_TRUE(kml.Flush());
+  // Google Earth has read half of it when the next second's points come.
+  const int reader = open(path.c_str(), O_RDONLY);
+  ASSERT_GE(reader, 0);
+  std::string seen(dir.Read("live.kml").size() / 2, '\0');
+  ASSERT_EQ(read(reader, seen.data(), seen.size()), static_cast<ssize_t>(seen.size()));
+  AddLevelFlight(kml, 1520, 1529);
+  ASSERT_TRUE(kml.Flush());
+  AddLevelFlight(kml, 1530, 1539);
+  ASSERT_TRUE(kml.Close());
+  char chunk[4096];
+  for (ssize_t got; (got = read(reader, chunk, sizeof chunk)) > 0;) {
+    seen.append(chunk, static_cast<std::size_t>(got));
+  }
+  close(reader);
+  dir.Write("seen.kml", seen);
+  EXPECT_EQ(CheckedPoints(KmlFile(dir.File("seen.kml"))), 10) << "the document it began, whole";
+  EXPECT_EQ(CheckedPoints(KmlFile(path)), 30);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                          std::filesystem::directory_iterator()),
+            2)
+      << "nothing left beside the document (and the reader's copy)";
+}
+
+TEST(KmlRecorder, ALongFlightIsWrittenOutLessOftenSoThatTheCopyingStaysBounded) {
+  TempDir dir;
+  const std::string path = dir.File("long.kml");
+  KmlRecorder kml(4096);  // bytes that a Flush may copy
+  ASSERT_TRUE(kml.Open(path.c_str(), "127.0.0.1:7001"));
+  AddLevelFlight(kml, 1510, 1609);  // about 9 KB of points
+  ASSERT_TRUE(kml.Flush());
+  EXPECT_EQ(CheckedPoints(KmlFile(path)), 100) << "the head alone was within the bytes a Flush";
+  // A point a second more; with about 10 KB to copy, the document is
+  // written out at every third Flush.
+  const int expected[] = {100, 100, 103, 103, 103, 106};
+  for (int second = 0; second < 6; ++second) {
+    SCOPED_TRACE(second);
+    AddLevelFlight(kml, 1610 + second, 1610 + second);
+    ASSERT_TRUE(kml.Flush());
+    EXPECT_EQ(CheckedPoints(KmlFile(path)), expected[second]);
+  }
+  AddLevelFlight(kml, 1616, 1620);
+  ASSERT_TRUE(kml.Close());
+  EXPECT_EQ(CheckedPoints(KmlFile(path)), 111) << "the end is always written";
+}
+
+TEST(KmlRecorder, ReplacesTheFileALinkLeadsToAndKeepsItsMode) {
+  TempDir dir;
+  const std::string file = dir.Write("flight.kml", "an older flight");
+  ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+  std::filesystem::create_symlink("flight.kml", dir.Path() / "latest.kml");
+  KmlRecorder kml;
+  ASSERT_TRUE(kml.Open(dir.File("latest.kml").c_str(), "127.0.0.1:7001"));
+  AddLevelFlight(kml, 1510, 1519);
+  ASSERT_TRUE(kml.Close());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path() / "latest.kml"));
+  EXPECT_EQ(CheckedPoints(KmlFile(file)), 10);
+  struct stat status {};
+  ASSERT_EQ(stat(file.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
 TEST(KmlRecorder, AbruptChangesAreMarkedWhereTheyHappenAndSplitThePath) {

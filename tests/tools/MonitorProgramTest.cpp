@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -77,6 +78,42 @@ TEST(MonitorOptions, RefusesWhatItCannotUse) {
   std::string error;
   EXPECT_FALSE(Options({"--count", "99999999999999999999"}, options, error))
       << "past what 64 bits hold, not wrapped round into range";
+}
+
+TEST(MonitorOptions, RefusesTwoOutputsThatNameOneFile) {
+  TempDir dir;
+  WorkingDirectory here(dir.Path());
+  dir.Write("a.kml", "");
+  std::filesystem::create_directory(dir.Path() / "sub");
+  std::filesystem::create_symlink("a.kml", dir.Path() / "to-a.kml");
+  std::filesystem::create_hard_link(dir.Path() / "a.kml", dir.Path() / "also-a.kml");
+  const struct {
+    std::vector<const char*> args;
+    const char* error;  // empty: taken
+  } cases[] = {
+      {{"--kml", "same.kml", "--kml-link", "same.kml"},
+       "--kml-link \"same.kml\" names the same file as --kml \"same.kml\""},
+      {{"--kml", "c.kml", "--csv", "c.kml"},
+       "--kml \"c.kml\" names the same file as --csv \"c.kml\""},
+      {{"--kml", "./a.kml", "--csv", "a.kml"},
+       "--kml \"./a.kml\" names the same file as --csv \"a.kml\""},
+      {{"--kml", "sub/../new.kml", "--kml-link", "new.kml"},
+       "--kml-link \"new.kml\" names the same file as --kml \"sub/../new.kml\""},
+      {{"--kml", "a.kml", "--kml-link", "to-a.kml"},
+       "--kml-link \"to-a.kml\" names the same file as --kml \"a.kml\""},
+      {{"--csv", "also-a.kml", "--kml", "a.kml"},
+       "--kml \"a.kml\" names the same file as --csv \"also-a.kml\""},
+      {{"--csv", "run.csv", "--kml", "a.kml", "--kml-link", "sub/a.kml"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    MonitorOptions options;
+    std::string error;
+    EXPECT_EQ(Options(c.args, options, error), c.error[0] == '\0') << error;
+    if (c.error[0] != '\0') {
+      EXPECT_EQ(error, c.error);
+    }
+  }
 }
 
 // --- real runs ---------------------------------------------------------------
@@ -226,6 +263,19 @@ TEST(MonitorProgram, SaysWhyItCannotListen) {
   EXPECT_EQ(confused.Lines(),
             std::vector<std::string>({"viewsync-monitor: --port: unusable value \"seven\"",
                                       "Try 'viewsync-monitor --help' for more information."}));
+}
+
+TEST(MonitorProgram, TwoOutputsInOneFileAreAUsageFaultThatWritesNothing) {
+  TempDir dir;
+  const std::string kml = dir.File("same.kml");
+  MonitorProcess monitor({"--port=0", "--duration=0.1", "--kml", kml, "--kml-link", kml});
+  monitor.ReadToEnd();
+  EXPECT_EQ(monitor.Finish(), 2);
+  EXPECT_EQ(monitor.Lines(),
+            std::vector<std::string>({"viewsync-monitor: --kml-link \"" + kml +
+                                          "\" names the same file as --kml \"" + kml + "\"",
+                                      "Try 'viewsync-monitor --help' for more information."}));
+  EXPECT_FALSE(std::filesystem::exists(kml));
 }
 
 TEST(MonitorProgram, SaysWhyItCannotRecord) {

@@ -124,6 +124,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"--record", "f.csv", "--dump"},
                 "--record goes with --rate, --duration and --segment only"},
         BadCase{{"--dump=yes"}, "option '--dump' doesn't allow an argument"},
-        BadCase{{"--replay="}, "--replay: a file name is needed"}));
+        BadCase{{"--replay="}, "--replay: a file name is needed"},
+        BadCase{{"--demo", "--write-log="}, "--write-log: a file name is needed"},
+        BadCase{{"--set", "view=1", "--write-log", "w.csv"},
+                "--write-log needs --demo or --replay"},
+        BadCase{{"--record", "f.csv", "--write-log", "w.csv"},
+                "--write-log needs --demo or --replay"}));
 
 }  // namespace

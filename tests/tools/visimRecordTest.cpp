@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ClockFake.h"
+#include "ProcessLimits.h"
 #include "SharedTestSegment.h"
 #include "TempDir.h"
 #include "VisimDemo.h"
@@ -73,7 +74,9 @@ TEST(VisimRecord, RecordsEveryChangeOnceWithoutTouchingTheSegment) {
   EXPECT_EQ(std::memcmp(&expected, simulator.GetRecord(), sizeof expected), 0);
 }
 
-TEST(VisimRecord, AReplayOfTheRecordWritesTheSameValuesAtTheSameTimes) {
+// The flight, the recorder and the replay at their default 60 frames a
+// second: the lab's segment gets every state recorded, each for a frame.
+TEST(VisimRecord, AReplayOfTheRecordWritesEveryRecordedStateInAFrameOfItsOwn) {
   SharedTestSegment recorded;
   SharedTestSegment replayed;
   TempDir dir;
@@ -82,38 +85,67 @@ TEST(VisimRecord, AReplayOfTheRecordWritesTheSameValuesAtTheSameTimes) {
     CVisShm simulator(recorded.Name());
     ASSERT_TRUE(simulator.IsUsable());
     FakeClock clock;
-    DemoSimulator demo(simulator, clock, 20.0);
+    DemoSimulator demo(simulator, clock, 60.0);
     VisimSegmentReader segment;
     VisimTrackWriter track;
     ASSERT_TRUE(segment.Open(recorded.Name()));
     ASSERT_TRUE(track.Open(file.c_str()));
     const char* error = "";
     ASSERT_EQ(RunVisimRecorder(segment, track, 60.0, 3.0, clock, nullptr, &error), 0) << error;
+    ASSERT_EQ(track.Rows(), 181) << "every frame of the flight changed the eye point";
   }
-  VisimTrack track;
-  ASSERT_TRUE(track.Load(file.c_str())) << track.GetErrorText();
-  ASSERT_EQ(track.Rows().size(), 61u);
-
   CVisShm station(replayed.Name());
   ASSERT_TRUE(station.IsUsable());
   FakeClock clock;
   int compared = 0;
-  // At each replay frame, before it writes: the record holds the demo's
-  // frame of the replay frame before.
+  // Before replay frame n writes, the record holds the flight's frame n - 1.
   clock.AfterEachSleep([&] {
-    double before = Seconds(clock) - 1.0 / 60.0;
-    double frame = std::floor(before * 20.0 + 1e-6) / 20.0;
-    if (before < 0.0 || before > 3.0) return;
-    VisimFields now = VisimDemo::At(frame);
+    const long frame = std::lround(Seconds(clock) * 60.0) - 1;
+    if (frame < 0 || frame > 180) return;
+    const VisimFields flown = VisimDemo::At(frame / 60.0);
     const VisualBlock& block = station.GetRecord()->visualBlock;
-    EXPECT_EQ(block.longitude, now.longitude) << "at " << Seconds(clock);
-    EXPECT_EQ(block.altitude, now.altitude);
-    EXPECT_EQ(block.heading, now.heading);
+    EXPECT_EQ(block.longitude, flown.longitude) << "frame " << frame;
+    EXPECT_EQ(block.altitude, flown.altitude) << "frame " << frame;
+    EXPECT_EQ(block.pitch, flown.pitch) << "frame " << frame;
     ++compared;
   });
-  VisimReplaySource replay(track);
-  RunVisimFrames(replay, station.GetRecord(), 60.0, 0.0, clock, nullptr);
-  EXPECT_GT(compared, 100);
+  VisimTrack track;
+  ASSERT_TRUE(track.Open(file.c_str())) << track.GetErrorText();
+  VisimReplaySource replay(track, 60.0);
+  EXPECT_EQ(RunVisimFrames(replay, station.GetRecord(), 60.0, 0.0, clock, nullptr), 181);
+  EXPECT_EQ(compared, 180);
+  EXPECT_EQ(station.GetRecord()->visualBlock.longitude, VisimDemo::At(3.0).longitude);
+}
+
+TEST(VisimRecord, ARecordingCutByAFullDiskEndsWithItsLastWholeRow) {
+  SharedTestSegment name;
+  CVisShm simulator(name.Name());
+  ASSERT_TRUE(simulator.IsUsable());
+  FakeClock clock;
+  DemoSimulator demo(simulator, clock, 60.0);
+  TempDir dir;
+  const std::string file = dir.File("flight.csv");
+  VisimSegmentReader segment;
+  ASSERT_TRUE(segment.Open(name.Name()));
+  VisimTrackWriter track;
+  int status = 0;
+  std::string error;
+  {
+    FileSizeLimit full(20000);  // room for a second or two of rows, not for ten
+    ASSERT_TRUE(track.Open(file.c_str())) << track.GetErrorText();
+    const char* reason = "";
+    status = RunVisimRecorder(segment, track, 60.0, 10.0, clock, nullptr, &reason);
+    error = reason;
+  }
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(error, "cannot write " + file + ": File too large");
+  const std::string text = dir.Read("flight.csv");
+  ASSERT_FALSE(text.empty());
+  EXPECT_EQ(text.back(), '\n') << "cut back to the end of a row";
+  VisimTrack replay;
+  ASSERT_TRUE(replay.Open(file.c_str()) && replay.ReadToEnd()) << replay.GetErrorText();
+  EXPECT_STREQ(replay.Notice(), "");
+  EXPECT_GT(replay.RowCount(), 60);
 }
 
 TEST(VisimRecord, ASegmentItCannotReadIsToldWithTheReason) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "SegmentResize.h"
 #include "SharedTestSegment.h"
 #include "TempDir.h"
+#include "TextFunctions.h"
 #include "VisimDemo.h"
 #include "VisimOptions.h"
 #include "VisimRun.h"
@@ -58,31 +60,64 @@ TEST(RunVisimFrames, ALoopHeldUpSkipsTheFramesItMissed) {
   EXPECT_GT(frames, 101 - 55);
 }
 
-TEST(VisimReplaySource, GivesEachRowOnceAtItsOwnTime) {
+// The frame in which each row of the track (told apart by its view) is
+// written, replayed at `rate`.
+std::vector<long> FramesOfRows(const std::string& text, double rate) {
   VisimTrack track;
-  std::string text = "time_s,lat,view\n0,51,0\n0.5,52,\n0.5,,3\n2,53,4\n";
-  ASSERT_TRUE(track.Parse(text.data(), text.size(), "t.csv"));
-  VisimReplaySource replay(track);
+  EXPECT_TRUE(track.OpenText(text.data(), text.size(), "t.csv")) << track.GetErrorText();
+  VisimReplaySource replay(track, rate);
+  std::vector<long> frames;
   VisimFields fields;
-  EXPECT_TRUE(replay.FieldsAt(0.0, &fields));
-  EXPECT_EQ(fields.latitude, 51.0);
-  EXPECT_TRUE(replay.FieldsAt(0.4, &fields));
-  EXPECT_EQ(fields.mask, 0u) << "nothing is due between rows";
-  EXPECT_TRUE(replay.FieldsAt(0.5, &fields));
-  EXPECT_EQ(fields.latitude, 52.0);
-  EXPECT_EQ(fields.view, 3) << "the rows due together are merged in order";
-  EXPECT_FALSE(replay.FieldsAt(2.0, &fields)) << "the last row ends the replay";
-  EXPECT_EQ(fields.view, 4);
+  for (long n = 0; n < 1000; ++n) {
+    const bool more = replay.FieldsAt(static_cast<double>(n) / rate, &fields);
+    if (fields.mask != 0) {
+      EXPECT_EQ(fields.view, static_cast<int>(frames.size())) << "rows in order, none merged";
+      frames.push_back(n);
+    }
+    if (!more) break;
+  }
+  return frames;
+}
+
+TEST(VisimReplaySource, WritesEachRowInAFrameOfItsOwn) {
+  const struct {
+    const char* what;
+    const char* rows;  // time_s,view
+    double rate;
+    std::vector<long> frames;
+  } cases[] = {
+      {"recorded at 60 Hz", "0,0\n0.016667,1\n0.033333,2\n0.05,3\n", 60.0, {0, 1, 2, 3}},
+      {"60 Hz, to the ms", "0,0\n0.017,1\n0.033,2\n0.05,3\n0.067,4\n", 60.0, {0, 1, 2, 3, 4}},
+      {"recorded at 120 Hz", "0,0\n0.008333,1\n0.016667,2\n0.025,3\n", 120.0, {0, 1, 2, 3}},
+      {"a pause between rows", "0,0\n1,1\n1.05,2\n", 10.0, {0, 10, 11}},
+      {"rows at one time", "0.5,0\n0.5,1\n2,2\n", 10.0, {5, 6, 20}},
+      {"rows too close", "0,0\n0.01,1\n0.02,2\n1,3\n", 10.0, {0, 1, 2, 10}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(FramesOfRows(std::string("time_s,view\n") + c.rows, c.rate), c.frames);
+  }
+}
+
+TEST(VisimReplaySource, TellsHowFarItFellBehindTheRowsTimes) {
+  VisimTrack track;
+  std::string text = "time_s,view\n0,0\n0.1,1\n0.2,2\n0.3,3\n";
+  ASSERT_TRUE(track.OpenText(text.data(), text.size(), "t.csv"));
+  VisimReplaySource replay(track, 4.0);  // a frame every 0.25 s
+  VisimFields fields;
+  for (int n = 0; replay.FieldsAt(n / 4.0, &fields); ++n) {
+  }
+  EXPECT_DOUBLE_EQ(replay.LagSeconds(), 0.45) << "the last row, due at 0.3 s, written at 0.75 s";
 }
 
 TEST(RunVisimFrames, AReplayWritesOnlyItsColumnsAndStopsAfterItsLastRow) {
   VisimTrack track;
   std::string text = "time_s,lat\n0,51\n1,52\n";
-  ASSERT_TRUE(track.Parse(text.data(), text.size(), "t.csv"));
+  ASSERT_TRUE(track.OpenText(text.data(), text.size(), "t.csv"));
   VisualInterfaceRecord record{};
   std::memcpy(record.visualBlock.airportIdent, "EGLL", 4);  // as the station leaves it
   FakeClock clock;
-  VisimReplaySource replay(track);
+  VisimReplaySource replay(track, 10.0);
   EXPECT_EQ(RunVisimFrames(replay, &record, 10.0, 0.0, clock, nullptr), 11);
   EXPECT_EQ(record.visualBlock.latitude, 52.0);
   EXPECT_STREQ(record.visualBlock.airportIdent, "EGLL");
@@ -105,11 +140,13 @@ std::string ReadBack(std::FILE* file) {
   return text;
 }
 
-Outcome RunInProcess(std::vector<const char*> arguments) {
+// wallNanoseconds: the real-time clock at the start.
+Outcome RunInProcess(std::vector<const char*> arguments, std::int64_t wallNanoseconds = 0) {
   arguments.insert(arguments.begin(), "visim");
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
   FakeClock clock;
+  clock.SetWallClock(wallNanoseconds);
   Outcome outcome;
   outcome.status =
       VisimMain(static_cast<int>(arguments.size()), arguments.data(), out, err, clock, nullptr);
@@ -141,6 +178,70 @@ TEST(VisimMain, CreatesAndStampsASegmentThatIsNotThereYet) {
   ASSERT_TRUE(station.IsUsable()) << station.GetErrorText();
   EXPECT_EQ(station.GetRecord()->userCount, 1);
   EXPECT_EQ(station.GetRecord()->visualBlock.longitude, VisimDemo::At(1.0).longitude);
+}
+
+// The lines of a write log, each split at its commas.
+std::vector<std::vector<std::string>> LogLines(const std::string& text) {
+  std::vector<std::vector<std::string>> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::vector<std::string> cells;
+    std::istringstream cellsIn(line);
+    for (std::string cell; std::getline(cellsIn, cell, ',');) cells.push_back(cell);
+    lines.push_back(cells);
+  }
+  return lines;
+}
+
+constexpr std::int64_t kWallStart = 1714564800123456789;  // 2024-05-01T12:00:00.123Z
+
+TEST(VisimMain, TheDemosWriteLogHasALinePerWriteWithTheValuesInTheRecord) {
+  SharedTestSegment name;
+  TempDir dir;
+  const std::string log = dir.File("writes.csv");
+  Outcome outcome = RunInProcess(
+      {"--segment", name.Name(), "--demo", "--duration", "2", "--write-log", log.c_str()},
+      kWallStart);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const auto lines = LogLines(dir.Read("writes.csv"));
+  ASSERT_EQ(lines.size(), 122u) << "the header and a line for each of 121 frames";
+  EXPECT_EQ(lines[0],
+            (std::vector<std::string>{"realtime_ns", "lat", "lon", "altitude_m", "height_agl_m",
+                                      "pitch", "bank", "heading", "view", "time_value"}));
+  for (std::size_t frame = 0; frame + 1 < lines.size(); ++frame) {
+    SCOPED_TRACE("frame " + std::to_string(frame));
+    const auto& cells = lines[frame + 1];
+    ASSERT_EQ(cells.size(), 10u);
+    const VisimFields flown = VisimDemo::At(static_cast<double>(frame) / 60.0);
+    EXPECT_NEAR(std::stoll(cells[0]) - kWallStart, frame * 1e9 / 60.0, 2.0);
+    const double values[] = {flown.latitude, flown.longitude, flown.altitude, flown.heightAgl,
+                             flown.pitch,    flown.bank,      flown.heading};
+    for (int field = 0; field < 7; ++field) {
+      EXPECT_EQ(TextToDouble(cells[1 + field].c_str()), values[field])
+          << "exactly, field " << field;
+    }
+    EXPECT_EQ(cells[8], std::to_string(flown.view));
+    EXPECT_EQ(cells[9], std::to_string(flown.timeValue));
+  }
+}
+
+TEST(VisimMain, AReplaysWriteLogTellsWhatTheRecordHeldAfterEachWrite) {
+  SharedTestSegment name;
+  TempDir dir;
+  const std::string track = dir.Write("track.csv", "time_s,lat,view\n0,51,1\n0.1,52.25,\n0.2,,3\n");
+  const std::string log = dir.File("writes.csv");
+  Outcome outcome =
+      RunInProcess({"--segment", name.Name(), "--set", "lon=-0.5", "--set", "time_value=7",
+                    "--replay", track.c_str(), "--rate", "30", "--write-log", log.c_str()},
+                   kWallStart);
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  // The --set first, then a row at each of frames 0, 3 and 6 (30 a second).
+  EXPECT_EQ(dir.Read("writes.csv"),
+            "realtime_ns,lat,lon,altitude_m,height_agl_m,pitch,bank,heading,view,time_value\n"
+            "1714564800123456789,0,-0.5,0,0,0,0,0,0,7\n"
+            "1714564800123456789,51,-0.5,0,0,0,0,0,1,7\n"
+            "1714564800223456789,52.25,-0.5,0,0,0,0,0,1,7\n"
+            "1714564800323456789,52.25,-0.5,0,0,0,0,0,3,7\n");
 }
 
 TEST(VisimMain, RemovesTheSegmentAndSaysWhenThereIsNone) {

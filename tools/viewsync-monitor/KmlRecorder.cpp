@@ -1,11 +1,8 @@
 #include "KmlRecorder.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdarg>
 #include <cstring>
-#include <string>
 
 #include "KmlText.h"
 #include "NumericText.h"
@@ -24,10 +21,6 @@ KmlRecorder::~KmlRecorder() {
   Close();
 }
 
-void KmlRecorder::Put(const char* text) {
-  if (m_file != nullptr && std::fputs(text, m_file) < 0 && m_errno == 0) m_errno = errno;
-}
-
 void KmlRecorder::PutFormatted(const char* format, ...) {
   char line[kLineSize];
   std::va_list args;
@@ -37,54 +30,46 @@ void KmlRecorder::PutFormatted(const char* format, ...) {
   Put(line);
 }
 
-// The next text goes where the closing tags stand, so they are written over.
-void KmlRecorder::Rewind() {
-  if (m_closingTagsAt < 0 || m_file == nullptr) return;
-  if (std::fseek(m_file, m_closingTagsAt, SEEK_SET) != 0 && m_errno == 0) m_errno = errno;
-  m_closingTagsAt = -1;
-}
-
-bool KmlRecorder::Check(int failedErrno) {
-  if (m_errno == 0) m_errno = failedErrno;
-  if (m_errno == 0) return true;
-  char text[1200];
-  SafeFormat(text, sizeof text, "cannot write %s: %s", m_path, std::strerror(m_errno));
-  SetError(text);
-  RestoreWholeDocument();
-  return false;
-}
-
-void KmlRecorder::RestoreWholeDocument() {
-  if (m_file == nullptr) return;
-  // The descriptor outlives the stream, whose buffer may still be written
-  // out by fclose; the cut comes after that.
-  int fd = m_seekable && m_wholeAt >= 0 ? dup(fileno(m_file)) : -1;
-  std::fclose(m_file);
-  m_file = nullptr;
-  if (fd < 0) return;
-  std::string tags = m_wholeEndsPath ? kPathEnd : "";
-  tags += kDocumentEnd;
-  if (ftruncate(fd, m_wholeAt) == 0) {
-    ssize_t written = pwrite(fd, tags.data(), tags.size(), m_wholeAt);
-    (void)written;  // the error already told is the one that counts
+bool KmlRecorder::WriteOut(bool last) {
+  std::string text = m_pending;
+  if (last || m_file.Replaces()) {
+    if (m_pathOpen) text += kPathEnd;
+    text += kDocumentEnd;
   }
-  close(fd);
+  const int code = m_file.Write(m_written, text.data(), text.size());
+  if (code != 0) {
+    char error[1200];
+    SafeFormat(error, sizeof error, "cannot write %s: %s", m_path, std::strerror(code));
+    SetError(error);
+    m_file.Close();
+    m_open = false;
+    return false;
+  }
+  m_written += static_cast<std::int64_t>(m_pending.size());
+  m_pending.clear();
+  m_flushesWaiting = 0;
+  return true;
 }
 
 bool KmlRecorder::Open(const char* path, const char* source) {
   Close();
   SafeCopy(m_path, path, sizeof m_path);
-  m_errno = 0;
-  m_closingTagsAt = -1;
-  m_wholeAt = -1;
+  m_pending.clear();
+  m_written = 0;
+  m_flushesWaiting = 0;
   m_pathOpen = false;
   m_heldCount = 0;
   m_points = 0;
   m_changes = 0;
   m_detector = ViewChangeDetector();
-  m_file = std::fopen(path, "w");
-  if (m_file == nullptr) return Check(errno);
-  m_seekable = std::fseek(m_file, 0, SEEK_CUR) == 0;
+  const int code = m_file.Open(path);
+  if (code != 0) {
+    char error[1200];
+    SafeFormat(error, sizeof error, "cannot write %s: %s", m_path, std::strerror(code));
+    SetError(error);
+    return false;
+  }
+  m_open = true;
   Put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<kml xmlns=\"http://www.opengis.net/kml/2.2\" "
       "xmlns:gx=\"http://www.google.com/kml/ext/2.2\">\n<Document>\n");
@@ -98,11 +83,11 @@ bool KmlRecorder::Open(const char* path, const char* source) {
   Put("<Style id=\"path\">\n<LineStyle>\n<color>ff00ffff</color>\n<width>3</width>\n"
       "</LineStyle>\n</Style>\n"
       "<Style id=\"change\">\n<IconStyle>\n<color>ff0000ff</color>\n</IconStyle>\n</Style>\n");
-  return Flush();
+  return WriteOut(false);
 }
 
 bool KmlRecorder::Add(double unixSeconds, const ReceivedCamera& camera) {
-  if (m_file == nullptr) return false;
+  if (!m_open) return false;
   ViewChange change = m_detector.Follow(camera);
   if (change.Any()) {
     ClosePath();
@@ -112,38 +97,30 @@ bool KmlRecorder::Add(double unixSeconds, const ReceivedCamera& camera) {
   m_held[m_heldCount++] = {unixSeconds, camera.longitude, camera.latitude, camera.altitude};
   ++m_points;
   if (m_heldCount == kChunkPoints) WriteTrack();
-  return Check(0);
+  return true;
 }
 
+// A new document copies the one before: it is due once the copying comes
+// to no more than publishBytes for each Flush since the last.
 bool KmlRecorder::Flush() {
-  if (m_file == nullptr) return false;
+  if (!m_open) return false;
   WriteTrack();
-  if (m_seekable && m_closingTagsAt < 0) WriteClosingTags();
-  if (!Check(std::fflush(m_file) != 0 ? errno : 0)) return false;
-  m_wholeAt = m_closingTagsAt;
-  m_wholeEndsPath = m_closingTagsEndPath;
-  return true;
+  ++m_flushesWaiting;
+  if (m_file.Replaces() && m_written > m_publishBytes * m_flushesWaiting) return true;
+  return WriteOut(false);
 }
 
 bool KmlRecorder::Close() {
-  if (m_file == nullptr) return true;
+  if (!m_open) return true;
   ClosePath();
-  Rewind();
-  Put(kDocumentEnd);
-  bool flushed = Check(std::fflush(m_file) != 0 ? errno : 0);
-  if (!flushed) return false;
-  std::FILE* file = m_file;
-  m_file = nullptr;
-  if (std::fclose(file) != 0) {
-    m_errno = errno;
-    return Check(0);
-  }
-  return true;
+  const bool written = WriteOut(true);
+  m_file.Close();
+  m_open = false;
+  return written;
 }
 
 void KmlRecorder::WriteTrack() {
   if (m_heldCount == 0) return;
-  Rewind();
   Put("<gx:Track>\n<altitudeMode>absolute</altitudeMode>\n");
   char when[kTimeSize];
   for (int i = 0; i < m_heldCount; ++i) {
@@ -159,7 +136,6 @@ void KmlRecorder::WriteTrack() {
 }
 
 void KmlRecorder::OpenPath(double unixSeconds, const ReceivedCamera& camera) {
-  Rewind();
   char when[kTimeSize];
   FormatKmlTime(unixSeconds, when, sizeof when);
   PutFormatted(
@@ -173,14 +149,12 @@ void KmlRecorder::OpenPath(double unixSeconds, const ReceivedCamera& camera) {
 void KmlRecorder::ClosePath() {
   WriteTrack();
   if (!m_pathOpen) return;
-  Rewind();
   Put(kPathEnd);
   m_pathOpen = false;
 }
 
 void KmlRecorder::WriteChange(double unixSeconds, const ReceivedCamera& camera,
                               const ViewChange& change) {
-  Rewind();
   char when[kTimeSize];
   FormatKmlTime(unixSeconds, when, sizeof when);
   char name[kLineSize / 4];
@@ -197,19 +171,4 @@ void KmlRecorder::WriteChange(double unixSeconds, const ReceivedCamera& camera,
       "</Point>\n</Placemark>\n",
       when, camera.longitude, camera.latitude, camera.altitude);
   ++m_changes;
-}
-
-// What a reader needs to see a whole document; what comes next starts where
-// these tags start. It is never shorter than them (it ends with them again,
-// or with the same tags at Close), so no old text is left behind.
-void KmlRecorder::WriteClosingTags() {
-  long at = std::ftell(m_file);
-  if (at < 0) {
-    if (m_errno == 0) m_errno = errno;
-    return;
-  }
-  if (m_pathOpen) Put(kPathEnd);
-  Put(kDocumentEnd);
-  m_closingTagsAt = at;
-  m_closingTagsEndPath = m_pathOpen;
 }

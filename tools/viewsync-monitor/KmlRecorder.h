@@ -17,21 +17,28 @@
 // the tracks of a path, which ends only at an abrupt change: a jump is drawn
 // as the gap it was.
 //
-// The file is a whole document after every Flush: the closing tags are
-// written behind the path and written over by what comes next, so the file
-// can be opened in Google Earth while it grows and survives the monitor
-// being killed. A target that cannot seek (a pipe) gets the closing tags
-// only from Close.
+// The file is a whole document after every Flush and Close: each is
+// written as a new file that replaces the one before (ReplacedFile.h), so
+// a reader (Google Earth reloading it every second through --kml-link) never
+// finds it half-written, and a monitor that is killed leaves the last one.
+// Since each copies the document so far (87 bytes a datagram, 19 MB an hour
+// at 60 a second), a long flight would cost more and more: a Flush writes a
+// new document only while the copying stays within publishBytes for each
+// Flush since the last (4 MiB; at the monitor's Flush once a second: every
+// second for the first 13 minutes at 60 datagrams a second, then every
+// 5 s at an hour, every 18 s at four hours; bench/kml_bench.cpp). A target
+// that cannot be replaced (a pipe) gets the text at every Flush and the
+// closing tags only from Close.
 //
-// A failure to open or write closes the file, with the error text
-// "cannot write <file>: <reason>". A file that was a whole document before
-// (a full disk, a size limit) is put back to it: cut where its closing tags
-// stood and the same tags written again, which fit, since they were there.
+// A failure to open or write closes the recorder, with the error text
+// "cannot write <file>: <reason>"; the file keeps the last whole document
+// (a full disk, a size limit).
 
 #include <cstdint>
-#include <cstdio>
+#include <string>
 
 #include "QM_ErrorReport.h"
+#include "ReplacedFile.h"
 #include "TextFunctions.h"
 #include "ViewChange.h"
 #include "ViewSyncParser.h"
@@ -39,19 +46,21 @@
 class KmlRecorder : public QM_ErrorReport {
  public:
   static constexpr int kChunkPoints = 256;
+  static constexpr std::int64_t kPublishBytes = std::int64_t{4} << 20;
 
-  KmlRecorder() = default;
+  explicit KmlRecorder(std::int64_t publishBytes = kPublishBytes) : m_publishBytes(publishBytes) {}
   ~KmlRecorder();
   KmlRecorder(const KmlRecorder&) = delete;
   KmlRecorder& operator=(const KmlRecorder&) = delete;
 
-  // Creates (or empties) the file and writes an empty document; source names
+  // Creates (or replaces) the file with an empty document; source names
   // where the cameras come from (the address listened on).
   bool Open(const char* path, const char* source);
-  bool IsOpen() const { return m_file != nullptr; }
+  bool IsOpen() const { return m_open; }
   // One camera as it arrived; unixSeconds is its arrival on the wall clock.
   bool Add(double unixSeconds, const ReceivedCamera& camera);
-  // Writes the cameras held back and the closing tags, and flushes.
+  // Writes the cameras held back; the whole document when it is due (see
+  // above).
   bool Flush();
   // Ends the document and closes the file.
   bool Close();
@@ -67,30 +76,24 @@ class KmlRecorder : public QM_ErrorReport {
     double altitude;
   };
 
-  void Put(const char* text);
+  void Put(const char* text) { m_pending += text; }
   void PutFormatted(const char* format, ...) TAVRION_PRINTF_LIKE(2, 3);
-  void Rewind();
   void WriteTrack();
   void OpenPath(double unixSeconds, const ReceivedCamera& camera);
   void ClosePath();
   void WriteChange(double unixSeconds, const ReceivedCamera& camera, const ViewChange& change);
-  void WriteClosingTags();
-  // False, with the error text, once a write has failed.
-  bool Check(int failedErrno);
-  // After a failed write: the file back to the last whole document.
-  void RestoreWholeDocument();
+  // The text since the last document, with the closing tags when `last` or
+  // when the file is replaced; false, closed, with the error text on failure.
+  bool WriteOut(bool last);
 
-  std::FILE* m_file = nullptr;
+  const std::int64_t m_publishBytes;
+  ReplacedFile m_file;
+  bool m_open = false;
   char m_path[1024] = "";
-  bool m_seekable = false;
-  long m_closingTagsAt = -1;          // where the closing tags start; -1 when none stand there
-  bool m_closingTagsEndPath = false;  // those tags end a path too
-  // The last whole document on the disk: where its closing tags start (-1:
-  // none yet) and whether they end a path.
-  long m_wholeAt = -1;
-  bool m_wholeEndsPath = false;
+  std::string m_pending;       // the text since the last document written
+  std::int64_t m_written = 0;  // the last document's text before its closing tags
+  int m_flushesWaiting = 0;    // since the last document written
   bool m_pathOpen = false;
-  int m_errno = 0;  // of the first failed write
   ViewChangeDetector m_detector;
   Point m_held[kChunkPoints] = {};
   int m_heldCount = 0;

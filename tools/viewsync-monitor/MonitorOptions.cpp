@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "CommandLine.h"
 #include "TextFunctions.h"
@@ -93,6 +94,40 @@ const char* OptionName(int key) {
   return "";
 }
 
+// Whether two names reach one file: the same path once symbolic links, "."
+// and ".." are resolved (the file need not exist yet), or two names of one
+// existing file (a hard link).
+bool SameFile(const char* first, const char* second) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (fs::equivalent(first, second, error) && !error) return true;
+  std::error_code firstError;
+  std::error_code secondError;
+  const fs::path a = fs::weakly_canonical(fs::absolute(first, firstError), firstError);
+  const fs::path b = fs::weakly_canonical(fs::absolute(second, secondError), secondError);
+  return !firstError && !secondError && a == b;
+}
+
+// Each output needs a file of its own: one written over by another would
+// lose what the first wrote (a link to itself, a CSV named .kml).
+bool CheckOutputsApart(const MonitorOptions& options, char* error, int errorSize) {
+  const struct {
+    const char* option;
+    const char* path;
+  } outputs[] = {
+      {"csv", options.csvPath}, {"kml", options.kmlPath}, {"kml-link", options.kmlLinkPath}};
+  for (std::size_t i = 0; i < sizeof outputs / sizeof outputs[0]; ++i) {
+    for (std::size_t j = i + 1; j < sizeof outputs / sizeof outputs[0]; ++j) {
+      if (outputs[i].path[0] == '\0' || outputs[j].path[0] == '\0') continue;
+      if (!SameFile(outputs[i].path, outputs[j].path)) continue;
+      SafeFormat(error, errorSize, "--%s \"%s\" names the same file as --%s \"%s\"",
+                 outputs[j].option, outputs[j].path, outputs[i].option, outputs[i].path);
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParseMonitorOptions(int argc, const char* const* argv, MonitorOptions& options, char* error,
@@ -117,7 +152,7 @@ bool ParseMonitorOptions(int argc, const char* const* argv, MonitorOptions& opti
     SafeFormat(error, errorSize, "--kml-link needs --kml, the path it links to");
     return false;
   }
-  return true;
+  return options.help || options.version || CheckOutputsApart(options, error, errorSize);
 }
 
 const char* MonitorUsage() {
@@ -141,7 +176,9 @@ const char* MonitorUsage() {
          "                 mark wherever the view jumped (heading over 45 degrees,\n"
          "                 altitude over 2 m off the vertical speed, position over 100 m\n"
          "                 from one datagram to the next); a whole document after every\n"
-         "                 second, so it can be opened while it grows\n"
+         "                 second (past 13 minutes of flight less often, the length over\n"
+         "                 4 MiB a second), replaced at once, so it can be opened while it\n"
+         "                 grows and is never found half-written\n"
          "  --kml-link FILE\n"
          "                 also write a KML network link to the --kml file, which\n"
          "                 Google Earth reloads every second to follow the flight live\n"

@@ -20,7 +20,9 @@ struct MonitorOptions {
 
 // Fills options from argv (argv[0] is the program). False with the fault in
 // error (terminated, cut to errorSize - 1) on an unknown option, a missing
-// value or a value that is not usable. Values come as "--port 7001" or
+// value or a value that is not usable, and when two outputs (--csv, --kml,
+// --kml-link) name one file, however spelt: "./a.kml" and "a.kml", a
+// symbolic or hard link to it. Values come as "--port 7001" or
 // "--port=7001", as getopt_long reads them.
 bool ParseMonitorOptions(int argc, const char* const* argv, MonitorOptions& options, char* error,
                          int errorSize);

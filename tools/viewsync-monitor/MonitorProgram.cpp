@@ -54,7 +54,7 @@ bool CloseWritten(const char* path, Recorder& recorder) {
 
 int RunViewSyncMonitor(int argc, const char* const* argv, Platform::Clock& clock) {
   MonitorOptions options;
-  char error[1200];
+  char error[2600];  // room for two file names
   if (!ParseMonitorOptions(argc, argv, options, error, sizeof error)) {
     Platform::PrintUsageFault(stderr, "viewsync-monitor", error);
     return 2;

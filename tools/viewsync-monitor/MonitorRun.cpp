@@ -99,7 +99,8 @@ void MonitorRun::Map(std::int64_t arrival, const ReceivedCamera& camera) {
 }
 
 // The files first, so that whoever reads a line finds at least what it counts
-// in them.
+// in them (in the KML of a flight past 13 minutes, only every few lines: see
+// KmlRecorder.h).
 void MonitorRun::PrintProgress(std::int64_t now) {
   m_csv.Flush();
   if (m_kml.IsOpen() && !m_kml.Flush()) PrintMonitorFailure(m_output.err, m_kml.GetErrorText());

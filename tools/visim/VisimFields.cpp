@@ -252,6 +252,40 @@ bool WriteVisimFields(const VisimFields& fields, VisualInterfaceRecord* record) 
 
 namespace {
 
+struct FieldsRead {
+  const VisualInterfaceRecord* record;
+  VisimFields* fields;
+};
+
+void LoadVisimFields(void* context) {
+  const VisualInterfaceRecord& record = *static_cast<FieldsRead*>(context)->record;
+  VisimFields& fields = *static_cast<FieldsRead*>(context)->fields;
+  const VisualBlock& block = record.visualBlock;
+  fields.latitude = block.latitude;
+  fields.longitude = block.longitude;
+  fields.altitude = block.altitude;
+  fields.heightAgl = block.heightAgl;
+  fields.pitch = block.pitch;
+  fields.bank = block.bank;
+  fields.heading = block.heading;
+  CopyFieldText(fields.airport, sizeof fields.airport, block.airportIdent);
+  fields.view = block.viewSelect;
+  fields.timeValue = block.timeValue;
+  fields.stateWord = record.stateWord;
+}
+
+}  // namespace
+
+bool ReadVisimFields(const VisualInterfaceRecord* record, VisimFields* fields) {
+  if (record == nullptr || fields == nullptr) return false;
+  *fields = VisimFields();
+  fields->mask = (1u << kFieldCount) - 1u;
+  FieldsRead read{record, fields};
+  return Platform::RunGuarded(LoadVisimFields, &read);
+}
+
+namespace {
+
 // Text out of a record field, bounded by the field; bytes that are not
 // printable are shown as \xNN so that a dump never prints control codes.
 void PrintFieldText(std::FILE* out, const char* name, const char* field, std::size_t size) {

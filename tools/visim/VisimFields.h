@@ -69,5 +69,9 @@ bool ParseVisimNumber(const char* text, double* value);
 // segment was shrunk under the mapping (some fields may then be written).
 bool WriteVisimFields(const VisimFields& fields, VisualInterfaceRecord* record);
 
+// Every field of the record as it stands now, all bits set in the mask.
+// False when the record is null or its segment was shrunk under the mapping.
+bool ReadVisimFields(const VisualInterfaceRecord* record, VisimFields* fields);
+
 // Prints the record as name=value lines: version, user_count and every field.
 void PrintVisimRecord(const VisualInterfaceRecord& record, std::FILE* out);

@@ -57,6 +57,10 @@ bool CheckCombination(const VisimOptions& options, bool rateGiven, bool duration
     SafeFormat(error, errorSize, "--remove goes with --segment only");
     return false;
   }
+  if (options.Logs() && !options.demo && !options.Replays()) {
+    SafeFormat(error, errorSize, "--write-log needs --demo or --replay");
+    return false;
+  }
   if ((rateGiven || durationGiven) && !options.demo && !options.Replays() && !options.Records()) {
     SafeFormat(error, errorSize, "%s needs --demo, --replay or --record",
                rateGiven ? "--rate" : "--duration");
@@ -82,6 +86,7 @@ enum VisimKey : int {
   kRateKey,
   kDurationKey,
   kSegmentKey,
+  kWriteLogKey,
 };
 
 const Platform::CommandOption kOptions[] = {
@@ -90,7 +95,7 @@ const Platform::CommandOption kOptions[] = {
     {"dump", 0, false, kDumpKey},       {"remove", 0, false, kRemoveKey},
     {"rate", 0, true, kRateKey},        {"duration", 0, true, kDurationKey},
     {"segment", 0, true, kSegmentKey},  {"help", 'h', false, kHelpKey},
-    {"version", 0, false, kVersionKey},
+    {"version", 0, false, kVersionKey}, {"write-log", 0, true, kWriteLogKey},
 };
 
 // One option with a value into the options; false with the fault.
@@ -109,6 +114,13 @@ bool ReadValue(int key, const char* value, VisimOptions* options, char* error, i
         return false;
       }
       SafeCopy(options->recordFile, value, sizeof options->recordFile);
+      return true;
+    case kWriteLogKey:
+      if (value[0] == '\0' || std::strlen(value) >= sizeof options->writeLogFile) {
+        SafeFormat(error, errorSize, "--write-log: a file name is needed");
+        return false;
+      }
+      SafeCopy(options->writeLogFile, value, sizeof options->writeLogFile);
       return true;
     case kSetKey:
       return SetField(value, &options->sets, error, errorSize);
@@ -187,15 +199,22 @@ const char* VisimUsage() {
          "  --demo               fly the built-in departure westward from Heathrow\n"
          "                       (51.4775 N, 0.4614 W), climbing to 2,000 m with a\n"
          "                       turn, and start over (about 5 minutes a lap)\n"
-         "  --replay FILE.csv    write a recorded track at its own times; the header\n"
+         "  --replay FILE.csv    write a recorded track at its own times, each row in a\n"
+         "                       frame of its own (rows closer than a frame make the\n"
+         "                       replay run behind, none is left out); the header\n"
          "                       line names the columns: time_s and any of the fields\n"
          "                       below; an empty cell or a missing column keeps the\n"
-         "                       last value; lines starting with # are skipped\n"
+         "                       last value; lines starting with # are skipped; the\n"
+         "                       file, of any length, is checked whole first, then\n"
+         "                       read row by row as it is written; a last line cut\n"
+         "                       short is skipped with a notice\n"
          "  --record FILE.csv    write down what a live simulator writes, in the\n"
          "                       format --replay reads: a row whenever a field\n"
-         "                       changed, polled --rate times a second; the segment\n"
-         "                       is only read (never created, stamped or counted as\n"
-         "                       a user); the file is written out once a second\n"
+         "                       changed, polled --rate times a second, its time to\n"
+         "                       the microsecond; the segment is only read (never\n"
+         "                       created, stamped or counted as a user); the file is\n"
+         "                       written out once a second, and cut back to its last\n"
+         "                       whole row when a write fails (a full disk)\n"
          "  --set FIELD=VALUE    write one field once (repeatable)\n"
          "  --dump               print the record's fields and user count\n"
          "  --remove             remove the segment\n"
@@ -204,6 +223,12 @@ const char* VisimUsage() {
          "  --rate HZ            frames written or read a second (default 60, 1 to 1000)\n"
          "  --duration S         stop after S seconds (default: until Ctrl-C)\n"
          "  --segment NAME       segment name (default VisualInterface)\n"
+         "  --write-log LOG.csv  with --demo or --replay: a line for every write of\n"
+         "                       the record, the real-time clock's nanoseconds just\n"
+         "                       after it and the fields then held, to match with the\n"
+         "                       datagrams a receiver gets: realtime_ns,lat,lon,\n"
+         "                       altitude_m,height_agl_m,pitch,bank,heading,view,\n"
+         "                       time_value (exact digits); written out once a second\n"
          "  -h, --help           print this help and exit\n"
          "  --version            print the version and exit\n"
          "\n"
@@ -213,8 +238,8 @@ const char* VisimUsage() {
          "eye point), time_value (whole number), state_word (whole number; 0xFFFFFF\n"
          "holds the station's link indication).\n"
          "\n"
-         "Exit status: 0 done, 1 the segment, the replay file or the record file\n"
-         "could not be used,\n"
+         "Exit status: 0 done, 1 the segment, the replay file, the record file or\n"
+         "the write log could not be used,\n"
          "2 bad arguments or a replay file with a faulty line (nothing is written\n"
          "then).\n";
 }

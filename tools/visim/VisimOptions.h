@@ -10,6 +10,7 @@ struct VisimOptions {
   bool demo = false;           // --demo
   char replayFile[1024] = "";  // --replay FILE.csv; empty: none
   char recordFile[1024] = "";  // --record FILE.csv; empty: none
+  char writeLogFile[1024] = "";  // --write-log LOG.csv; empty: none
   VisimFields sets;            // --set FIELD=VALUE, all of them
   bool dump = false;           // --dump
   bool remove = false;         // --remove
@@ -19,6 +20,7 @@ struct VisimOptions {
 
   bool Replays() const { return replayFile[0] != '\0'; }
   bool Records() const { return recordFile[0] != '\0'; }
+  bool Logs() const { return writeLogFile[0] != '\0'; }
   // Something is written into the record.
   bool Writes() const { return demo || Replays() || sets.mask != 0; }
 };

@@ -24,13 +24,13 @@ double Seconds(Platform::Clock& clock) {
 }
 
 // The fewest digits that read back as the same double.
-void PutNumber(std::FILE* file, double value) {
-  char text[40];
+void PutNumber(std::string* text, double value) {
+  char number[40];
   for (int digits = 6; digits <= 17; ++digits) {
-    SafeFormat(text, sizeof text, "%.*g", digits, value);
-    if (TextToDouble(text) == value) break;
+    SafeFormat(number, sizeof number, "%.*g", digits, value);
+    if (TextToDouble(number) == value) break;
   }
-  std::fputs(text, file);
+  *text += number;
 }
 
 // The airport as a cell: its printable characters up to the first that is
@@ -119,29 +119,14 @@ bool VisimSegmentReader::Open(const char* segment) {
 }
 
 bool VisimSegmentReader::Read(VisimFields* fields) {
-  static VisualInterfaceRecord record;
-  RecordCopy copy{m_view, &record};
-  if (m_view == nullptr || !Platform::RunGuarded(CopyRecord, &copy)) {
+  if (m_view == nullptr ||
+      !ReadVisimFields(static_cast<const VisualInterfaceRecord*>(m_view), fields)) {
     char text[512];
     SafeFormat(text, sizeof text, "segment \"%s\" shrank under the recorder: stopped recording",
                m_segment);
     SetError(text);
     return false;
   }
-  const VisualBlock& block = record.visualBlock;
-  *fields = VisimFields();
-  fields->mask = (1u << kFieldCount) - 1;
-  fields->latitude = block.latitude;
-  fields->longitude = block.longitude;
-  fields->altitude = block.altitude;
-  fields->heightAgl = block.heightAgl;
-  fields->pitch = block.pitch;
-  fields->bank = block.bank;
-  fields->heading = block.heading;
-  CopyFieldText(fields->airport, sizeof fields->airport, block.airportIdent);
-  fields->view = block.viewSelect;
-  fields->timeValue = block.timeValue;
-  fields->stateWord = record.stateWord;
   return true;
 }
 
@@ -153,58 +138,81 @@ bool VisimTrackWriter::Fail(int error) {
   char text[1200];
   SafeFormat(text, sizeof text, "cannot write %s: %s", m_path, std::strerror(error));
   SetError(text);
-  if (m_file != nullptr) std::fclose(m_file);
-  m_file = nullptr;
+  if (m_fd >= 0) close(m_fd);
+  m_fd = -1;
   return false;
 }
 
 bool VisimTrackWriter::Open(const char* path) {
   SafeCopy(m_path, path, sizeof m_path);
   m_rows = 0;
-  m_file = std::fopen(path, "w");
-  if (m_file == nullptr) return Fail(errno);
-  // Rows leave only at Flush, whole: the buffer holds many seconds of them.
-  std::setvbuf(m_file, nullptr, _IOFBF, 1 << 18);
-  std::fputs("time_s", m_file);
+  m_written = 0;
+  m_pending.clear();
+  m_fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (m_fd < 0) return Fail(errno);
+  m_pending = "time_s";
   for (int field = 0; field < kFieldCount; ++field) {
-    std::fprintf(m_file, ",%s", VisimFieldName(static_cast<VisimField>(field)));
+    m_pending += ',';
+    m_pending += VisimFieldName(static_cast<VisimField>(field));
   }
-  std::fputc('\n', m_file);
+  m_pending += '\n';
   return Flush();
 }
 
 bool VisimTrackWriter::Add(double seconds, const VisimFields& fields) {
-  if (m_file == nullptr) return false;
+  if (m_fd < 0) return false;
   if (m_rows > 0 && SameFields(fields, m_last)) return true;
   if (m_rows == 0) m_start = seconds;
-  std::fprintf(m_file, "%.3f", seconds - m_start);
+  char cell[64];
+  SafeFormat(cell, sizeof cell, "%.6f", seconds - m_start);
+  m_pending += cell;
   const double numbers[] = {fields.latitude, fields.longitude, fields.altitude, fields.heightAgl,
                             fields.pitch,    fields.bank,      fields.heading};
   for (double number : numbers) {
-    std::fputc(',', m_file);
-    PutNumber(m_file, number);
+    m_pending += ',';
+    PutNumber(&m_pending, number);
   }
-  if (std::fprintf(m_file, ",%s,%d,%d,%d\n", AirportCell(fields.airport).c_str(),
-                   static_cast<int>(fields.view), static_cast<int>(fields.timeValue),
-                   static_cast<int>(fields.stateWord)) < 0) {
-    return Fail(errno);
-  }
+  SafeFormat(cell, sizeof cell, ",%s,%d,%d,%d\n", AirportCell(fields.airport).c_str(),
+             static_cast<int>(fields.view), static_cast<int>(fields.timeValue),
+             static_cast<int>(fields.stateWord));
+  m_pending += cell;
   m_last = fields;
   ++m_rows;
   return true;
 }
 
+// A write cut short leaves part of a row: the file is cut back to the end
+// of the last whole one.
 bool VisimTrackWriter::Flush() {
-  if (m_file == nullptr) return false;
-  return std::fflush(m_file) == 0 || Fail(errno);
+  if (m_fd < 0) return false;
+  std::size_t done = 0;
+  while (done < m_pending.size()) {
+    const ssize_t put = write(m_fd, m_pending.data() + done, m_pending.size() - done);
+    if (put >= 0) {
+      done += static_cast<std::size_t>(put);
+      continue;
+    }
+    if (errno == EINTR) continue;
+    const int error = errno;
+    const std::size_t lineEnd = m_pending.rfind('\n', done > 0 ? done - 1 : 0);
+    const std::size_t whole = done > 0 && lineEnd != std::string::npos ? lineEnd + 1 : 0;
+    // The reason told is the write's, whether or not the cut succeeds.
+    const bool cut =
+        ftruncate(m_fd, static_cast<off_t>(m_written + static_cast<long long>(whole))) == 0;
+    static_cast<void>(cut);
+    return Fail(error);
+  }
+  m_written += static_cast<long long>(m_pending.size());
+  m_pending.clear();
+  return true;
 }
 
 bool VisimTrackWriter::Close() {
-  if (m_file == nullptr) return true;
+  if (m_fd < 0) return true;
   if (!Flush()) return false;
-  std::FILE* file = m_file;
-  m_file = nullptr;
-  return std::fclose(file) == 0 || Fail(errno);
+  const int fd = m_fd;
+  m_fd = -1;
+  return close(fd) == 0 || Fail(errno);
 }
 
 int RunVisimRecorder(VisimSegmentReader& segment, VisimTrackWriter& track, double rate,

@@ -6,12 +6,15 @@
 //
 // The track is the --replay format (VisimTrack.h): a header line with time_s
 // and every field, then a row each time some field changed, time_s counted
-// from the first row. Numbers are written in the fewest digits that read
-// back as the same double, so a replay writes exactly the values read.
+// from the first row in microseconds, so that at the rate it was recorded
+// each row has a frame of its own when replayed. The field values are
+// written in the fewest digits that read back as the same double, so a
+// replay writes exactly the values read.
 
 #include <csignal>
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 #include "Clock.h"
 #include "QM_ErrorReport.h"
@@ -39,7 +42,9 @@ class VisimSegmentReader : public QM_ErrorReport {
 };
 
 // The track file. Rows are written out by Flush, which the recorder calls
-// about once a second, so a recorder that is killed loses at most that.
+// about once a second, so a recorder that is killed loses at most that. A
+// write that fails (a full disk) cuts the file back to its last whole row,
+// so that what was recorded still replays.
 class VisimTrackWriter : public QM_ErrorReport {
  public:
   VisimTrackWriter() = default;
@@ -59,8 +64,10 @@ class VisimTrackWriter : public QM_ErrorReport {
  private:
   bool Fail(int error);
 
-  std::FILE* m_file = nullptr;
+  int m_fd = -1;
   char m_path[1024] = "";
+  std::string m_pending;    // whole rows not yet written out
+  long long m_written = 0;  // bytes in the file, all whole lines
   VisimFields m_last;
   double m_start = 0.0;
   long m_rows = 0;

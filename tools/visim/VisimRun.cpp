@@ -33,21 +33,27 @@ bool VisimDemoSource::FieldsAt(double seconds, VisimFields* fields) {
 
 bool VisimReplaySource::FieldsAt(double seconds, VisimFields* fields) {
   *fields = VisimFields();
-  const auto& rows = m_track.Rows();
-  while (m_next < rows.size() && rows[m_next].time <= seconds) {
-    fields->Merge(rows[m_next].fields);
-    ++m_next;
+  if (!m_started) {
+    m_started = true;
+    m_haveRow = m_track.Next(&m_row);
   }
-  return m_next < rows.size();
+  if (!m_haveRow) return false;
+  if (m_row.time <= seconds + m_halfFrame) {
+    *fields = m_row.fields;
+    if (seconds - m_row.time > m_lag) m_lag = seconds - m_row.time;
+    m_haveRow = m_track.Next(&m_row);
+  }
+  return m_haveRow;
 }
 
 long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double rate,
                     double duration, Platform::Clock& clock, const volatile std::sig_atomic_t* stop,
-                    bool* recordLost) {
+                    bool* recordLost, VisimWriteLog* log) {
   if (recordLost != nullptr) *recordLost = false;
   if (!(rate > 0.0)) return 0;
   auto stopped = [stop] { return stop != nullptr && *stop != 0; };
   double start = Seconds(clock);
+  double logFlushed = 0.0;
   long frames = 0;
   for (long n = 0;; ++n) {
     double due = static_cast<double>(n) / rate;
@@ -61,11 +67,20 @@ long RunVisimFrames(VisimSource& source, VisualInterfaceRecord* record, double r
     if (stopped()) break;
     VisimFields fields;
     bool more = source.FieldsAt(due, &fields);
-    if (!WriteVisimFields(fields, record)) {
+    VisimFields written;
+    if (!WriteVisimFields(fields, record) ||
+        (log != nullptr && fields.mask != 0 && !ReadVisimFields(record, &written))) {
       if (recordLost != nullptr) *recordLost = true;
       break;
     }
     ++frames;
+    if (log != nullptr && fields.mask != 0) {
+      log->Add(clock.ReadWallNanoseconds(), written);
+      if (due - logFlushed >= 1.0) {
+        if (!log->Flush()) break;
+        logFlushed = due;
+      }
+    }
     if (!more) break;
   }
   return frames;
@@ -123,22 +138,61 @@ std::string FailureReason(const char* text) {
   return line;
 }
 
-// --set, then --demo or --replay, through one counted attachment.
-int Write(const VisimOptions& options, const VisimTrack& track, std::FILE* err,
-          Platform::Clock& clock, const volatile std::sig_atomic_t* stop) {
+// The frames of --demo or --replay; false when the replay file could no
+// longer be read (it changed since it was checked), with the reason told.
+bool RunFrames(const VisimOptions& options, VisualInterfaceRecord* record, std::FILE* err,
+               Platform::Clock& clock, const volatile std::sig_atomic_t* stop, bool* lost,
+               VisimWriteLog* log) {
+  if (options.demo) {
+    VisimDemoSource demo;
+    RunVisimFrames(demo, record, options.rate, options.duration, clock, stop, lost, log);
+    return true;
+  }
+  VisimTrack track;
+  if (!track.Open(options.replayFile)) {
+    std::fprintf(err, "visim: %s\n", track.GetErrorText());
+    return false;
+  }
+  VisimReplaySource replay(track, options.rate);
+  RunVisimFrames(replay, record, options.rate, options.duration, clock, stop, lost, log);
+  if (track.Failed()) {
+    std::fprintf(err, "visim: %s\n", track.GetErrorText());
+    return false;
+  }
+  if (replay.LagSeconds() > 1.0) {
+    std::fprintf(err,
+                 "visim: the replay ran up to %.1f s behind the file's times: its rows come more "
+                 "often than --rate %g frames a second, each written in a frame of its own\n",
+                 replay.LagSeconds(), options.rate);
+  }
+  return true;
+}
+
+// --set, then --demo or --replay, through one counted attachment; each
+// write told to the write log when there is one.
+int Write(const VisimOptions& options, std::FILE* err, Platform::Clock& clock,
+          const volatile std::sig_atomic_t* stop) {
+  VisimWriteLog log;
+  VisimWriteLog* logging = options.Logs() ? &log : nullptr;
+  if (logging != nullptr && !log.Open(options.writeLogFile)) {
+    std::fprintf(err, "visim: %s\n", log.GetErrorText());
+    return 1;
+  }
   CVisShm shm(options.segment);
   if (!shm.IsUsable()) {
     std::fprintf(err, "visim: cannot use segment \"%s\": %s\n", options.segment,
                  FailureReason(shm.GetErrorText()).c_str());
     return 1;
   }
+  VisimFields written;
   bool lost = !WriteVisimFields(options.sets, shm.GetRecord());
-  if (!lost && options.demo) {
-    VisimDemoSource demo;
-    RunVisimFrames(demo, shm.GetRecord(), options.rate, options.duration, clock, stop, &lost);
-  } else if (!lost && options.Replays()) {
-    VisimReplaySource replay(track);
-    RunVisimFrames(replay, shm.GetRecord(), options.rate, options.duration, clock, stop, &lost);
+  if (!lost && logging != nullptr && options.sets.mask != 0) {
+    lost = !ReadVisimFields(shm.GetRecord(), &written);
+    log.Add(clock.ReadWallNanoseconds(), written);
+  }
+  bool replayed = true;
+  if (!lost && (options.demo || options.Replays())) {
+    replayed = RunFrames(options, shm.GetRecord(), err, clock, stop, &lost, logging);
   }
   if (lost) {
     std::fprintf(err,
@@ -147,7 +201,11 @@ int Write(const VisimOptions& options, const VisimTrack& track, std::FILE* err,
                  options.segment, shm.GetCurrentSize(), kVisualInterfaceSize);
     return 1;
   }
-  return 0;
+  if (logging != nullptr && !log.Close()) {
+    std::fprintf(err, "visim: %s\n", log.GetErrorText());
+    return 1;
+  }
+  return replayed ? 0 : 1;
 }
 
 // --record: the segment looked at, never attached to.
@@ -191,13 +249,17 @@ int VisimMain(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
   if (options.remove) return Remove(options.segment, out, err);
   if (options.Records()) return Record(options, err, clock, stop);
 
-  VisimTrack track;
-  if (options.Replays() && !track.Load(options.replayFile)) {
-    std::fprintf(err, "visim: %s\n", track.GetErrorText());
-    return track.CouldNotRead() ? 1 : 2;
+  // The whole replay file is read once before anything is written.
+  if (options.Replays()) {
+    VisimTrack track;
+    if (!track.Open(options.replayFile) || !track.ReadToEnd()) {
+      std::fprintf(err, "visim: %s\n", track.GetErrorText());
+      return track.CouldNotRead() ? 1 : 2;
+    }
+    if (track.Notice()[0] != '\0') std::fprintf(err, "visim: %s\n", track.Notice());
   }
   if (options.Writes()) {
-    int status = Write(options, track, err, clock, stop);
+    int status = Write(options, err, clock, stop);
     if (status != 0) return status;
   }
   return options.dump ? Dump(options.segment, out, err) : 0;

@@ -8,12 +8,15 @@
 // and lines starting with "#" are skipped; a "\r" before the line end is
 // ignored.
 //
-// The whole file is checked before anything is written; the first fault
-// leaves "<file>:<line>: <reason>" in the error text.
+// The track is read row by row, never held whole, so that a replay is as
+// long as a recording may be: --replay reads it once to check it before
+// anything is written, then again as it writes. The first fault leaves
+// "<file>:<line>: <reason>" in the error text. A last line without a line
+// end that does not read (a recording cut short by a full disk or a kill)
+// is skipped with a notice instead of refusing the rows before it.
 
 #include <cstddef>
-#include <cstdio>
-#include <vector>
+#include <memory>
 
 #include "QM_ErrorReport.h"
 #include "VisimFields.h"
@@ -26,38 +29,76 @@ struct VisimTrackRow {
 class VisimTrack : public QM_ErrorReport {
  public:
   static constexpr std::size_t kMaxLineLength = 4096;
-  static constexpr std::size_t kMaxRows = 1000000;
 
-  // Reads and checks the file; false with the error text on the first fault.
-  // Only a regular file is read.
-  bool Load(const char* fileName);
-  // After a failed Load: the file could not be opened or read (as opposed to
-  // a faulty line).
+  VisimTrack();
+  ~VisimTrack();
+  VisimTrack(const VisimTrack&) = delete;
+  VisimTrack& operator=(const VisimTrack&) = delete;
+
+  // Opens the file and reads it up to its header line. Only a regular file
+  // is read.
+  bool Open(const char* fileName);
+  // The same over a text held in memory, which must outlive the reading;
+  // fileName names it in messages.
+  bool OpenText(const char* text, std::size_t length, const char* fileName);
+  // The next row, in time order; false after the last one, or at a fault
+  // (Failed(), with the error text; a file without rows is one).
+  bool Next(VisimTrackRow* row);
+  // Reads the rows to the end; false at a fault.
+  bool ReadToEnd();
+
+  bool Failed() const { return m_failed; }
+  // After a failure: the file could not be opened or read (as opposed to a
+  // faulty line).
   bool CouldNotRead() const { return m_couldNotRead; }
-  // Reads and checks a text held in memory; fileName names it in messages.
-  bool Parse(const char* text, std::size_t length, const char* fileName);
-
-  const std::vector<VisimTrackRow>& Rows() const { return m_rows; }
   // The fields named in the header (VisimFields::Bit of each).
   unsigned Columns() const { return m_columns; }
+  // Rows read so far.
+  long RowCount() const { return m_rowCount; }
+  // A cut last line that was skipped: "<file>:<line>: skipped the last line,
+  // cut short without a line end (<reason>)"; empty when none was.
+  const char* Notice() const { return m_notice; }
 
  private:
+  struct Line {
+    const char* text;
+    std::size_t length;
+    bool tooLong;  // only its start was kept
+    bool ended;    // a line end followed it
+  };
+  enum class Step { kRow, kHeader, kEnd, kFault };
+
   void Begin(const char* fileName);
-  bool AddLine(const char* line, std::size_t length, long number);
-  bool Header(char* line, long number);
-  bool Row(char* line, long number);
-  bool Finish();
+  bool ReadLine(Line* line);
+  bool FillBuffer();
+  Step ReadStep(VisimTrackRow* row);
+  Step Parse(const Line& line, VisimTrackRow* row, char* reason, int reasonSize);
+  bool Header(char* line, char* reason, int reasonSize);
+  bool Row(char* line, VisimTrackRow* row, char* reason, int reasonSize);
   bool Fail(long number, const char* reason);
-  std::FILE* OpenRegular(const char* fileName);
+  int OpenRegular(const char* fileName);
 
   static constexpr int kMaxColumns = kFieldCount + 1;
   static constexpr int kTimeColumn = -1;
+  static constexpr std::size_t kBufferSize = 1 << 16;
 
   char m_fileName[1024] = "";
+  // The text in memory, or a window of the file read into m_buffer.
+  const char* m_text = nullptr;
+  std::size_t m_start = 0;  // of the next line in the text
+  std::size_t m_end = 0;    // of the text read so far
+  int m_fd = -1;
+  bool m_atEof = true;
+  std::unique_ptr<char[]> m_buffer;
+
+  long m_number = 0;  // of the last line read
   bool m_haveHeader = false;
+  bool m_failed = false;
+  bool m_couldNotRead = false;
   int m_columnCount = 0;
   int m_columnField[kMaxColumns] = {};  // VisimField, or kTimeColumn
   unsigned m_columns = 0;
-  bool m_couldNotRead = false;
-  std::vector<VisimTrackRow> m_rows;
+  long m_rowCount = 0;
+  double m_lastTime = 0.0;
+  char m_notice[1400] = "";
 };
