@@ -107,7 +107,7 @@ ControlAnswer Command::Result(const CommandResult& result, const char* changed) 
 
 void Command::Log(const char* changed) {
   char line[kControlLineSize];
-  SafeFormat(line, sizeof line, "Control (uid %d, pid %d): %s", m_who.uid, m_who.pid, changed);
+  SafeFormat(line, sizeof line, "Control uid %d pid %d: %s", m_who.uid, m_who.pid, changed);
   m_station.Log(line);
 }
 
@@ -227,8 +227,8 @@ ControlAnswer Command::Trim() {
   if (!result.ok) return Refused(result.reason);
   const StationStatus after = m_station.GetStatus();
   char changed[128];
-  SafeFormat(changed, sizeof changed, "trim %s: %s datum offset %.1f m (was %.1f m)",
-             m_words.word[1], after.airport, after.datumOffset, before.datumOffset);
+  SafeFormat(changed, sizeof changed, "trim %s: %s offset %.2f m (was %.2f)", m_words.word[1],
+             after.airport, after.datumOffset, before.datumOffset);
   Log(changed);
   return Done([&after](JsonObject& object) {
     object.Text("airport", after.airport).Number("offset", after.datumOffset, 2);

@@ -93,7 +93,7 @@ void ControlServer::Serve() {
       Drop(client, client.dropReason);
     }
     if (client.fd >= 0 && !client.watching && now - client.lastHeard >= kSilentMs) {
-      Drop(client, "silent for a minute without a command");
+      Drop(client, "silent for a minute");
     }
   }
   TellRefused(now);
@@ -151,7 +151,7 @@ void ControlServer::RunLines(Client& client) {
     if (end == nullptr) {
       if (client.inputLength == static_cast<int>(sizeof client.input)) {
         Queue(client, RefusalLine("a command line is at most 512 bytes"));
-        client.dropReason = "a line longer than 512 bytes";
+        client.dropReason = "a line over 512 bytes";
       }
       return;
     }
@@ -195,13 +195,13 @@ void ControlServer::Queue(Client& client, const std::string& line) {
   if (client.output.size() > kMostPending) return;  // dropped at the end of this pass
   client.output += line;
   if (client.output.size() > kMostPending && client.dropReason == nullptr) {
-    client.dropReason = "its replies pile up unread (64 KiB)";
+    client.dropReason = "64 KiB of replies unread";
   }
 }
 
 void ControlServer::Drop(Client& client, const char* reason) {
   char line[160];
-  SafeFormat(line, sizeof line, "Control client (uid %d, pid %d) dropped: %s", client.peer.uid,
+  SafeFormat(line, sizeof line, "Control uid %d pid %d dropped: %s", client.peer.uid,
              client.peer.pid, reason);
   m_station.Log(line);
   Platform::CloseDescriptor(client.fd);
@@ -211,7 +211,7 @@ void ControlServer::Drop(Client& client, const char* reason) {
 void ControlServer::TellRefused(std::uint32_t now) {
   if (m_refused == 0 || now - m_refusedSince < 1000) return;
   char line[128];
-  SafeFormat(line, sizeof line, "Control: %d connection%s refused: %d clients connected already",
+  SafeFormat(line, sizeof line, "Control: %d connection%s refused: %d clients already",
              m_refused, m_refused == 1 ? "" : "s", kControlMostClients);
   m_station.Log(line);
   m_refused = 0;

@@ -53,7 +53,8 @@ find_program(HELP2MAN help2man)
 set(man_names
   tavrion "visual-interface station of a flight simulator for Google Earth"
   visim "simulator stand-in writing the visual-interface shared segment"
-  viewsync-monitor "ViewSync receiver that checks and counts the station's datagrams")
+  viewsync-monitor "ViewSync receiver that checks and counts the station's datagrams"
+  tavrion-ctl "steer a Tavrion station through its control socket")
 set(man_pages)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
 while(man_names)

@@ -107,10 +107,11 @@ class ControlTest : public ::testing::Test {
 
   // The station started, its socket open, and the simulator reporting EGLL
   // at Heathrow (read by one send).
-  void StartWithSocket() {
+  void StartWithSocket(const std::string& path = std::string()) {
     ASSERT_TRUE(station->Start());
     char error[ControlServer::kErrorSize];
-    ASSERT_TRUE(server->Open(SocketPath().c_str(), error, sizeof error)) << error;
+    const std::string socket = path.empty() ? SocketPath() : path;
+    ASSERT_TRUE(server->Open(socket.c_str(), error, sizeof error)) << error;
     VisualBlock& block = simulator->GetRecord()->visualBlock;
     block.latitude = 51.4775;
     block.longitude = -0.461389;

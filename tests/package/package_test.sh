@@ -44,7 +44,7 @@ done
 check "the service unit template is installed" \
   grep -qx -e 'Type=notify' "$root/usr/lib/systemd/system/tavrion@.service"
 check "nothing but the programs in bin ($(ls "$root/usr/bin" | tr '\n' ' '))" \
-  [ "$(ls "$root/usr/bin" | tr '\n' ' ')" = "tavrion viewsync-monitor visim " ]
+  [ "$(ls "$root/usr/bin" | tr '\n' ' ')" = "tavrion tavrion-ctl viewsync-monitor visim " ]
 
 # Debian's own checks, pedantic ones included: no error and no warning
 # (an override carries its reason beside it in the package).

@@ -19,4 +19,6 @@ if [ -n "$said" ]; then
 fi
 grep -q '^Type=notify$' "$folder/tavrion@left.service"
 grep -q '^WatchdogSec=5$' "$folder/tavrion@left.service"
+grep -q '^RuntimeDirectory=tavrion/%i$' "$folder/tavrion@left.service"
+grep -q '^RestrictAddressFamilies=.*AF_UNIX' "$folder/tavrion@left.service"
 echo "unit file verified"

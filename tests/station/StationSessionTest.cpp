@@ -141,7 +141,8 @@ TEST_F(StationSession, RunsFromStartUpToTheEndWithoutAWindow) {
                 E::kConnected, E::kDestinationLocked,      // Connect, the first frame step
                 E::kDatum, E::kViewShown, E::kDatum,       // EGLL, 20 degrees right, EGKK
                 E::kDatum, E::kSaved,                      // the trim, Save
-                E::kRecordMapped, E::kPaused, E::kPaused,  // attached again, pause, resume
+                E::kSegment, E::kRecordMapped, E::kSegment,  // lost, attached again
+                E::kPaused, E::kPaused,                    // pause, resume
                 E::kEnded}));
   // The close-down came once Run had returned, and left nothing behind.
   EXPECT_EQ(endedInsideEnd, 0);
