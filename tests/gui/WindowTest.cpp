@@ -27,12 +27,17 @@
 #include <thread>
 
 #include "Clock.h"
+#include "ControlServer.h"
 #include "DialogTemplate.h"
+#include "LocalSocket.h"
+#include "SharedSegment.h"
 #include "SpinArrows.h"
 #include "StationResources.h"
 #include "StatusBitmapControl.h"
 #include "TavrionDlg.h"
 #include "TavrionWindow.h"
+#include "TempDir.h"
+#include "VisualShm.h"
 #include "WxMessagePump.h"
 #include "WxText.h"
 #include "XSession.h"
@@ -264,6 +269,59 @@ TEST_F(WindowTest, MessageBoxesShowTheTextAndCaptionAsGiven) {
   EXPECT_EQ(boxes.caption, "InitialiseAirportDataBase");
   EXPECT_EQ(boxes.style & wxICON_MASK, wxICON_EXCLAMATION);
   EXPECT_EQ(boxes.shown, 2);
+}
+
+// A station steered through its control socket shows what a command did as
+// if the operator had done it at the window.
+TEST_F(WindowTest, AControlCommandShowsInTheWindowAsTheOperatorsOwnWould) {
+  TempDir folder;
+  folder.Write("Offsets.dat", ";\n\nEGLL|   12.0| London Heathrow\n");
+  const std::string folderText = folder.Path().string();
+  m_settings.workingFolder = folderText.c_str();
+  CVisShm simulator(m_segmentName.c_str());
+  m_window->Attach(nullptr);
+  m_logic = std::make_unique<CTavrionDlg>(*m_window, m_pump, Platform::SystemClock(), m_settings);
+  m_window->Attach(m_logic.get());
+  m_logic->OnInitDialog();
+  Station& station = m_logic->GetStation();
+  ControlServer server(station, Platform::SystemClock());
+  char error[ControlServer::kErrorSize];
+  ASSERT_TRUE(server.Open(folder.File("control").c_str(), error, sizeof error)) << error;
+  bool nobody = false;
+  const int client = Platform::ConnectLocal(folder.File("control").c_str(), &nobody, error,
+                                            sizeof error);
+  ASSERT_GE(client, 0) << error;
+  // One command, answered; then the send that shows what it became.
+  auto command = [&](const std::string& line) {
+    const std::string sent = line + "\n";
+    Platform::WriteSome(client, sent.data(), static_cast<long>(sent.size()));
+    std::string reply;
+    char buffer[4096];
+    for (int pass = 0; pass < 100 && reply.find('\n') == std::string::npos; ++pass) {
+      server.Serve();
+      const long got = Platform::ReadSome(client, buffer, sizeof buffer);
+      if (got > 0) reply.append(buffer, static_cast<std::size_t>(got));
+    }
+    station.SendViewSync();
+    RunPendingEvents();
+    return reply;
+  };
+  station.SendViewSync();  // the simulator reports EGLL
+  EXPECT_EQ(command("trim up"), "{\"ok\":true,\"airport\":\"EGLL\",\"offset\":12.50}\n");
+  EXPECT_EQ(Label(IDC_DATUM), "12.5");
+  command("view map");
+  EXPECT_TRUE(dynamic_cast<wxCheckBox*>(m_window->FindWindow(IDC_MAP_VIEW))->IsChecked());
+  EXPECT_FALSE(dynamic_cast<wxCheckBox*>(m_window->FindWindow(IDC_FORWARD_VIEW))->IsChecked());
+  command("map-altitude 2500");
+  EXPECT_EQ(Label(IDC_MAP_ALTITUDE), " 2500");
+  command("slew on");
+  EXPECT_TRUE(dynamic_cast<wxCheckBox*>(m_window->FindWindow(IDC_SLEW))->IsChecked());
+  command("save");
+  EXPECT_EQ(Label(IDC_MESSAGE).rfind("Offsets saved: 1 airport in ", 0), 0u) << Label(IDC_MESSAGE);
+  Platform::CloseDescriptor(client);
+  server.Close();
+  m_logic->OnDestroy();
+  Platform::RemoveSharedSegment(m_segmentName.c_str());
 }
 
 TEST_F(WindowTest, StatusControlShowsTheBitmapItIsGiven) {

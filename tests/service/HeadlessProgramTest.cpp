@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -52,13 +53,16 @@ class HeadlessProgram : public ::testing::Test {
     Platform::RemoveSharedSegment(kSegment);
   }
 
-  bool Start(TestProcess& station, const std::vector<std::string>& environment = {}) {
+  bool Start(TestProcess& station, const std::vector<std::string>& environment = {},
+             const std::vector<std::string>& options = {}) {
     ProcessSetup setup = SeparateOutput();
-    setup.environment = {"DISPLAY", "WAYLAND_DISPLAY"};
+    setup.environment = {"DISPLAY", "WAYLAND_DISPLAY", "RUNTIME_DIRECTORY"};
     setup.environment.insert(setup.environment.end(), environment.begin(), environment.end());
-    return station.Start({TAVRION_PROGRAM, "--headless", "-d", "127.0.0.1", "-s", kSegment, "-C",
-                          folder.Path().string(), "--view", "fwd-left"},
-                         setup);
+    std::vector<std::string> command = {TAVRION_PROGRAM, "--headless", "-d", "127.0.0.1", "-s",
+                                        kSegment, "-C", folder.Path().string(), "--view",
+                                        "fwd-left"};
+    command.insert(command.end(), options.begin(), options.end());
+    return station.Start(command, setup);
   }
 
   // The counter of the next datagram, checked whole: nine fields, each
@@ -110,6 +114,42 @@ TEST_F(HeadlessProgram, EndsOnEachStopSignalWithStatusZeroAndGoesOnWithTheCounte
     EXPECT_NE(station.ErrorOutput().find("tavrion: first datagram sent"), std::string::npos)
         << station.ErrorOutput();
   }
+}
+
+// The control socket: in the unit's runtime folder unless given, one
+// station's own, removed when it ends.
+TEST_F(HeadlessProgram, ItsControlSocketIsItsOwnAndGoesWithIt) {
+  const std::string run = folder.File("run");
+  ASSERT_EQ(mkdir(run.c_str(), 0750), 0);
+  TestProcess station;
+  ASSERT_TRUE(Start(station, {"RUNTIME_DIRECTORY=" + run}));
+  ASSERT_NE(NextCounter(10s), 0) << station.ErrorOutput();
+  struct stat socketFile {};
+  ASSERT_EQ(stat((run + "/control").c_str(), &socketFile), 0) << station.ErrorOutput();
+  EXPECT_TRUE(S_ISSOCK(socketFile.st_mode));
+  EXPECT_EQ(socketFile.st_mode & 0777, 0660u);
+
+  // Another station on the same path, or on a file, is a usage fault.
+  folder.Write("notes", "not a socket");
+  const struct {
+    std::string path;
+    const char* refusal;
+  } taken[] = {{run + "/control", "another program (a station?) listens there"},
+               {folder.File("notes"), "something that is not a socket is there"}};
+  for (const auto& given : taken) {
+    TestProcess second;
+    ASSERT_TRUE(Start(second, {}, {"--port", "7005", "--control", given.path}));
+    EXPECT_EQ(second.Finish(), 2) << given.path;
+    EXPECT_NE(second.ErrorOutput().find("tavrion: --control: " + given.path + ": " +
+                                        given.refusal + "\n"),
+              std::string::npos)
+        << second.ErrorOutput();
+  }
+  EXPECT_EQ(folder.Read("notes"), "not a socket");
+
+  ASSERT_TRUE(station.Signal(SIGTERM));
+  EXPECT_EQ(station.Finish(), 0) << station.ErrorOutput();
+  EXPECT_NE(stat((run + "/control").c_str(), &socketFile), 0) << "left behind";
 }
 
 // A socket where the station's notifications arrive, as systemd's would.
