@@ -128,9 +128,11 @@ ControlAnswer Command::Run() {
     return Refused(reason);
   }
   ControlAnswer refusal;
-  if (std::strcmp(name, "status") == 0) return Takes(1, "nothing more", &refusal) ? Status() : refusal;
+  if (std::strcmp(name, "status") == 0)
+    return Takes(1, "nothing more", &refusal) ? Status() : refusal;
   if (std::strcmp(name, "help") == 0) return Takes(1, "nothing more", &refusal) ? Help() : refusal;
-  if (std::strcmp(name, "watch") == 0) return Takes(1, "nothing more", &refusal) ? Watch() : refusal;
+  if (std::strcmp(name, "watch") == 0)
+    return Takes(1, "nothing more", &refusal) ? Watch() : refusal;
   if (std::strcmp(name, "save") == 0) return Takes(1, "nothing more", &refusal) ? Save() : refusal;
   if (std::strcmp(name, "pause") == 0) {
     return Takes(1, "nothing more", &refusal) ? Result(m_station.Pause(), "pause") : refusal;
@@ -207,7 +209,7 @@ ControlAnswer Command::Slew() {
 
 ControlAnswer Command::Trim() {
   const bool step = m_words.count == 2 && (std::strcmp(m_words.word[1], "up") == 0 ||
-                                          std::strcmp(m_words.word[1], "down") == 0);
+                                           std::strcmp(m_words.word[1], "down") == 0);
   const bool set = m_words.count == 3 && std::strcmp(m_words.word[1], "set") == 0;
   if (!step && !set) return Refused("trim takes up, down, or set METRES");
   double metres = 0.0;
@@ -222,8 +224,8 @@ ControlAnswer Command::Trim() {
   if (before.airport[0] == '\0') {
     return Refused("no airport is reported by the simulator: nothing to trim");
   }
-  const CommandResult result = step ? m_station.TrimStep(m_words.word[1][0] == 'u' ? 1 : -1)
-                                    : m_station.TrimTo(metres);
+  const CommandResult result =
+      step ? m_station.TrimStep(m_words.word[1][0] == 'u' ? 1 : -1) : m_station.TrimTo(metres);
   if (!result.ok) return Refused(result.reason);
   const StationStatus after = m_station.GetStatus();
   char changed[128];

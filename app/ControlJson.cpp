@@ -66,7 +66,10 @@ namespace {
 // The length of the well-formed UTF-8 sequence that starts at `c` (a byte
 // above ASCII), or 0 when it is not one.
 int Utf8Length(const unsigned char* c) {
-  const int length = (*c & 0xE0) == 0xC0 ? 2 : (*c & 0xF0) == 0xE0 ? 3 : (*c & 0xF8) == 0xF0 ? 4 : 0;
+  const int length = (*c & 0xE0) == 0xC0   ? 2
+                     : (*c & 0xF0) == 0xE0 ? 3
+                     : (*c & 0xF8) == 0xF0 ? 4
+                                           : 0;
   if (length == 0 || (length == 2 && *c < 0xC2)) return 0;
   for (int i = 1; i < length; ++i) {
     if ((c[i] & 0xC0) != 0x80) return 0;
@@ -148,6 +151,8 @@ const char* SegmentStateName(SegmentState state) {
       return "attached";
     case SegmentState::kLost:
       return "lost";
+    case SegmentState::kUnwritten:
+      return "unwritten";
     default:
       return "none";
   }
@@ -174,6 +179,7 @@ std::string ReceiversArray(const StationStatus& status) {
     JsonObject object(json);
     object.Text("address", Address(receiver.address, receiver.port).c_str())
         .Flag("failing", receiver.failing)
+        .Whole("sent", receiver.sentDatagrams)
         .Whole("failed", receiver.failedSends)
         .End();
   }
@@ -188,13 +194,17 @@ void AddStatusMembers(JsonObject& object, const StationStatus& status) {
       .Whole("counter", status.counter)
       .Whole("frames", status.frameCount)
       .Whole("sent", status.sent)
+      .Whole("left", status.left)
       .Whole("held", status.held)
       .Number("rate", status.rate, 1)
+      .Number("left_rate", status.leftRate, 1)
       .Text("lamp", LampColour(status.lamp))
       .Text("link", LinkState(status.lamp))
       .Text("segment", SegmentStateName(status.segment))
       .Text("segment_name", status.segmentName)
       .Flag("data_frozen", status.dataFrozen)
+      .Flag("counter_kept", status.counterKept)
+      .Text("counter_failure", status.counterFailure)
       .Text("airport", status.airport)
       .Flag("airport_in_table", status.airportInTable)
       .Number("offset", status.datumOffset, 2)
@@ -204,6 +214,9 @@ void AddStatusMembers(JsonObject& object, const StationStatus& status) {
       .Flag("slew", status.slew)
       .Text("destination", Address(status.destination, status.remotePort).c_str())
       .Flag("destination_locked", status.destinationLocked)
+      .Flag("destination_failing", status.destinationFailing)
+      .Text("destination_failure", status.destinationFailure)
+      .Whole("destination_failed", status.destinationFailures)
       .Whole("local_port", status.localPort)
       .Raw("receivers", ReceiversArray(status))
       .Text("message", status.message);
@@ -217,8 +230,9 @@ std::string EventLine(const StationEvent& event, const StationStatus& status) {
       object.Text("event", "message").Text("message", event.text);
       break;
     case StationEvent::kLamp:
-      object.Text("event", "lamp").Text("lamp", LampColour(status.lamp)).Text("link",
-                                                                                 LinkState(status.lamp));
+      object.Text("event", "lamp")
+          .Text("lamp", LampColour(status.lamp))
+          .Text("link", LinkState(status.lamp));
       break;
     case StationEvent::kFigures:
       object.Text("event", "figures")
@@ -231,8 +245,9 @@ std::string EventLine(const StationEvent& event, const StationStatus& status) {
       object.Text("event", "view").Text("view", ViewName(status.view));
       break;
     case StationEvent::kDatum:
-      object.Text("event", "offset").Text("airport", status.airport).Number("offset",
-                                                                            status.datumOffset, 2);
+      object.Text("event", "offset")
+          .Text("airport", status.airport)
+          .Number("offset", status.datumOffset, 2);
       break;
     case StationEvent::kMapAltitude:
       object.Text("event", "map-altitude").Number("map_altitude", status.mapAltitude, 0);

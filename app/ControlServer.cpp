@@ -211,8 +211,8 @@ void ControlServer::Drop(Client& client, const char* reason) {
 void ControlServer::TellRefused(std::uint32_t now) {
   if (m_refused == 0 || now - m_refusedSince < 1000) return;
   char line[128];
-  SafeFormat(line, sizeof line, "Control: %d connection%s refused: %d clients already",
-             m_refused, m_refused == 1 ? "" : "s", kControlMostClients);
+  SafeFormat(line, sizeof line, "Control: %d connection%s refused: %d clients already", m_refused,
+             m_refused == 1 ? "" : "s", kControlMostClients);
   m_station.Log(line);
   m_refused = 0;
 }

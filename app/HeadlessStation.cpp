@@ -1,8 +1,8 @@
 #include "HeadlessStation.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -23,8 +23,12 @@ class JournalLines : public StationObserver {
  public:
   void OnStationEvent(const StationEvent& event) override {
     switch (event.kind) {
-      case StationEvent::kMessageLine:
-        if (event.text[0] != '\0') {
+      case StationEvent::kTold:
+        // Once per condition or notice, with the caption a window's box
+        // would have had.
+        if (event.caption[0] != '\0') {
+          std::fprintf(stderr, "tavrion: %s: %s\n", event.caption, event.text);
+        } else {
           std::fprintf(stderr, "tavrion: %s\n", event.text);
         }
         break;
@@ -43,7 +47,7 @@ class JournalLines : public StationObserver {
 class ServicePump : public Platform::MessagePump {
  public:
   explicit ServicePump(Platform::Clock& clock)
-      : m_clock(clock), m_watchdogMs(Platform::ServiceWatchdogMicroseconds() / 2000) {}
+      : m_clock(clock), m_watchdogUs(Platform::ServiceWatchdogMicroseconds()) {}
 
   void Attach(Station* station, ControlServer* control) {
     m_station = station;
@@ -86,19 +90,34 @@ class ServicePump : public Platform::MessagePump {
       m_started = true;
       m_lastPing = m_lastStatus = now;
     }
-    if (!m_ready && m_station->GetSentDatagrams() != 0) {
+    // Ready once a datagram has left to any target: the station does its
+    // job for those it reaches; the status line names a failing destination.
+    if (!m_ready && m_station->GetStatus().left != 0) {
       m_ready = true;
       std::fprintf(stderr, "tavrion: first datagram sent, counter %d\n",
                    m_station->GetCamera().counter);
       Platform::NotifyServiceManager("READY=1");
     }
-    if (m_watchdogMs > 0 && now - m_lastPing >= m_watchdogMs) {
-      m_lastPing = now;
-      Platform::NotifyServiceManager("WATCHDOG=1");
-    }
+    Ping(now);
     if (now - m_lastStatus >= 1000) {
       m_lastStatus = now;
       TellStatus();
+    }
+  }
+
+  // At half the watchdog's interval; an interval shorter than two
+  // milliseconds gets a ping every frame step.
+  void Ping(std::uint32_t now) {
+    if (m_watchdogUs <= 0) {
+      return;
+    }
+    const int frames = m_station->GetFrameCount();
+    const bool due =
+        m_watchdogUs < 2000 ? frames != m_pingedFrame : now - m_lastPing >= m_watchdogUs / 2000;
+    if (due) {
+      m_lastPing = now;
+      m_pingedFrame = frames;
+      Platform::NotifyServiceManager("WATCHDOG=1");
     }
   }
 
@@ -106,15 +125,31 @@ class ServicePump : public Platform::MessagePump {
     const StationStatus status = m_station->GetStatus();
     char destination[StationStatus::kAddressTextSize];
     Platform::FormatDottedAddress(status.destination, destination, sizeof destination);
-    char line[200];
-    SafeFormat(line, sizeof line, "STATUS=%.1f datagrams/s to %s, %d receiver%s, airport %s",
-               status.rate, destination, status.receiverCount, status.receiverCount == 1 ? "" : "s",
+    // What left for each target, and in words what does not.
+    char failing[160] = "";
+    if (status.destinationFailing) {
+      SafeFormat(failing, sizeof failing, " (failing: %s)", status.destinationFailure);
+    }
+    int receiversFailing = 0;
+    for (int i = 0; i < status.receiverCount; ++i) {
+      if (status.receivers[i].failing) ++receiversFailing;
+    }
+    char receivers[96] = ", 0 receivers";
+    if (status.receiverCount > 0) {
+      SafeFormat(receivers, sizeof receivers, ", %.1f/s left to %d receiver%s%s", status.leftRate,
+                 status.receiverCount, status.receiverCount == 1 ? "" : "s",
+                 receiversFailing > 0 ? " (some failing)" : "");
+    }
+    char line[400];
+    SafeFormat(line, sizeof line, "STATUS=%.1f datagrams/s to %s%s%s, airport %s", status.rate,
+               destination, failing, receivers,
                status.airport[0] != '\0' ? status.airport : "none");
     Platform::NotifyServiceManager(line);
   }
 
   Platform::Clock& m_clock;
-  const std::int64_t m_watchdogMs;
+  const std::int64_t m_watchdogUs;
+  int m_pingedFrame = -2;
   Station* m_station = nullptr;
   ControlServer* m_control = nullptr;
   bool m_started = false;

@@ -202,8 +202,7 @@ bool ReadFinalPollOption(const char* value, StationSettings* settings, char* fau
   return true;
 }
 
-bool ReadControlOption(const char* value, StationSettings* settings, char* fault,
-                       int faultSize) {
+bool ReadControlOption(const char* value, StationSettings* settings, char* fault, int faultSize) {
   const std::size_t length = std::strlen(value);
   if (length == 0 || length >= Platform::LocalListener::kPathSize) {
     SafeFormat(fault, faultSize, "--control: a socket's path is 1 to %d characters",

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "QMP0001_02_RtLan.h"
 #include "StationOptionValues.h"
 #include "StopSignals.h"
 #include "TavrionVersion.h"
@@ -206,6 +207,14 @@ int SettleStationCommand(int argc, char** argv, StationSettings* settings) {
   }
   if (Platform::TakeStopSignal() != 0) {
     return 0;  // asked to stop before anything was started
+  }
+  // Unattended, the host's own address is the only destination there could
+  // be: without it the station would send nowhere, counting for nobody.
+  if (settings->connect && !settings->destinationGiven && QMP0001_02_RtLan::FindOwnAddress() == 0) {
+    Platform::PrintUsageFault(stderr, "tavrion",
+                              "--connect: this host's name gives no address to send to: name "
+                              "the destination with --destination");
+    return 2;
   }
   return -1;
 }

@@ -173,6 +173,7 @@ void CTavrionDlg::OnStationEvent(const StationEvent& event) {
     case StationEvent::kPaused:
     case StationEvent::kSaved:
     case StationEvent::kSegment:
+    case StationEvent::kTold:
       break;
   }
 }

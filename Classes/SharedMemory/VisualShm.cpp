@@ -18,7 +18,7 @@ constexpr std::size_t kUserCountOffset = offsetof(VisualInterfaceRecord, userCou
 }  // namespace
 
 CVisShm::CVisShm(const char* segmentName, AttachMode mode)
-    : m_opened(false), m_versionOk(false), m_record(nullptr) {
+    : m_opened(false), m_versionOk(false), m_created(false), m_record(nullptr) {
   SetName(segmentName);
   SetSize(kVisualInterfaceSize);
   if (Open()) {
@@ -95,6 +95,7 @@ void CVisShm::Created() {
   }
   m_opened = true;
   m_versionOk = true;
+  m_created = true;
 }
 
 bool CVisShm::ReadRecord(std::size_t offset, void* to, std::size_t length) const {

@@ -51,7 +51,7 @@ class LocalListener {
 };
 
 // What a non-blocking read or write came to.
-constexpr long kWouldBlock = -1;  // nothing now: try again when ready
+constexpr long kWouldBlock = -1;    // nothing now: try again when ready
 constexpr long kStreamFailed = -2;  // the connection is broken
 
 // Up to `size` bytes: their count, 0 at the end of the stream, kWouldBlock

@@ -27,7 +27,9 @@ DatagramLink::DatagramLink(const ViewSyncReceiver* receivers, int receiverCount,
       m_watchdog(0),
       m_status(LinkIdle),
       m_held(0),
-      m_sent(0) {
+      m_sent(0),
+      m_left(0),
+      m_destinationReason() {
   SafeCopy(m_folder, folder != nullptr ? folder : "", kLogNameSize);
 }
 
@@ -97,16 +99,18 @@ void DatagramLink::LogLines(const char* text) {
   }
 }
 
-bool DatagramLink::Send(const ViewSyncCamera& camera, std::uint32_t destination) {
+DatagramLink::Sent DatagramLink::Send(const ViewSyncCamera& camera, std::uint32_t destination) {
   char text[kViewSyncTextSize];
   const bool sendable = IsFiniteCamera(camera) && IsOnTheGlobe(camera) &&
                         FormatViewSync(camera, text, sizeof text) > 0;
   int sent = 0;
+  int reached = 0;
   if (sendable && m_lan != nullptr) {
     sent = m_lan->SendString(camera.counter, text, destination);
+    WatchDestination(sent);
     // The same datagram to every other receiver; only the destination's
     // sends drive the lamp.
-    m_receivers.Send(*m_lan, text);
+    reached = m_receivers.Send(*m_lan, text);
   }
   if (sent > 1) {
     m_sent = static_cast<int>(static_cast<unsigned int>(m_sent) + 1u);
@@ -117,8 +121,31 @@ bool DatagramLink::Send(const ViewSyncCamera& camera, std::uint32_t destination)
   }
   if (!sendable) {
     ++m_held;
+    return Sent::kHeld;
   }
-  return sendable;
+  if (sent > 1 || reached > 0) {
+    m_left = static_cast<int>(static_cast<unsigned int>(m_left) + 1u);
+    return Sent::kLeft;
+  }
+  return Sent::kNoneTaken;
+}
+
+void DatagramLink::WatchDestination(int sent) {
+  if (sent == -1) {
+    ++m_destinationFailed;
+    if (m_destinationFailure.Failed(m_lan->GetTransmitErrorNumber())) {
+      m_lan->DescribeTransmitError(m_destinationReason, sizeof m_destinationReason);
+      m_destinationChange = DestinationChange::kFailing;
+    }
+  } else if (sent > 0 && m_destinationFailure.Succeeded()) {
+    m_destinationChange = DestinationChange::kRecovered;
+  }
+}
+
+DatagramLink::DestinationChange DatagramLink::TakeDestinationChange() {
+  const DestinationChange change = m_destinationChange;
+  m_destinationChange = DestinationChange::kNone;
+  return change;
 }
 
 int DatagramLink::UpdateStatus(bool heldBySimulator, bool segmentLost) {

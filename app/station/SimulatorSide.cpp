@@ -13,6 +13,8 @@ SimulatorSide::SimulatorSide(const char* segmentName)
       m_lostWhat(),
       m_block(),
       m_lost(false),
+      m_unwritten(false),
+      m_madeBlock(),
       m_segmentWatchStarted(false),
       m_lastSegmentCheck(0),
       m_dataWatchStarted(false),
@@ -35,6 +37,17 @@ bool SimulatorSide::Attach() {
   SafeCopy(m_error, m_shm->GetErrorText(), kErrorSize);
   m_record = nullptr;
   return false;
+}
+
+void SimulatorSide::AwaitFirstWrite() {
+  m_unwritten = m_shm != nullptr && m_shm->WasCreated() && m_shm->ReadVisualBlock(m_madeBlock);
+}
+
+bool SimulatorSide::CheckWritten() {
+  VisualBlock now{};
+  if (!m_unwritten || m_shm == nullptr || !m_shm->ReadVisualBlock(now)) return false;
+  m_unwritten = std::memcmp(&now, &m_madeBlock, sizeof now) == 0;
+  return !m_unwritten;
 }
 
 void SimulatorSide::WaitForSegment() {
@@ -111,6 +124,7 @@ void SimulatorSide::Lose(const char* what) {
   m_shm.reset();
   m_record = nullptr;
   m_lost = true;
+  m_unwritten = false;  // what comes back is the simulator's own
   m_dataWatchStarted = false;
   m_frozen = false;
   SafeCopy(m_lostWhat, what, kLostSize);

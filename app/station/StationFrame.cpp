@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "Station.h"
 #include "TextFunctions.h"
+#include "ValueText.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ void Station::FrameStep() {
   }
   const std::uint32_t now = m_clock.ReadMilliseconds();
   WatchSegment(now);
+  WatchFirstWrite();
   UpdateRate(now);
   if (m_frameCount == -1) {
     Emit(StationEvent::kDestinationLocked);  // fixed once datagrams may leave
@@ -38,9 +40,10 @@ void Station::FrameStep() {
   }
   // At 30 datagrams a second every second step sends, at 60 each one.
   const bool sends = m_settings.sendRate == kFastSendRate || m_frameCount % 2 != 0;
-  if (sends && !m_simulator.IsLost()) {
+  if (sends && !m_simulator.IsLost() && !m_simulator.IsUnwritten()) {
     SendViewSync();
     m_link.KeepCounter(m_view.Camera().counter, m_clock.ReadMilliseconds());
+    TellCounterFile();
   }
 }
 
@@ -79,13 +82,19 @@ void Station::SendViewSync() {
   camera.counter = ViewSyncCounter::Next(counter);
   m_view.Compute(m_simulator.Block());
   ShowViewSelection();
-  if (SendDatagram()) {
+  // A receiver cannot read "nan", place a camera off the globe or read a text
+  // cut short: such a frame is held back and counted, and the link watchdog
+  // runs down as for a failed send.
+  const DatagramLink::Sent sent = m_link.Send(camera, m_destination);
+  TellDestination();
+  TellHeld(sent);
+  if (sent != DatagramLink::Sent::kHeld) {
     m_altitudeShown = camera.altitude;
-    if (camera.counter < counter) {
-      TellCounterStartedOver();  // it has come round from the largest int
-    }
-  } else {
-    camera.counter = counter;  // held back: the receiver sees no gap
+  }
+  if (sent != DatagramLink::Sent::kLeft) {
+    camera.counter = counter;  // a counter is used only by a datagram that left
+  } else if (camera.counter < counter) {
+    TellCounterStartedOver();  // it has come round from the largest int
   }
 }
 
@@ -106,21 +115,75 @@ void Station::ShowViewSelection() {
   }
 }
 
-bool Station::SendDatagram() {
-  // A receiver cannot read "nan", place a camera off the globe or read a text
-  // cut short: such a frame is held back and counted, and the link watchdog
-  // runs down as for a failed send.
-  if (m_link.Send(m_view.Camera(), m_destination)) {
-    ClearCondition(MessageLine::kDatagramsHeld);
-    return true;
+void Station::TellHeld(DatagramLink::Sent sent) {
+  if (sent == DatagramLink::Sent::kHeld) {
+    if (!m_messageLine.Holds(MessageLine::kDatagramsHeld)) {
+      m_heldBefore = m_link.GetHeld() - 1;
+      RaiseCondition(MessageLine::kDatagramsHeld,
+                     "Datagrams held back: the simulator's values are not finite or off the globe");
+    }
+    return;
   }
-  char message[MessageLine::kTextSize];
-  SafeFormat(message, sizeof message,
-             "Datagram held back: the simulator's values are not finite or too large "
-             "(%d held back since start-up)",
-             m_link.GetHeld());
-  RaiseCondition(MessageLine::kDatagramsHeld, message);
-  return false;
+  if (m_messageLine.Holds(MessageLine::kDatagramsHeld)) {
+    ClearCondition(MessageLine::kDatagramsHeld);
+    char text[MessageLine::kTextSize];
+    const int held = m_link.GetHeld() - m_heldBefore;
+    SafeFormat(text, sizeof text, "Datagrams sent again after %d held back", held);
+    ShowMessage(text);
+  }
+}
+
+void Station::TellDestination() {
+  const DatagramLink::DestinationChange change = m_link.TakeDestinationChange();
+  if (change == DatagramLink::DestinationChange::kNone) {
+    return;
+  }
+  char address[StationStatus::kAddressTextSize + 8];
+  Platform::FormatAddressAndPort(m_destination, m_settings.remotePort, address, sizeof address);
+  char text[MessageLine::kTextSize];
+  if (change == DatagramLink::DestinationChange::kFailing) {
+    SafeFormat(text, sizeof text, "Destination %s fails: %s%s", address,
+               m_link.DestinationFailure(),
+               m_link.Receivers().Count() > 0 ? " (the receivers still get theirs)" : "");
+    RaiseCondition(MessageLine::kDestinationFailing, text);
+    return;
+  }
+  ClearCondition(MessageLine::kDestinationFailing);
+  SafeFormat(text, sizeof text, "Destination %s: datagrams leave again (%d failed so far)", address,
+             m_link.GetDestinationFailures());
+  ShowMessage(text);
+  m_link.Log(text);
+}
+
+void Station::TellCounterFile() {
+  const bool failing = m_link.IsCounterFailing();
+  if (failing == m_messageLine.Holds(MessageLine::kCounterNotKept)) {
+    return;
+  }
+  char text[MessageLine::kTextSize];
+  if (failing) {
+    SafeFormat(text, sizeof text,
+               "%s: a Google Earth that keeps running will not take this station's datagrams "
+               "after a restart",
+               m_link.CounterFailure());
+    RaiseCondition(MessageLine::kCounterNotKept, text);
+    return;
+  }
+  ClearCondition(MessageLine::kCounterNotKept);
+  SafeFormat(text, sizeof text, "%s written again", ViewSyncCounterFile::kFileName);
+  ShowMessage(text);
+}
+
+void Station::WatchFirstWrite() {
+  if (!m_simulator.IsUnwritten() || !m_simulator.CheckWritten()) {
+    return;
+  }
+  ClearCondition(MessageLine::kSegmentUnwritten);
+  char text[MessageLine::kTextSize];
+  SafeFormat(text, sizeof text, "The simulator writes segment \"%s\": datagrams leave",
+             m_simulator.Name());
+  ShowMessage(text);
+  m_link.Log(text);
 }
 
 void Station::UpdateLinkStatus() {

@@ -49,7 +49,10 @@ Station::Station(Platform::MessagePump& pump, Platform::Clock& clock,
       m_rateStarted(false),
       m_rateSince(0),
       m_rateSent(0),
+      m_rateLeft(0),
       m_rate(0.0),
+      m_leftRate(0.0),
+      m_heldBefore(0),
       m_loopDepth(0),
       m_starting(false),
       m_shuttingDown(false),
@@ -126,6 +129,15 @@ bool Station::Initialise() {
   m_view.SetSlew(false);
   InitialiseAirportDataBase();
   m_simulator.WriteAirportIdent(kStartAirport);
+  m_simulator.AwaitFirstWrite();
+  if (m_simulator.IsUnwritten()) {
+    char text[MessageLine::kTextSize];
+    SafeFormat(text, sizeof text,
+               "Simulator segment \"%s\" was made by this station: nothing is sent until the "
+               "simulator writes it",
+               m_simulator.Name());
+    RaiseCondition(MessageLine::kSegmentUnwritten, text);
+  }
   return true;
 }
 
@@ -187,9 +199,11 @@ void Station::Connect() {
   } else {
     if (!m_running) {
       m_link.FlushCounter(m_view.Camera().counter);  // paused: the file holds the last one sent
+      TellCounterFile();
     }
     m_rateStarted = false;
     m_rate = 0.0;
+    m_leftRate = 0.0;
     Emit(StationEvent::kPaused);
   }
   if (m_frameCount < 1) {
@@ -206,8 +220,10 @@ CommandResult Station::Pause() {
   }
   m_running = false;
   m_link.FlushCounter(m_view.Camera().counter);  // the file holds the last one sent
+  TellCounterFile();
   m_rateStarted = false;
   m_rate = 0.0;
+  m_leftRate = 0.0;
   Emit(StationEvent::kPaused);
   return {true, ""};
 }
@@ -266,6 +282,7 @@ void Station::StartCounter() {
   if (startedOver) {
     TellCounterStartedOver();
   }
+  TellCounterFile();
 }
 
 // --- The frame loop --------------------------------------------------------------

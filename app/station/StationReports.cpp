@@ -108,7 +108,7 @@ void Station::Report(const char* text, const char* caption) {
   for (char& c : line) {
     if (c == '\n') c = ' ';
   }
-  ShowMessage(line);
+  Notice(line, caption);
   if (!m_settings.connect) {
     return;
   }
@@ -117,13 +117,23 @@ void Station::Report(const char* text, const char* caption) {
 }
 
 void Station::ShowMessage(const char* text) {
+  Notice(text, "");
+}
+
+void Station::Notice(const char* text, const char* caption) {
   m_messageLine.Notice(text);
   ShowMessageLine();
+  Emit(StationEvent::kTold, text, caption);
 }
 
 void Station::RaiseCondition(MessageLine::Condition condition, const char* text) {
+  // Told once when it begins; a new text while it lasts only shows.
+  const bool begins = !m_messageLine.Holds(condition);
   m_messageLine.Raise(condition, text);
   ShowMessageLine();
+  if (begins) {
+    Emit(StationEvent::kTold, text);
+  }
 }
 
 void Station::ClearCondition(MessageLine::Condition condition) {
@@ -144,33 +154,46 @@ void Station::ShowMessageLine() {
 
 StationStatus Station::GetStatus() const {
   StationStatus status{};
-  status.connected = m_link.IsOpen();
+  status.connected = m_link.IsOpen() && m_link.IsOk();
   status.running = m_running;
   status.ending = m_shuttingDown;
   status.counter = m_view.Camera().counter;
   status.frameCount = m_frameCount;
   status.sent = m_link.GetSent();
+  status.left = m_link.GetLeft();
   status.held = m_link.GetHeld();
   status.rate = m_rate;
+  status.leftRate = m_leftRate;
   status.lamp = m_link.GetStatus();
   status.destination = m_destination;
   status.remotePort = m_settings.remotePort;
   status.localPort = m_port;
   status.destinationLocked = IsDestinationLocked();
+  status.destinationFailing = m_link.IsDestinationFailing();
+  SafeCopy(status.destinationFailure, status.destinationFailing ? m_link.DestinationFailure() : "",
+           sizeof status.destinationFailure);
+  status.destinationFailures = m_link.GetDestinationFailures();
   SafeCopy(status.hostAddress, m_hostIpText, sizeof status.hostAddress);
   const ViewSyncReceivers& receivers = m_link.Receivers();
   status.receiverCount = receivers.Count();
   for (int i = 0; i < receivers.Count(); ++i) {
     status.receivers[i] = {receivers.At(i).address, receivers.At(i).port, receivers.IsFailing(i),
-                           receivers.GetFailedSends(i)};
+                           receivers.GetFailedSends(i), receivers.GetSentDatagrams(i)};
   }
   status.segment = m_simulator.IsLost()              ? SegmentState::kLost
+                   : m_simulator.IsUnwritten()       ? SegmentState::kUnwritten
                    : m_simulator.Record() != nullptr ? SegmentState::kAttached
                                                      : SegmentState::kNone;
   SafeCopy(status.segmentName, m_simulator.Name(), sizeof status.segmentName);
   status.record = m_simulator.Record();
   status.dataFrozen = m_simulator.IsFrozen();
-  CopyFieldText(status.airport, sizeof status.airport, m_simulator.Block().airportIdent);
+  status.counterKept = !m_link.IsCounterFailing();
+  SafeCopy(status.counterFailure, status.counterKept ? "" : m_link.CounterFailure(),
+           sizeof status.counterFailure);
+  // A segment nobody wrote yet reports no airport: only the one stamped here.
+  if (!m_simulator.IsUnwritten()) {
+    CopyFieldText(status.airport, sizeof status.airport, m_simulator.Block().airportIdent);
+  }
   status.airportInTable = m_trims.GetAirportIndex() != AirportTrims::kNoAirport;
   status.datumOffset = m_view.GetDatumOffset();
   status.altitudeSent = m_altitudeShown;

@@ -131,6 +131,7 @@ ViewSyncCounterKeeper::ViewSyncCounterKeeper(const char* folder, Log log)
       m_attempted(0),
       m_lastWrite(0),
       m_timed(false),
+      m_failureText(),
       m_writes(0) {}
 
 int ViewSyncCounterKeeper::Start(bool* startedOver) {
@@ -202,6 +203,7 @@ void ViewSyncCounterKeeper::Store(int counter, bool durable) {
   if (m_writeFailure.Failed(error)) {
     SafeFormat(line, sizeof line, "%s not written: %s", ViewSyncCounterFile::kFileName,
                std::strerror(error));
+    SafeCopy(m_failureText, line, sizeof m_failureText);
     m_log(line);
   }
 }

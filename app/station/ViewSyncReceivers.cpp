@@ -36,6 +36,7 @@ int ViewSyncReceivers::Send(QMP0001_02_RtLan& lan, const char* text) {
       Failed(lan, i);
     } else if (sent > 0) {
       ++reached;
+      ++m_state[i].sent;
       Succeeded(lan, i);
     }
   }

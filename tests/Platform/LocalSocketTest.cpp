@@ -63,8 +63,7 @@ TEST(LocalListener, TakesItsPathOnlyFromNobodyElse) {
       EXPECT_EQ(ModeOf(path), before) << "what stood there was touched";
     }
     listener.Close();
-    EXPECT_EQ(ModeOf(path) != 0, !given.listens)
-        << "Close removes the file it made, and only that";
+    EXPECT_EQ(ModeOf(path) != 0, !given.listens) << "Close removes the file it made, and only that";
     live.Close();
     std::filesystem::remove_all(path);
   }

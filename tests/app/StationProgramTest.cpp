@@ -80,3 +80,25 @@ TEST(StationProgram, AStopSignalAtItsFirstMomentEndsItWithStatusZero) {
 }
 
 }  // namespace
+
+namespace {
+
+// Unattended, with no destination given and a host name that gives no
+// address, there is nowhere to send: the station says so and does not start.
+TEST(StationProgram, AnUnattendedStartWithNowhereToSendIsAUsageFault) {
+  ProcessSetup setup = SeparateOutput();
+  setup.environment = {"WAYLAND_DISPLAY", "DISPLAY"};
+  const ProcessResult result = RunProcess(
+      {"unshare", "--uts", "--net", "sh", "-c",
+       "hostname tavrion-test-no-such-host || exit 77; exec \"$0\" --connect", TAVRION_PROGRAM},
+      setup);
+  if (result.status == 77 || result.err.find("unshare: ") != std::string::npos) {
+    GTEST_SKIP() << "no host name of its own here: " << result.err;
+  }
+  EXPECT_EQ(result.status, 2) << result.err;
+  EXPECT_EQ(result.err,
+            "tavrion: --connect: this host's name gives no address to send to: name the "
+            "destination with --destination\nTry 'tavrion --help' for more information.\n");
+}
+
+}  // namespace

@@ -136,8 +136,8 @@ TEST_F(ControlTest, ChangesAreLoggedWithWhoAsked) {
   const std::string who =
       "Control uid " + std::to_string(getuid()) + " pid " + std::to_string(getpid()) + ": ";
   const std::string log = LanLog();
-  for (const char* changed : {"view right-window", "slew on", "map altitude 800 m",
-                              "Offsets saved: 2 airports in "}) {
+  for (const char* changed :
+       {"view right-window", "slew on", "map altitude 800 m", "Offsets saved: 2 airports in "}) {
     EXPECT_NE(log.find(who + changed), std::string::npos) << changed << " in\n" << log;
   }
   EXPECT_EQ(log.find(who + "status"), std::string::npos) << "a question changes nothing";
@@ -187,9 +187,9 @@ TEST_F(ControlTest, ClientsThatMisbehaveAreDroppedWithTheReasonAndCostTheOthersN
     if (step == 2) station->End();
   });
   const std::string log = LanLog();
-  for (const char* reason : {"dropped: a line over 512 bytes", "dropped: 64 KiB of replies unread",
-                             "dropped: silent for a minute",
-                             "Control: 1 connection refused: 8 clients already"}) {
+  for (const char* reason :
+       {"dropped: a line over 512 bytes", "dropped: 64 KiB of replies unread",
+        "dropped: silent for a minute", "Control: 1 connection refused: 8 clients already"}) {
     EXPECT_NE(log.find(reason), std::string::npos) << reason << " in\n" << log;
   }
 }

@@ -51,9 +51,20 @@ stop_station
 stop_program "$demo_pid" TERM
 "$bin/visim" --remove >/dev/null
 
-# The record replayed into a new segment, the station sending it again and
-# the lab's recorder watching the segment.
-start_station replayed
+# The record replayed into the segment the station makes when it starts
+# first, the station sending it again and the lab's recorder watching the
+# segment. Until the replay writes it, the station sends nothing: no camera
+# from a record nobody wrote.
+start_monitor "$bin" 127.0.0.1 replayed
+start_program station-replayed "$bin/tavrion" -C "$scratch/work" -d 127.0.0.1 --connect \
+  --control "$scratch/control"
+station_pid=$started_pid
+waits_unwritten() {
+  "$bin/tavrion-ctl" --socket "$scratch/control" --json status 2>/dev/null |
+    grep -q '"running":true,.*"sent":0,.*"segment":"unwritten"'
+}
+check "the station made the segment and sends nothing from it" wait_for 60 waits_unwritten
+check "nothing reached the receiver meanwhile ($(rows replayed) datagrams)" [ "$(rows replayed)" -eq 0 ]
 start_program lab "$bin/visim" --record "$scratch/lab.csv" --rate 1000
 lab_pid=$started_pid
 start_program replay "$bin/visim" --replay "$scratch/flight.csv" --write-log "$scratch/writes.csv"
@@ -92,8 +103,7 @@ check "the lab's segment held the recorded states in order ($seen of $flown seen
 positions() { awk -F, -v OFS=, '$4 == "ok" { print $6, $7 }' "$scratch/$1.csv" | uniq; }
 awk -F, -v OFS=, 'NR > 1 { printf "%.6f,%.6f\n", $2, $3 }' "$scratch/flight.csv" | uniq \
   >"$scratch/flown-positions.txt"
-# The replayed run starts with the empty segment's position: from the first
-# position the flight had, each one's place in the flight.
+# From the first position the flight had, each one's place in the flight.
 positions replayed | awk 'NR == FNR { at[$0] = NR; next } started || ($0 in at) { started = 1; print at[$0] + 0 }' \
   "$scratch/flown-positions.txt" - >"$scratch/sent.txt"
 count=$(wc -l <"$scratch/sent.txt")

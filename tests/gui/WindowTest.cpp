@@ -288,8 +288,8 @@ TEST_F(WindowTest, AControlCommandShowsInTheWindowAsTheOperatorsOwnWould) {
   char error[ControlServer::kErrorSize];
   ASSERT_TRUE(server.Open(folder.File("control").c_str(), error, sizeof error)) << error;
   bool nobody = false;
-  const int client = Platform::ConnectLocal(folder.File("control").c_str(), &nobody, error,
-                                            sizeof error);
+  const int client =
+      Platform::ConnectLocal(folder.File("control").c_str(), &nobody, error, sizeof error);
   ASSERT_GE(client, 0) << error;
   // One command, answered; then the send that shows what it became.
   auto command = [&](const std::string& line) {

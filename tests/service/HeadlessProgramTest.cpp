@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -58,9 +60,9 @@ class HeadlessProgram : public ::testing::Test {
     ProcessSetup setup = SeparateOutput();
     setup.environment = {"DISPLAY", "WAYLAND_DISPLAY", "RUNTIME_DIRECTORY"};
     setup.environment.insert(setup.environment.end(), environment.begin(), environment.end());
-    std::vector<std::string> command = {TAVRION_PROGRAM, "--headless", "-d", "127.0.0.1", "-s",
-                                        kSegment, "-C", folder.Path().string(), "--view",
-                                        "fwd-left"};
+    std::vector<std::string> command = {
+        TAVRION_PROGRAM,        "--headless", "-d",      "127.0.0.1", "-s", kSegment, "-C",
+        folder.Path().string(), "--view",     "fwd-left"};
     command.insert(command.end(), options.begin(), options.end());
     return station.Start(command, setup);
   }
@@ -81,6 +83,17 @@ class HeadlessProgram : public ::testing::Test {
     EXPECT_EQ(static_cast<std::size_t>(length), text.size()) << text;
     EXPECT_NEAR(heading, 250.0, 1e-6) << text;
     return counter;
+  }
+
+  // The simulator removes its segment and makes a new one, as a restart of
+  // it would.
+  void RemakeSegment() {
+    m_simulator.reset();
+    Platform::RemoveSharedSegment(kSegment);
+    m_simulator = std::make_unique<CVisShm>(kSegment);
+    VisualBlock& block = m_simulator->GetRecord()->visualBlock;
+    block.latitude = 51.0;
+    block.longitude = -0.5;
   }
 
   TempDir folder;
@@ -140,8 +153,8 @@ TEST_F(HeadlessProgram, ItsControlSocketIsItsOwnAndGoesWithIt) {
     TestProcess second;
     ASSERT_TRUE(Start(second, {}, {"--port", "7005", "--control", given.path}));
     EXPECT_EQ(second.Finish(), 2) << given.path;
-    EXPECT_NE(second.ErrorOutput().find("tavrion: --control: " + given.path + ": " +
-                                        given.refusal + "\n"),
+    EXPECT_NE(second.ErrorOutput().find("tavrion: --control: " + given.path + ": " + given.refusal +
+                                        "\n"),
               std::string::npos)
         << second.ErrorOutput();
   }
@@ -217,6 +230,77 @@ TEST_F(HeadlessProgram, TellsTheServiceManagerReadyStatusWatchdogWhileFramesRunA
   EXPECT_EQ(station.Finish(), 0) << station.ErrorOutput();
   EXPECT_EQ(manager.Count("READY=1"), 1);
   EXPECT_GE(manager.Count("STATUS="), 1);
+}
+
+TEST_F(HeadlessProgram, AShortWatchdogIntervalStillGetsItsPings) {
+  for (const char* interval : {"WATCHDOG_USEC=1999", "WATCHDOG_USEC=1000"}) {
+    const std::string path = folder.File(std::string("notify-") + interval);
+    NotifySocket manager(path);
+    ASSERT_TRUE(manager.IsBound());
+    TestProcess station;
+    ASSERT_TRUE(Start(station, {"NOTIFY_SOCKET=" + path, interval}));
+    EXPECT_TRUE(manager.Await("WATCHDOG=1", 5s)) << interval << ": " << station.ErrorOutput();
+    ASSERT_TRUE(station.Signal(SIGTERM));
+    EXPECT_EQ(station.Finish(), 0) << station.ErrorOutput();
+  }
+}
+
+// Sends to a destination with no route fail; a receiver beside it still
+// gets its datagrams, which makes the station ready.
+TEST_F(HeadlessProgram, AFailingDestinationIsToldOnceAndTheReceiversItReachesMakeItReady) {
+  ASSERT_EQ(std::system("ip route add unreachable 127.0.0.9/32 table local"), 0);
+  LoopbackPeer receiver(7002);
+  ASSERT_TRUE(receiver.IsBound());
+  NotifySocket manager(folder.File("notify"));
+  TestProcess station;
+  ASSERT_TRUE(Start(station, {"NOTIFY_SOCKET=" + folder.File("notify")},
+                    {"-d", "127.0.0.9", "-r", "127.0.0.1:7002"}));
+  ASSERT_TRUE(manager.Await("READY=1", 10s)) << station.ErrorOutput();
+  std::string text;
+  EXPECT_TRUE(receiver.Receive(text, 1000ms));
+  std::string status;
+  for (int i = 0; i < 20 && status.find("(failing: ") == std::string::npos; ++i) {
+    status = manager.Next(2s);
+  }
+  EXPECT_EQ(status.rfind("STATUS=0.0 datagrams/s to 127.0.0.9 (failing: ", 0), 0u) << status;
+  EXPECT_NE(status.find("No route to the host), "), std::string::npos) << status;
+  EXPECT_NE(status.find("/s left to 1 receiver, airport EGLL"), std::string::npos) << status;
+
+  ASSERT_EQ(std::system("ip route del unreachable 127.0.0.9/32 table local"), 0);
+  const std::string recovered = "tavrion: Destination 127.0.0.9:7001: datagrams leave again (";
+  for (int i = 0; i < 50 && station.ErrorOutput().find(recovered) == std::string::npos; ++i) {
+    std::this_thread::sleep_for(100ms);
+  }
+  ASSERT_TRUE(station.Signal(SIGTERM));
+  EXPECT_EQ(station.Finish(), 0);
+  const std::string said = station.ErrorOutput();
+  const std::string failing = "tavrion: Destination 127.0.0.9:7001 fails: ";
+  EXPECT_NE(said.find(failing), std::string::npos) << said;
+  EXPECT_EQ(said.find(failing), said.rfind(failing)) << "told more than once:\n" << said;
+  EXPECT_NE(said.find(recovered), std::string::npos) << said;
+}
+
+// What a box would say carries its caption, told once, not again after
+// the segment comes back.
+TEST_F(HeadlessProgram, ItsLinesCarryTheBoxesCaptionOncePerCondition) {
+  std::filesystem::remove(folder.File("Offsets.dat"));
+  TestProcess station;
+  ASSERT_TRUE(Start(station));
+  ASSERT_NE(NextCounter(10s), 0) << station.ErrorOutput();
+  RemakeSegment();
+  const std::string back = "tavrion: Attached again to the simulator's segment";
+  for (int i = 0; i < 50 && station.ErrorOutput().find(back) == std::string::npos; ++i) {
+    std::this_thread::sleep_for(100ms);
+  }
+  ASSERT_TRUE(station.Signal(SIGTERM));
+  EXPECT_EQ(station.Finish(), 0);
+  const std::string said = station.ErrorOutput();
+  const std::string missing =
+      "tavrion: InitialiseAirportDataBase: InputFileClass::OpenInputFile No such file or "
+      "directory ";
+  EXPECT_NE(said.find(missing), std::string::npos) << said;
+  EXPECT_EQ(said.find(missing), said.rfind(missing)) << "told again:\n" << said;
+  EXPECT_NE(said.find(back), std::string::npos) << said;
 }
 
 }  // namespace

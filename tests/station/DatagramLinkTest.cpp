@@ -35,7 +35,7 @@ TEST(DatagramLink, SendsToTheDestinationAndEveryReceiverAndHoldsBackWhatNoneCoul
   bool startedOver = true;
   EXPECT_EQ(link.StartCounter(&startedOver), 1509);
 
-  EXPECT_TRUE(link.Send(Heathrow(1510), LoopbackAddress()));
+  EXPECT_EQ(link.Send(Heathrow(1510), LoopbackAddress()), DatagramLink::Sent::kLeft);
   std::string atDestination;
   std::string atOther;
   ASSERT_TRUE(destination.Receive(atDestination));
@@ -49,8 +49,8 @@ TEST(DatagramLink, SendsToTheDestinationAndEveryReceiverAndHoldsBackWhatNoneCoul
   offTheGlobe.longitude = 200.0;
   ViewSyncCamera notFinite = Heathrow(1511);
   notFinite.roll = std::nan("");
-  EXPECT_FALSE(link.Send(offTheGlobe, LoopbackAddress()));
-  EXPECT_FALSE(link.Send(notFinite, LoopbackAddress()));
+  EXPECT_EQ(link.Send(offTheGlobe, LoopbackAddress()), DatagramLink::Sent::kHeld);
+  EXPECT_EQ(link.Send(notFinite, LoopbackAddress()), DatagramLink::Sent::kHeld);
   EXPECT_EQ(link.GetHeld(), 2);
   EXPECT_EQ(link.GetSent(), 1);
   EXPECT_FALSE(destination.Receive(atDestination, std::chrono::milliseconds(0)));

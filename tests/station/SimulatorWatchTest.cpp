@@ -250,10 +250,15 @@ TEST_F(SimulatorWatch, AFrameThatCannotBeSentIsHeldBackWithoutUsingACounter) {
   EXPECT_EQ(counters, (std::vector<int>{1510, 1511, 1512}));
   EXPECT_EQ(station->GetHeldDatagrams(), 3);
   ASSERT_EQ(messages.size(), 2u);
+  // Told once when it begins and once when it ends, with how many were held.
   EXPECT_EQ(messages[0],
-            "Datagram held back: the simulator's values are not finite or too large (3 held back "
-            "since start-up)");
-  EXPECT_EQ(messages[1], "") << "the line clears once datagrams go again";
+            "Datagrams held back: the simulator's values are not finite or off the globe");
+  EXPECT_EQ(messages[1], "Datagrams sent again after 3 held back");
+  int toldHeld = 0;
+  for (const auto& told : events.Of(StationEvent::kTold)) {
+    if (std::string(told.text).rfind("Datagrams ", 0) == 0) ++toldHeld;
+  }
+  EXPECT_EQ(toldHeld, 2) << "once when it began and once when it ended, not once a frame";
   // The held frames ran the link watchdog down as failed sends do.
   EXPECT_EQ(station->GetLinkWatchdog(), 49);
 }

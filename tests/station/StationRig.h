@@ -139,6 +139,14 @@ class StationRig : public ::testing::Test {
     Start();
   }
 
+  // No simulator has the segment: the station will make it at start-up.
+  void WithoutSimulator() {
+    m_simulator.reset();
+    Platform::RemoveSharedSegment(m_segmentName.c_str());
+  }
+  // A simulator attaches to the segment as it stands (the station's own).
+  void SimulatorAttaches() { m_simulator = std::make_unique<CVisShm>(m_segmentName.c_str()); }
+
   VisualInterfaceRecord& Record() { return *m_simulator->GetRecord(); }
   VisualBlock& Sim() { return Record().visualBlock; }
 

@@ -23,6 +23,7 @@ std::vector<StationEvent::Kind> Milestones(const StationRecorder& events) {
       case StationEvent::kFigures:
       case StationEvent::kLamp:
       case StationEvent::kMessageLine:
+      case StationEvent::kTold:
       case StationEvent::kJournal:
         break;
       default:

@@ -22,21 +22,26 @@ std::string Receivers(const JsonValue& status) {
 }
 
 void PrintStatus(std::FILE* out, const JsonValue& status) {
-  Row(out, "Link", std::string(!status.FlagOf("connected") ? "not connected"
-                               : status.FlagOf("running")  ? "sending"
-                                                           : "paused"));
-  Row(out, "Counter", status.TextOf("counter") + " (" + status.TextOf("sent") + " sent, " +
-                          status.TextOf("held") + " held back)");
+  Row(out, "Link",
+      std::string(!status.FlagOf("connected") ? "not connected"
+                  : status.FlagOf("running")  ? "sending"
+                                              : "paused"));
+  Row(out, "Counter",
+      status.TextOf("counter") + " (" + status.TextOf("sent") + " sent, " + status.TextOf("held") +
+          " held back)");
   Row(out, "Rate", status.TextOf("rate") + " datagrams/s");
   Row(out, "Lamp", status.TextOf("lamp") + ": " + status.TextOf("link"));
-  Row(out, "Segment", status.TextOf("segment_name") + " " + status.TextOf("segment") +
-                          (status.FlagOf("data_frozen") ? ", data frozen" : ""));
+  Row(out, "Segment",
+      status.TextOf("segment_name") + " " + status.TextOf("segment") +
+          (status.FlagOf("data_frozen") ? ", data frozen" : ""));
   const std::string airport = status.TextOf("airport");
-  Row(out, "Airport", (airport.empty() ? std::string("none reported") : airport) +
-                          ", datum offset " + status.TextOf("offset") + " m");
+  Row(out, "Airport",
+      (airport.empty() ? std::string("none reported") : airport) + ", datum offset " +
+          status.TextOf("offset") + " m");
   Row(out, "Altitude sent", status.TextOf("altitude") + " m");
-  Row(out, "View", status.TextOf("view") + ", map altitude " + status.TextOf("map_altitude") +
-                       " m, slew " + (status.FlagOf("slew") ? "on" : "off"));
+  Row(out, "View",
+      status.TextOf("view") + ", map altitude " + status.TextOf("map_altitude") + " m, slew " +
+          (status.FlagOf("slew") ? "on" : "off"));
   Row(out, "Destination",
       status.TextOf("destination") + " from port " + status.TextOf("local_port"));
   Row(out, "Receivers", Receivers(status));

@@ -108,8 +108,8 @@ struct Target {
 // Which socket and which command; the exit status when the line is wrong.
 int ChooseTarget(const CtlOptions& options, Target* target, std::FILE* err) {
   const auto& words = options.operands;
-  const bool instanceGiven = options.socket.empty() && !words.empty() &&
-                             FindControlCommand(words[0].c_str()) == nullptr;
+  const bool instanceGiven =
+      options.socket.empty() && !words.empty() && FindControlCommand(words[0].c_str()) == nullptr;
   target->command = instanceGiven ? 1 : 0;
   if (target->command >= words.size()) {
     Platform::PrintUsageFault(err, kProgram, "a COMMAND is needed");
@@ -169,8 +169,8 @@ bool ReadLine(int fd, std::string& pending, std::string* line, int waitMs,
   }
 }
 
-int Converse(int fd, const std::string& command, const std::string& line, bool json,
-             std::FILE* out, std::FILE* err, const volatile std::sig_atomic_t* stop) {
+int Converse(int fd, const std::string& command, const std::string& line, bool json, std::FILE* out,
+             std::FILE* err, const volatile std::sig_atomic_t* stop) {
   const std::string sent = line + "\n";
   if (Platform::WriteSome(fd, sent.data(), static_cast<long>(sent.size())) !=
       static_cast<long>(sent.size())) {

@@ -60,6 +60,8 @@ class CVisShm : public BaseSharedMemory {
 
   // Mapped and of this station's layout: the record may be used.
   bool IsUsable() const { return m_opened && m_versionOk; }
+  // This object made the segment (nobody had it yet) and stamped it.
+  bool WasCreated() const { return m_created; }
   // The mapped record while usable, otherwise null. Tests and tools that own
   // the segment write through it; a reader that must survive a shrinking
   // segment uses the copies below.
@@ -87,5 +89,6 @@ class CVisShm : public BaseSharedMemory {
 
   bool m_opened;
   bool m_versionOk;
+  bool m_created;
   VisualInterfaceRecord* m_record;
 };

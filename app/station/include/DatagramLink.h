@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "ReportOnce.h"
 #include "ViewSync.h"
 #include "ViewSyncCounter.h"
 #include "ViewSyncReceivers.h"
@@ -59,9 +60,28 @@ class DatagramLink {
   void KeepCounter(int counter, std::uint32_t now) { m_counter.Keep(counter, now); }
   void FlushCounter(int counter) { m_counter.Flush(counter); }
 
-  // Sends the camera to the destination (network order) and every receiver;
-  // false when it was held back.
-  bool Send(const ViewSyncCamera& camera, std::uint32_t destination);
+  // What became of one camera.
+  enum class Sent {
+    kLeft,       // it left to the destination or a receiver
+    kHeld,       // held back: no receiver could read it
+    kNoneTaken,  // no target took it (none there, or every send failed)
+  };
+  // Sends the camera to the destination (network order) and every receiver.
+  Sent Send(const ViewSyncCamera& camera, std::uint32_t destination);
+  // What changed about the destination's sends with the last Send: their
+  // failure began (its reason in DestinationFailure), or they recovered
+  // after a second of good ones.
+  enum class DestinationChange { kNone, kFailing, kRecovered };
+  DestinationChange TakeDestinationChange();
+  bool IsDestinationFailing() const { return m_destinationFailure.Reason() != 0; }
+  const char* DestinationFailure() const { return m_destinationReason; }
+  // Sends to the destination that failed since start-up.
+  int GetDestinationFailures() const { return m_destinationFailed; }
+  // Datagrams that left to the destination or at least one receiver.
+  int GetLeft() const { return m_left; }
+  // The counter file: its writes fail (the reason), or work again.
+  bool IsCounterFailing() const { return m_counter.IsFailing(); }
+  const char* CounterFailure() const { return m_counter.FailureText(); }
   // The segment is gone: the lamp goes orange at once.
   void DropWatchdog() { m_watchdog = 0; }
   // The lamp (LinkStatus) from the watchdog, the record's state word
@@ -77,6 +97,9 @@ class DatagramLink {
   void EchoReceiverLines(std::FILE* stream) { m_receivers.EchoTo(stream); }
 
  private:
+  // The destination's send: a failure or a good one, for its report.
+  void WatchDestination(int sent);
+
   char m_folder[kLogNameSize];
   std::unique_ptr<QMP0001_02_RtLan> m_lan;
   std::string m_kept;  // lines logged before the log was opened
@@ -88,4 +111,9 @@ class DatagramLink {
   int m_status;
   int m_held;
   int m_sent;
+  int m_left;
+  ReportOnce m_destinationFailure{ViewSyncReceivers::kRecoverySends};
+  DestinationChange m_destinationChange = DestinationChange::kNone;
+  char m_destinationReason[128];
+  int m_destinationFailed = 0;
 };

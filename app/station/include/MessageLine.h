@@ -1,6 +1,7 @@
 #pragma once
 // What the station's message line says (the window shows it). Two kinds of text meet there:
-//  - a condition (the simulator's segment lost, datagrams held back, the
+//  - a condition (the simulator's segment lost or not written yet, the
+//    destination failing, datagrams held back, the counter file not kept, the
 //    simulator's data frozen) shows for as long as it lasts; while several
 //    hold, the most important one shows (the order below);
 //  - a notice (Save's confirmation, what start-up found in the offsets file)
@@ -11,7 +12,15 @@
 class MessageLine {
  public:
   // Most important first.
-  enum Condition { kSegmentLost, kDatagramsHeld, kDataFrozen, kConditionCount };
+  enum Condition {
+    kSegmentLost,         // the segment was let go, or cannot be used
+    kSegmentUnwritten,    // the station made the segment: no simulator wrote it yet
+    kDestinationFailing,  // the destination's sends fail
+    kDatagramsHeld,       // values no receiver could read
+    kCounterNotKept,      // the counter file cannot be written
+    kDataFrozen,          // the simulator's data stands still
+    kConditionCount
+  };
 
   // The line's size, terminator included.
   static constexpr int kTextSize = 256;

@@ -51,6 +51,14 @@ class SimulatorSide {
   // (LostWhat says why) and `lost` is set.
   bool ReadBlock(bool* lost);
 
+  // A segment the station made itself holds no simulator's values: from the
+  // start airport stamped at start-up on, it is watched for the first write
+  // of a simulator (any change of the block). True while none came.
+  void AwaitFirstWrite();
+  bool IsUnwritten() const { return m_unwritten; }
+  // While unwritten: true once a simulator has written the block.
+  bool CheckWritten();
+
   enum class DataChange { kNone, kFrozen, kMovingAgain };
   // After each copy: whether the data has now stood still for more than
   // kFrozenMs, or moves again after that.
@@ -80,6 +88,8 @@ class SimulatorSide {
   char m_lostWhat[kLostSize];
   VisualBlock m_block;
   bool m_lost;
+  bool m_unwritten;
+  VisualBlock m_madeBlock;  // the block as the station left the segment it made
   bool m_segmentWatchStarted;
   std::uint32_t m_lastSegmentCheck;
   bool m_dataWatchStarted;

@@ -230,19 +230,28 @@ class Station {
   void UpdateLinkStatus();
   void UpdateAirport();
   void ShowViewSelection();
-  bool SendDatagram();
   void WatchSegment(std::uint32_t now);
   bool ReadSimulatorBlock();
   void WatchSimulatorData();
   void TellSegmentLost();
   void TellAttachedAgain();
   void TellCounterStartedOver();
+  // What the last send came to: the destination failing or recovered, held
+  // datagrams beginning or ending.
+  void TellDestination();
+  void TellHeld(DatagramLink::Sent sent);
+  // The counter file's writes failing or working again.
+  void TellCounterFile();
+  // The segment the station made, written by a simulator at last.
+  void WatchFirstWrite();
   // Commands' shared steps (StationCommands.cpp).
   void ApplyDatumOffset(double offset);
   CommandResult Refuse(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // What the station tells (StationReports.cpp).
   void Report(const char* text, const char* caption);
   void ShowMessage(const char* text);
+  // A notice on the message line, told (kTold) with its caption if any.
+  void Notice(const char* text, const char* caption);
   void RaiseCondition(MessageLine::Condition condition, const char* text);
   void ClearCondition(MessageLine::Condition condition);
   void ShowMessageLine();
@@ -285,7 +294,10 @@ class Station {
   bool m_rateStarted;
   std::uint32_t m_rateSince;
   int m_rateSent;
+  int m_rateLeft;
   double m_rate;
+  double m_leftRate;
+  int m_heldBefore;  // held back before the present stretch of held datagrams
 
   // Close-down: Run calls on the stack, and what waits for them to return.
   int m_loopDepth;

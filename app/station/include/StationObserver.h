@@ -26,6 +26,8 @@ struct StationEvent {
     kBox,                 // text, caption, style: a box to show (attended only)
     kReport,              // text, caption: what a box would say, unattended
     kJournal,             // text: a line for the journal (the frame loop's scheduling)
+    kTold,                // text, caption: something new told on the message line (a
+                          // condition that began, a notice, a report with its caption)
     kEnded,               // the close-down asked for by End is done
   };
 

@@ -13,16 +13,18 @@
 
 // The simulator's segment as the station finds it.
 enum class SegmentState : int {
-  kNone,      // not attached: it could not be used at start-up
-  kAttached,  // the record is mapped and read
-  kLost,      // let go (removed, made anew, shrunk): waited for
+  kNone,       // not attached: it could not be used at start-up
+  kAttached,   // the record is mapped and read
+  kLost,       // let go (removed, made anew, shrunk): waited for
+  kUnwritten,  // made by the station: nothing is sent until a simulator writes it
 };
 
 struct ReceiverStatus {
   std::uint32_t address;  // network order
   int port;
-  bool failing;     // its last send failed and it has not recovered yet
-  int failedSends;  // since start-up
+  bool failing;       // its last send failed and it has not recovered yet
+  int failedSends;    // since start-up
+  int sentDatagrams;  // that it took, since start-up
 };
 
 struct StationStatus {
@@ -30,21 +32,26 @@ struct StationStatus {
   static constexpr int kAddressTextSize = 20;
 
   // The link and its figures.
-  bool connected;  // Connect brought the link up
-  bool running;    // frames send (not paused)
-  bool ending;     // the close-down has begun
-  int counter;     // of the last datagram sent, or before the first
-  int frameCount;  // frame steps since Connect; -1 before the first
-  int sent;        // datagrams the destination took since start-up
-  int held;        // datagrams held back (not finite, off the globe)
-  double rate;     // datagrams a second the destination took over the last second
-  int lamp;        // LinkStatus
+  bool connected;   // Connect brought the link up
+  bool running;     // frames send (not paused)
+  bool ending;      // the close-down has begun
+  int counter;      // of the last datagram sent, or before the first
+  int frameCount;   // frame steps since Connect; -1 before the first
+  int sent;         // datagrams the destination took since start-up
+  int left;         // datagrams that left to the destination or a receiver
+  int held;         // datagrams held back (not finite, off the globe)
+  double rate;      // datagrams a second the destination took over the last second
+  double leftRate;  // datagrams a second that left to any target, the same second
+  int lamp;         // LinkStatus
   // The destination: where every datagram goes, network order, and from which
   // local port; fixed at the first frame step.
   std::uint32_t destination;
   int remotePort;
   int localPort;
   bool destinationLocked;
+  bool destinationFailing;  // its sends fail (the reason below); the receivers are apart
+  char destinationFailure[128];
+  int destinationFailures;             // sends to it that failed since start-up
   char hostAddress[kAddressTextSize];  // the host's own, empty when unknown
   int receiverCount;
   ReceiverStatus receivers[ViewSyncReceivers::kMostReceivers];
@@ -54,6 +61,11 @@ struct StationStatus {
   char segmentName[kNameSize];
   const void* record;  // where the record is mapped, for the window's caption; null when not
   bool dataFrozen;
+  // The counter file: false while it cannot be written (why below): a
+  // restarted station would then not be taken by a Google Earth that kept
+  // running.
+  bool counterKept;
+  char counterFailure[160];
 
   // The camera.
   char airport[kAirportIdentTextSize];  // as the simulator reports it; empty before any

@@ -90,6 +90,9 @@ class ViewSyncCounterKeeper {
 
   const ViewSyncCounterFile& File() const { return m_file; }
   int GetWrites() const { return m_writes; }
+  // The last write failed, and none has worked since; why, in words.
+  bool IsFailing() const { return m_writeFailure.Reason() != 0; }
+  const char* FailureText() const { return m_failureText; }
 
  private:
   void Store(int counter, bool durable);
@@ -102,5 +105,6 @@ class ViewSyncCounterKeeper {
   std::uint32_t m_lastWrite;
   bool m_timed;
   ReportOnce m_writeFailure;  // by errno of the failing write
+  char m_failureText[160];
   int m_writes;
 };

@@ -46,6 +46,8 @@ class ViewSyncReceivers {
 
   // Sends to the receiver that failed since start-up.
   int GetFailedSends(int index) const { return m_state[index].failed; }
+  // Datagrams the receiver took since start-up.
+  int GetSentDatagrams(int index) const { return m_state[index].sent; }
   // Its sends fail, and it has not yet had a second of good ones since.
   bool IsFailing(int index) const { return m_state[index].failure.Reason() != 0; }
 
@@ -57,6 +59,7 @@ class ViewSyncReceivers {
   struct State {
     ReportOnce failure{kRecoverySends};  // by Winsock number
     int failed = 0;
+    int sent = 0;
   };
   void Failed(QMP0001_02_RtLan& lan, int index);
   void Succeeded(QMP0001_02_RtLan& lan, int index);
