@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ViewSync.h"
+
 // The values of one well-formed datagram.
 struct ReceivedCamera {
   int counter = 0;
@@ -22,9 +24,9 @@ struct ReceivedCamera {
   char planet[16] = {};
 };
 
-// The station formats its datagram into 256 bytes, so its text never
-// exceeds 255 characters.
-constexpr std::size_t kViewSyncMaxLength = 255;
+// The station formats its datagram into kViewSyncTextSize bytes, so its
+// text never exceeds one less.
+constexpr std::size_t kViewSyncMaxLength = kViewSyncTextSize - 1;
 constexpr int kParseReasonSize = 96;
 
 // Parses length bytes of data (no terminator needed; bytes after length are
