@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,24 +18,10 @@
 #include "LoopbackPeer.h"
 #include "MessagePumpFake.h"
 #include "SharedSegment.h"
+#include "StationFiles.h"
 #include "TavrionDlg.h"
 #include "TempDir.h"
 #include "VisualShm.h"
-
-// Four airports; the first, ZZZZ, is never reported unless a test does so.
-inline constexpr char kOffsetsFile[] =
-    ";\n"
-    ";Airport ground level datum offsets for Google Earth \n"
-    "\n"
-    "ZZZZ|    0.0| Placeholder\n"
-    "EGLL|   12.0| London Heathrow\n"
-    "EGKK|   -3.5| London Gatwick\n"
-    "LFPG|    5.0| Paris Charles de Gaulle\n";
-
-inline std::string UniqueSegmentName() {
-  static std::atomic<int> serial{0};
-  return "TavrionTest-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
-}
 
 class StationTest : public ::testing::Test {
  protected:

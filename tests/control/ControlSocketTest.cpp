@@ -52,7 +52,7 @@ TEST_F(ControlTest, EachCommandDoesWhatItsControlDoesOrSaysWhyNot) {
       {"frobnicate", "\"error\":\"'frobnicate' is not a command: 'help' lists them\"", nullptr},
       {"", "\"error\":\"no command: 'help' lists them\"", nullptr},
       {"status now", "\"error\":\"status takes nothing more\"", nullptr},
-      {"  save  \r", "\"message\":\"Offsets saved: 2 airports in ", nullptr},
+      {"  save  \r", "\"message\":\"Offsets saved: 4 airports in ", nullptr},
   };
   for (const Case& given : cases) {
     SCOPED_TRACE(given.line);
@@ -83,7 +83,7 @@ TEST_F(ControlTest, ATrimWithoutAnAirportAndASaveThatCannotWriteAreRefusedWithTh
   EXPECT_FALSE(refused.FlagOf("ok"));
   EXPECT_NE(refused.TextOf("error").find("Offsets.dat.new"), std::string::npos)
       << refused.TextOf("error");
-  EXPECT_EQ(folder.Read("Offsets.dat"), kControlOffsets) << "the file was touched";
+  EXPECT_EQ(folder.Read("Offsets.dat"), kOffsetsFile) << "the file was touched";
 }
 
 TEST_F(ControlTest, AWatcherSeesTheStatusEveryEventAndTheSegmentLostAndFound) {
@@ -109,19 +109,19 @@ TEST_F(ControlTest, AWatcherSeesTheStatusEveryEventAndTheSegmentLostAndFound) {
             "{\"ok\":true}\n{\"ok\":true,\"airport\":\"EGLL\",\"offset\":12.50}\n"
             "{\"ok\":true}\n{\"ok\":true}\n");
   watched += watcher.TakeLines();
-  std::vector<std::string> events;
+  std::vector<std::string> seen;
   std::size_t start = 0;
   for (std::size_t end; (end = watched.find('\n', start)) != std::string::npos; start = end + 1) {
     const JsonValue line = Parse(watched.substr(start, end - start));
     const std::string name = line.TextOf("event", line.FlagOf("watching") ? "watching" : "?");
     if (name == "figures" || name == "message") continue;  // many; seen by the window tests
-    events.push_back(name == "segment" ? "segment " + line.TextOf("segment") : name);
+    seen.push_back(name == "segment" ? "segment " + line.TextOf("segment") : name);
   }
   // The lamp turns green at the first refresh, orange once the segment is
   // gone, and green again once datagrams leave.
-  EXPECT_EQ(events, (std::vector<std::string>{"watching", "status", "offset", "paused", "resumed",
-                                              "lamp", "view", "segment lost", "status", "lamp",
-                                              "segment attached", "status", "lamp", "ended"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"watching", "status", "offset", "paused", "resumed",
+                                            "lamp", "view", "segment lost", "status", "lamp",
+                                            "segment attached", "status", "lamp", "ended"}));
   EXPECT_TRUE(watcher.IsClosed()) << "the station's end closes its clients";
   EXPECT_FALSE(std::filesystem::exists(SocketPath())) << "the socket file outlived the station";
 }
@@ -135,9 +135,9 @@ TEST_F(ControlTest, ChangesAreLoggedWithWhoAsked) {
   });
   const std::string who =
       "Control uid " + std::to_string(getuid()) + " pid " + std::to_string(getpid()) + ": ";
-  const std::string log = LanLog();
+  const std::string log = TrafficLog();
   for (const char* changed :
-       {"view right-window", "slew on", "map altitude 800 m", "Offsets saved: 2 airports in "}) {
+       {"view right-window", "slew on", "map altitude 800 m", "Offsets saved: 4 airports in "}) {
     EXPECT_NE(log.find(who + changed), std::string::npos) << changed << " in\n" << log;
   }
   EXPECT_EQ(log.find(who + "status"), std::string::npos) << "a question changes nothing";
@@ -186,7 +186,7 @@ TEST_F(ControlTest, ClientsThatMisbehaveAreDroppedWithTheReasonAndCostTheOthersN
   RunConnected([&](int step) {
     if (step == 2) station->End();
   });
-  const std::string log = LanLog();
+  const std::string log = TrafficLog();
   for (const char* reason :
        {"dropped: a line over 512 bytes", "dropped: 64 KiB of replies unread",
         "dropped: silent for a minute", "Control: 1 connection refused: 8 clients already"}) {

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -21,23 +20,9 @@
 #include "MessagePumpFake.h"
 #include "SharedSegment.h"
 #include "Station.h"
+#include "StationFiles.h"
 #include "TempDir.h"
 #include "VisualShm.h"
-
-// Four airports; the first, ZZZZ, is never reported unless a test does so.
-inline constexpr char kOffsetsFile[] =
-    ";\n"
-    ";Airport ground level datum offsets for Google Earth \n"
-    "\n"
-    "ZZZZ|    0.0| Placeholder\n"
-    "EGLL|   12.0| London Heathrow\n"
-    "EGKK|   -3.5| London Gatwick\n"
-    "LFPG|    5.0| Paris Charles de Gaulle\n";
-
-inline std::string UniqueSegmentName() {
-  static std::atomic<int> serial{0};
-  return "TavrionRig-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
-}
 
 // Every event the station told, with its texts and the status as it stood
 // when it was told (what a face would have shown then).
@@ -172,6 +157,7 @@ class StationRig : public ::testing::Test {
     const int readsBeforeFrames = clock.CounterReads() + 1;  // Run's own first read
     int scripted = 0;
     pump.SetIdle([&, readsBeforeFrames] {
+      if (betweenFrames) betweenFrames();
       const int next = clock.CounterReads() - readsBeforeFrames + 1;
       if (next == scripted) return;
       scripted = next;
@@ -200,6 +186,9 @@ class StationRig : public ::testing::Test {
 
   // RunConnected sends to 127.0.0.1 unless told not to.
   bool sendToLoopback = true;
+  // Runs whenever the loop asks its queue and finds nothing: another face
+  // served between frames.
+  std::function<void()> betweenFrames;
   // The settings for the next Start.
   bool unattended = false;
   bool busyWait = false;
