@@ -26,13 +26,16 @@ const StationFlag kFlags[] = {
      "let --receiver name a broadcast address (the\n"
      "                             sending socket gets SO_BROADCAST)"},
     {"busy-wait", 0, &StationSettings::busyWait,
-     "poll between frames instead of sleeping (hosts whose wake-ups come late)"},
+     "poll between frames instead of sleeping (hosts\n"
+     "                             whose wake-ups come late)"},
     {"realtime", 0, &StationSettings::realtime,
-     "ask for a real-time priority for the frame loop where allowed"},
+     "ask for a real-time priority for the frame loop\n"
+     "                             where allowed (not with --busy-wait)"},
     {"headless", 0, &StationSettings::headless,
-     "run without a window (no display needed): attach, connect\n"
-     "                             and send to --destination at once; what the\n"
-     "                             window would show goes to standard error"},
+     "run without a window (no display needed): attach,\n"
+     "                             connect and send to --destination at once;\n"
+     "                             what the window would show goes to standard\n"
+     "                             error"},
     {"slew", 0, &StationSettings::slew, "with --headless: turn to a new view gradually"},
 };
 constexpr int kFlagCount = static_cast<int>(sizeof kFlags / sizeof kFlags[0]);
