@@ -6,8 +6,8 @@ every change with and without the token, the refusals (the station's own
 passed through, the server's for another origin, a GET, a huge body, a
 malformed request), the bounds (browsers served live, one watch per station
 whatever the browsers, a flood of connections that costs the station
-nothing), a station that goes away and comes back, and the watch-only
-server without a token file.
+nothing), a station that goes away and comes back, and a second server,
+watch-only without a token file, serving a station named with --station.
 
   web_http_test.py BIN_FOLDER SOURCE_FOLDER"""
 
@@ -261,10 +261,15 @@ status, reply = change("left", "trim", ["up"], token)
 test.check("and takes a change (%s)" % reply, status == 200 and reply.get("offset") == 0.5)
 stream.close()
 
-# --- without a token file: watch only --------------------------------------------
+# --- a station named on the command line, without a token file: watch only --------
 
 other = "http://127.0.0.1:%d" % (PORT + 1)
-watcher = test.start_web("--listen", "127.0.0.1:%d" % (PORT + 1), name="watch-only", base=other)
+watcher = test.start_web("--listen", "127.0.0.1:%d" % (PORT + 1), "--station",
+                         "left=" + os.path.join(test.run_folder, "left", "control"),
+                         name="watch-only", base=other)
+test.soon("a station named with --station is watched, no run folder looked in", 30,
+          lambda: station_status(base=other).get("counter", 0) > 0 and
+          json.loads(get_status("/api/stations", other)[1])["looking_in"] is None)
 listed = json.loads(get_status("/api/stations", other)[1])
 test.check("a server without --token-file says changes are off", listed["changes"] is False)
 status, reply = change("left", "save", [], token, base=other)

@@ -13,7 +13,7 @@ class WebLog {
   WebLog(const WebLog&) = delete;
   WebLog& operator=(const WebLog&) = delete;
 
-  // "tavrion-web: <line>"
+  // "tavrion-web: <line>", control characters shown as '?'.
   void Say(const std::string& line);
 
  private:
