@@ -6,6 +6,7 @@ run folder of the test's own, and HTTP to the web server on 127.0.0.1.
 The tests pass or fail on statuses, texts and counts; the waits are only
 guards against a program that hangs (wait_for polls until a deadline)."""
 
+import atexit
 import http.client
 import json
 import os
@@ -32,6 +33,10 @@ class Test:
         self.programs = []
         self.run_folder = os.path.join(self.scratch, "run")
         os.mkdir(self.run_folder)
+        # The programs and the folder go however the test ends: a failure
+        # that raises, or CTest's SIGTERM at its time-out, too.
+        atexit.register(self.end)
+        signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(1))
 
     # --- checks ---------------------------------------------------------
 
@@ -98,6 +103,8 @@ class Test:
             return ""
 
     def end(self):
+        """Every program started is ended and the scratch folder removed
+        (once; later calls find nothing to do)."""
         for program in self.programs:
             if program.poll() is None:
                 program.kill()
