@@ -54,7 +54,8 @@ set(man_names
   tavrion "visual-interface station of a flight simulator for Google Earth"
   visim "simulator stand-in writing the visual-interface shared segment"
   viewsync-monitor "ViewSync receiver that checks and counts the station's datagrams"
-  tavrion-ctl "steer a Tavrion station through its control socket")
+  tavrion-ctl "steer a Tavrion station through its control socket"
+  tavrion-web "the operator's page of the Tavrion stations of this machine")
 set(man_pages)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/man)
 while(man_names)
@@ -94,17 +95,28 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "Reads the eye point that a flight simulator publishes in shared memory and\n\
 sends it thirty times a second to Google Earth as ViewSync datagrams, with the\n\
 operator's view choice and per-airport ground-datum trims. Includes visim, a\n\
-simulator stand-in, and viewsync-monitor, a receiver that checks the datagrams.")
+simulator stand-in, viewsync-monitor, a receiver that checks the datagrams,\n\
+tavrion-ctl, which steers a station through its control socket, and\n\
+tavrion-web, the operator's page of the stations for a browser or tablet.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The maintainer scripts make the stations' and the page's system users and
+# the page's token (adduser); the shared libraries' packages are added to
+# this by dpkg-shlibdeps.
+if(TARGET tavrion-web)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_SOURCE_DIR}/docs/debian/postinst ${CMAKE_CURRENT_SOURCE_DIR}/docs/debian/postrm)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
+endif()
 # Stripped programs, without the compiler's .comment and .note sections
 # either (as Debian's own packages are): a stripping install (CPack's,
 # cmake --install --strip) does it after the programs are in place.
 set(CPACK_STRIP_FILES ON)
 set(stripped_programs)
-foreach(program tavrion visim viewsync-monitor)
+foreach(program tavrion visim viewsync-monitor tavrion-ctl tavrion-web)
   if(TARGET ${program})
     list(APPEND stripped_programs ${program})
   endif()

@@ -3,7 +3,8 @@
 tavrion_packages=(build-essential cmake libgtest-dev libgmock-dev libbenchmark-dev
   libwxgtk3.2-dev libglib2.0-dev pkg-config libx11-dev libxtst-dev xvfb xdotool x11-utils
   clang libclang-rt-14-dev iproute2 util-linux locales imagemagick git help2man dpkg-dev file
-  libxml2-utils lintian gnuplot-nox python3 libsystemd-dev systemd)
+  libxml2-utils lintian gnuplot-nox python3 libsystemd-dev systemd
+  libcpp-httplib-dev chromium chromium-driver python3-selenium)
 
 # Installs the Debian packages the build and tests need; updates the package
 # lists only when something is missing. apt's own output goes to a log, shown

@@ -22,7 +22,7 @@ check "it depends on no -dev package" bash -c '[[ "$1" != *-dev* ]]' _ "$depends
 
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
-for program in tavrion visim viewsync-monitor; do
+for program in tavrion visim viewsync-monitor tavrion-web; do
   version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/$program" --version 2>&1)
   check "$program --version runs from the unpacked package ($(echo "$version" | tr '\n' ' '))" \
     bash -c '[[ "$1" == "$2 1.2"$'"'"'\n'"'"'"git revision "* ]]' _ "$version" "$program"
@@ -44,7 +44,28 @@ done
 check "the service unit template is installed" \
   grep -qx -e 'Type=notify' "$root/usr/lib/systemd/system/tavrion@.service"
 check "nothing but the programs in bin ($(ls "$root/usr/bin" | tr '\n' ' '))" \
-  [ "$(ls "$root/usr/bin" | tr '\n' ' ')" = "tavrion tavrion-ctl viewsync-monitor visim " ]
+  [ "$(ls "$root/usr/bin" | tr '\n' ' ')" = "tavrion tavrion-ctl tavrion-web viewsync-monitor visim " ]
+
+# The operator's page: its files, its service, and the maintainer scripts
+# that make its user and token.
+check "it depends on cpp-httplib's library and adduser" \
+  bash -c '[[ "$1" == *libcpp-httplib0.11* && "$1" == *adduser* ]]' _ "$depends"
+for page in index.html page.css page.js; do
+  check "the page's $page is in /usr/share/tavrion-web" [ -s "$root/usr/share/tavrion-web/$page" ]
+done
+check "the page's service unit is installed" \
+  grep -qx -e 'User=tavrion-web' "$root/usr/lib/systemd/system/tavrion-web.service"
+control=$scratch/control
+dpkg-deb -e "$deb" "$control"
+check "the postinst makes the page's user in the group tavrion and its token" \
+  bash -c 'sh -n "$1" && grep -q "adduser --system.*--ingroup tavrion.*tavrion-web" "$1" &&
+    grep -q "chown root:tavrion" "$1" && [ -x "$1" ]' _ "$control/postinst"
+check "the postrm removes the token on purge" bash -c 'sh -n "$1" && grep -q web-token "$1"' _ "$control/postrm"
+# An address of no machine (TEST-NET-1): once the page is read from beside
+# the program, the listening is what fails.
+said=$("$root/usr/bin/tavrion-web" --listen 192.0.2.1:8470 2>&1)
+check "tavrion-web finds its page beside it ($said)" \
+  [ "$said" = "tavrion-web: 192.0.2.1:8470: Cannot assign requested address" ]
 
 # Debian's own checks, pedantic ones included: no error and no warning
 # (an override carries its reason beside it in the package).
