@@ -64,4 +64,22 @@ for bad in "--duration 2,5" "--duration 0" "--duration" "--frobnicate"; do
 done
 check "a refused command line touched nothing" cmp -s "$scratch/before" /dev/shm/VisualInterface
 
+# Started from the machine's own network (here this test's), the demo makes
+# a network of its own: port 7001 here stays free while its monitor listens.
+env -u DISPLAY -u TAVRION_PRIVATE_VIEW TMPDIR="$scratch/tmp" "$src/scripts/run" --bin "$bin" \
+  --duration 2 >"$scratch/own.out" 2>&1 &
+run_pid=$!
+pids+=("$run_pid")
+bound_here=0
+while process_running "$run_pid"; do
+  [ -z "$(ss -Hlun 'sport = :7001 or sport = :7000')" ] || bound_here=1
+  in_background sleep 0.1
+done
+wait "$run_pid"
+status=$?
+check "the demo in a network of its own ends with status 0 ($status)" [ "$status" -eq 0 ]
+check "its datagrams reached its own monitor ($(grep '^received ' "$scratch/own.out" | tail -n 1))" \
+  grep -q '^received [1-9]' "$scratch/own.out"
+check "nothing bound port 7000 or 7001 of the network it was started from" [ "$bound_here" -eq 0 ]
+
 finish_test out
