@@ -156,7 +156,7 @@ std::string StationUsage() {
       "                             also send every datagram, with the same counter,\n"
       "                             to this receiver (port default 7001); up to 16\n";
   for (const StationFlag& flag : kFlags) {
-    char line[256];
+    char line[512];
     char name[64];
     SafeFormat(name, sizeof name, "%c%c%s --%s", flag.shortName != 0 ? '-' : ' ',
                flag.shortName != 0 ? flag.shortName : ' ', flag.shortName != 0 ? "," : " ",
