@@ -23,8 +23,8 @@ struct StationFlag {
 const StationFlag kFlags[] = {
     {"connect", 'c', &StationSettings::connect, "press Connect once the window is up"},
     {"broadcast", 0, &StationSettings::broadcast,
-     "let --receiver name a broadcast address (the\n"
-     "                             sending socket gets SO_BROADCAST)"},
+     "let --destination and --receiver name a broadcast\n"
+     "                             address (the sending socket gets SO_BROADCAST)"},
     {"busy-wait", 0, &StationSettings::busyWait,
      "poll between frames instead of sleeping (hosts\n"
      "                             whose wake-ups come late)"},
@@ -144,14 +144,16 @@ std::string StationUsage() {
       "highest counter sent is kept in ViewSyncCounter.txt in the working folder, so\n"
       "that a Google Earth that kept running accepts a restarted station at once.\n"
       "\n"
-      "  -d, --destination A.B.C.D  the address the destination boxes start with\n"
-      "                             (default: this host's own address)\n"
+      "  -d, --destination A.B.C.D  where the datagrams go, at port 7001; the window's\n"
+      "                             boxes start with it (default: this host's own\n"
+      "                             address)\n"
       "  -p, --port N               the local port the datagrams leave from, 1 to\n"
       "                             65535 (default 7000)\n"
       "  -s, --segment NAME         the simulator's shared segment (default\n"
       "                             VisualInterface)\n"
-      "  -C, --directory DIR        the working folder of Offsets.dat, its backup and\n"
-      "                             ViewSyncCounter.txt (default: the current folder)\n"
+      "  -C, --directory DIR        the working folder of Offsets.dat, its backup,\n"
+      "                             ViewSyncCounter.txt and the LAN log (default: the\n"
+      "                             current folder)\n"
       "  -r, --receiver ADDR[:PORT]\n"
       "                             also send every datagram, with the same counter,\n"
       "                             to this receiver (port default 7001); up to 16\n";
