@@ -20,7 +20,7 @@
 #include "MessagePumpFake.h"
 #include "SharedSegment.h"
 #include "Station.h"
-#include "StationFiles.h"
+#include "StationBench.h"
 #include "TempDir.h"
 #include "VisualShm.h"
 
@@ -74,42 +74,20 @@ class StationRecorder : public StationObserver {
   const Station* m_station = nullptr;
 };
 
-class StationRig : public ::testing::Test {
+class StationRig : public StationBench {
  protected:
-  static constexpr std::int64_t kFrequency = 1000000000;
+  ~StationRig() override { station.reset(); }
 
-  StationRig() : m_segmentName(UniqueSegmentName()), m_localPort(FreeUdpPorts()) {
-    AirportManager::ClearTable();
-    m_simulator = std::make_unique<CVisShm>(m_segmentName.c_str());
-    // Each read of the clock finds the next frame due.
-    clock.SetCounterStep(kFrequency / 60 + 1);
-  }
-
-  ~StationRig() override {
-    station.reset();
-    m_simulator.reset();
-    Platform::RemoveSharedSegment(m_segmentName.c_str());
-    AirportManager::ClearTable();
-  }
-
-  virtual StationSettings Settings() {
-    StationSettings settings;
-    settings.segmentName = m_segmentName.c_str();
-    settings.localPort = m_localPort;
-    settings.remotePort = receiver.Port();
-    settings.workingFolder = m_folderText.c_str();
+  StationSettings Settings() override {
+    StationSettings settings = StationBench::Settings();
     settings.connect = unattended;
-    settings.busyWait = busyWait;
-    settings.realtime = realtime;
-    settings.sendRate = sendRate;
     return settings;
   }
 
   // Makes the station, watched by `events`, and starts it with the offsets
   // file (none when null); `started` is what Start returned.
   void Start(const char* offsets = kOffsetsFile) {
-    if (offsets != nullptr) folder.Write("Offsets.dat", offsets);
-    m_folderText = folder.Path().string();
+    WriteOffsets(offsets);
     station = std::make_unique<Station>(pump, clock, Settings());
     events.Watch(*station);
     station->AddObserver(&events);
@@ -124,17 +102,6 @@ class StationRig : public ::testing::Test {
     Start();
   }
 
-  // No simulator has the segment: the station will make it at start-up.
-  void WithoutSimulator() {
-    m_simulator.reset();
-    Platform::RemoveSharedSegment(m_segmentName.c_str());
-  }
-  // A simulator attaches to the segment as it stands (the station's own).
-  void SimulatorAttaches() { m_simulator = std::make_unique<CVisShm>(m_segmentName.c_str()); }
-
-  VisualInterfaceRecord& Record() { return *m_simulator->GetRecord(); }
-  VisualBlock& Sim() { return Record().visualBlock; }
-
   // The simulator reports this airport (the field's other bytes zero).
   void SetAirport(const char* ident) {
     std::memset(Sim().airportIdent, 0, sizeof Sim().airportIdent);
@@ -148,28 +115,11 @@ class StationRig : public ::testing::Test {
   }
 
   // Connects, with the datagrams sent to 127.0.0.1 first unless told not
-  // to, and runs the station until the script ends it. `script(step)` runs
-  // before frame step `step` (1 for the first); what it posts to the queue
-  // is handled before that step. After `maxSteps` the station is ended and
-  // the test fails.
+  // to, and runs the station until the script ends it (RunFrames).
   void RunConnected(const std::function<void(int)>& script, int maxSteps = 2000) {
     if (sendToLoopback) pump.Post([this] { station->SetDestination(LoopbackAddress()); });
-    const int readsBeforeFrames = clock.CounterReads() + 1;  // Run's own first read
-    int scripted = 0;
-    pump.SetIdle([&, readsBeforeFrames] {
-      if (betweenFrames) betweenFrames();
-      const int next = clock.CounterReads() - readsBeforeFrames + 1;
-      if (next == scripted) return;
-      scripted = next;
-      if (next > maxSteps) {
-        ADD_FAILURE() << "the station did not end within " << maxSteps << " steps";
-        pump.Post([this] { station->End(); });
-        return;
-      }
-      script(next);
-    });
-    station->Connect();
-    pump.SetIdle(nullptr);
+    RunFrames(
+        script, maxSteps, [this] { station->Connect(); }, [this] { station->End(); });
   }
 
   // Posts End before frame step `wanted`.
@@ -177,40 +127,15 @@ class StationRig : public ::testing::Test {
     if (step == wanted) pump.Post([this] { station->End(); });
   }
 
-  // Every datagram waiting at the receiver.
-  std::vector<std::string> Received() { return receiver.TakeWaiting(); }
   // The message line as it stands.
   std::string Message() const { return station->GetStatus().message; }
-  // The station's own LAN traffic log in its working folder.
-  std::string TrafficLog() const { return folder.Read("QM_RT_LAN_Log.txt"); }
 
   // RunConnected sends to 127.0.0.1 unless told not to.
   bool sendToLoopback = true;
-  // Runs whenever the loop asks its queue and finds nothing: another face
-  // served between frames.
-  std::function<void()> betweenFrames;
   // The settings for the next Start.
   bool unattended = false;
-  bool busyWait = false;
-  bool realtime = false;
-  int sendRate = 30;
 
-  TempDir folder;
-  // Shares its port, as a receiver beside a Google Earth on the same host would.
-  LoopbackPeer receiver{0, LoopbackAddress(), PortSharing::kShared};
-  Platform::FakeMessagePump pump;
-  Platform::FakeClock clock;
   StationRecorder events;  // outlives the station it watches
   std::unique_ptr<Station> station;
   bool started = false;
-
- private:
-  std::string m_segmentName;
-  std::string m_folderText;
-  int m_localPort;
-  std::unique_ptr<CVisShm> m_simulator;
-
- protected:
-  const std::string& SegmentName() const { return m_segmentName; }
-  int LocalPort() const { return m_localPort; }
 };
