@@ -92,7 +92,7 @@ class ServicePump : public Platform::MessagePump {
     }
     // Ready once a datagram has left to any target: the station does its
     // job for those it reaches; the status line names a failing destination.
-    if (!m_ready && m_station->GetStatus().left != 0) {
+    if (!m_ready && m_station->GetLeftDatagrams() != 0) {
       m_ready = true;
       std::fprintf(stderr, "tavrion: first datagram sent, counter %d\n",
                    m_station->GetCamera().counter);

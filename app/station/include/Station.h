@@ -199,6 +199,8 @@ class Station {
   bool IsSegmentLost() const { return m_simulator.IsLost(); }
   int GetHeldDatagrams() const { return m_link.GetHeld(); }
   int GetSentDatagrams() const { return m_link.GetSent(); }
+  // Datagrams that left to the destination or a receiver.
+  int GetLeftDatagrams() const { return m_link.GetLeft(); }
   bool IsBusyWait() const { return m_settings.busyWait; }
   // What became of the real-time priority asked for, one line, empty when
   // none was asked for; also a kJournal line and in the LAN log when the
