@@ -24,6 +24,7 @@ RTLoop::RTLoop(int rate, Platform::Clock& clock, Platform::MessagePump& pump)
       m_pollWakeAhead(true),
       m_busyWait(false),
       m_nextDue(0),
+      m_ask(kNeverAsk),
       m_now(0),
       m_lastMilliseconds(0),
       m_millisecondWraps(0) {
@@ -104,25 +105,44 @@ int RTLoop::Execute(int /*frameIndex*/, int /*state*/) {
   return -1;
 }
 
+RTLoop::FrameSchedule RTLoop::ScheduleNext(std::int64_t start) {
+  // A late frame moves the whole schedule: missed frames are not made up.
+  return {start + m_period, kNeverAsk};
+}
+
+bool RTLoop::FrameReady(std::int64_t /*now*/, std::int64_t* ask) {
+  *ask = kNeverAsk;
+  return false;
+}
+
 void RTLoop::Run() {
   int frameIndex = 0;
   m_nextDue = ReadClock();
+  m_ask = kNeverAsk;
   while (m_state == kRunning || m_state == kPaused) {
     if (m_pump.DispatchOne()) {
       continue;  // messages always go before frames
     }
     m_now = ReadClock();
-    if (m_now <= m_nextDue) {
+    if (!FrameStartsNow()) {
       WaitUntilDue();
       continue;
     }
     Execute(frameIndex, m_state);
-    // A late frame moves the whole schedule: missed frames are not made up.
-    m_nextDue = m_now + m_period;
+    const FrameSchedule next = ScheduleNext(m_now);
+    m_nextDue = next.due;
+    m_ask = next.ask;
     if (++frameIndex >= kFrameIndexCount) {
       frameIndex = 0;
     }
   }
+}
+
+bool RTLoop::FrameStartsNow() {
+  if (m_now > m_nextDue) {
+    return true;
+  }
+  return m_now >= m_ask && FrameReady(m_now, &m_ask);
 }
 
 void RTLoop::WaitUntilDue() {
@@ -130,9 +150,16 @@ void RTLoop::WaitUntilDue() {
     return;
   }
   // The frame is due at the first tick after next due. The pump's sleep ends
-  // the wake-ahead before that; a message ends it early and the next pass
-  // dispatches it.
+  // the wake-ahead before that, or when the subclass is to be asked before
+  // that; a message ends it early and the next pass dispatches it.
   const std::int64_t due = m_nextDue + 1;
+  if (m_ask < due - m_wakeAhead) {
+    const std::int64_t untilAsk = m_ask - m_now;
+    if (untilAsk > 0) {
+      m_pump.WaitForMessage(TicksToNanoseconds(untilAsk));
+    }
+    return;
+  }
   const std::int64_t ticks = due - m_now - m_wakeAhead;
   if (ticks > 0 && m_pump.WaitForMessage(TicksToNanoseconds(ticks))) {
     return;

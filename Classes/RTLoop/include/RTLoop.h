@@ -11,8 +11,14 @@
 // it polls from one frame to the next, as hosts whose wake-ups come late may
 // need. Everything Execute and the dispatched messages do runs inside Run,
 // and Stop called from there ends Run after the current pass.
+//
+// A subclass may steer the frames' timing (ScheduleNext, FrameReady): set
+// each frame's due time, and have the loop ask it at given moments before
+// that whether the frame should start at once, sleeping in the pump in
+// between. Unsteered, frames are one period apart.
 
 #include <cstdint>
+#include <limits>
 
 #include "Clock.h"
 #include "MessagePump.h"
@@ -73,12 +79,32 @@ class RTLoop {
   // The polled stretch before a due frame, in ticks of the clock in use.
   std::int64_t GetWakeAhead() const { return m_wakeAhead; }
 
+ protected:
+  // When the next frame falls due (it starts on the first tick after
+  // `due`), and from when on FrameReady is asked before that.
+  struct FrameSchedule {
+    std::int64_t due;
+    std::int64_t ask;
+  };
+  static constexpr std::int64_t kNeverAsk = std::numeric_limits<std::int64_t>::max();
+  // After each frame, with the clock reading that found it due: this one
+  // gives `start` + the period, never asked.
+  virtual FrameSchedule ScheduleNext(std::int64_t start);
+  // Asked once the clock has reached the ask time, in a pass with no
+  // message waiting: true starts the frame now. False leaves it to its due
+  // time, with `*ask` set to when to ask again (kNeverAsk: not before it).
+  // This one returns false and never asks again.
+  virtual bool FrameReady(std::int64_t now, std::int64_t* ask);
+
  private:
   void Calibrate();
   // The clock in use: counter ticks, or milliseconds widened past their wrap.
   std::int64_t ReadClock();
-  // Sleeps in the pump until a message comes or the frame is nearly due,
-  // then, unless the rest is polled, on the clock to its due time.
+  // The frame starts now: it is due, or its subclass says so when asked.
+  bool FrameStartsNow();
+  // Sleeps in the pump until a message comes, the subclass is to be asked
+  // or the frame is nearly due, then, unless the rest is polled, on the
+  // clock to its due time.
   void WaitUntilDue();
   void SleepUntil(std::int64_t due);
   std::int64_t TicksToNanoseconds(std::int64_t ticks) const;
@@ -95,6 +121,7 @@ class RTLoop {
   bool m_pollWakeAhead;
   bool m_busyWait;
   std::int64_t m_nextDue;
+  std::int64_t m_ask;
   std::int64_t m_now;
   std::uint32_t m_lastMilliseconds;
   std::int64_t m_millisecondWraps;
