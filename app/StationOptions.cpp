@@ -28,6 +28,10 @@ const StationFlag kFlags[] = {
      "poll between frames instead of sleeping (hosts whose wake-ups come late)"},
     {"realtime", 0, &StationSettings::realtime,
      "ask for a real-time priority for the frame loop where allowed"},
+    {"follow-simulator", 0, &StationSettings::followSimulator,
+     "send just after the simulator's writes of the record\n"
+     "                             (learnt by looking at it) instead of at the\n"
+     "                             loop's own phase; at most --rate a second"},
     {"headless", 0, &StationSettings::headless,
      "run without a window (no display needed): attach, connect\n"
      "                             and send to --destination at once; what the\n"

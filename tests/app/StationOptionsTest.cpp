@@ -49,10 +49,12 @@ TEST(StationOptions, NoOptionsKeepEveryDefault) {
   EXPECT_FALSE(parsed.settings.connect);
   EXPECT_FALSE(parsed.settings.busyWait);
   EXPECT_FALSE(parsed.settings.realtime);
+  EXPECT_FALSE(parsed.settings.followSimulator);
 }
 
 TEST(StationOptions, TheFrameLoopModesAreSwitchesOfTheirOwn) {
   EXPECT_TRUE(Parse({"--busy-wait"}).settings.busyWait);
+  EXPECT_TRUE(Parse({"--follow-simulator", "--busy-wait"}).settings.followSimulator);
   Parsed realtime = Parse({"--realtime", "-c"});
   ASSERT_EQ(realtime.command, StationCommand::Run) << realtime.fault;
   EXPECT_TRUE(realtime.settings.realtime);
@@ -130,7 +132,7 @@ TEST(StationOptions, TheUsageListsEveryOption) {
   for (const char* option :
        {"-d, --destination A.B.C.D", "-p, --port N", "-s, --segment NAME", "-C, --directory DIR",
         "-r, --receiver ADDR[:PORT]", "-c, --connect", "--broadcast", "--busy-wait", "--realtime",
-        "-h, --help", "--version"}) {
+        "--follow-simulator", "-h, --help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
 }

@@ -44,6 +44,9 @@ struct StationSettings {
   int finalPollMicroseconds = kDefaultFinalPollMicroseconds;
   // Datagrams a second: 30 sends on every second frame step, 60 on each.
   int sendRate = kBaseSendRate;
+  // The frame steps that send follow the simulator's writes of the record
+  // (SimulatorFollower.h) instead of the loop's own phase.
+  bool followSimulator = false;
   // Receivers fed beside the destination, and whether the sending socket may
   // reach a broadcast address.
   int receiverCount = 0;
