@@ -164,7 +164,7 @@ std::string StationUsage() {
     SafeFormat(line, sizeof line, "  %-25s  %s\n", name, flag.help);
     text += line;
   }
-  char loopLines[600];
+  char loopLines[800];
   SafeFormat(loopLines, sizeof loopLines,
              "      --rate N               datagrams a second: 30 (default, on every second\n"
              "                             frame step) or 60 (on every frame step)\n"
@@ -172,7 +172,9 @@ std::string StationUsage() {
              "                             microseconds, or 0 for the kernel's own\n"
              "                             (default %d)\n"
              "      --final-poll US        poll for the last US microseconds before each\n"
-             "                             frame, 0 to %d (default %d); 0 sleeps to its time\n",
+             "                             frame, 0 to %d (default %d); 0 sleeps to its time;\n"
+             "                             auto sleeps to its time less a lead learnt from\n"
+             "                             the loop's own wake-ups and polls the lead\n",
              kLeastTimeSlice, kMostTimeSlice, kDefaultTimeSliceMicroseconds, kMostFinalPoll,
              kDefaultFinalPollMicroseconds);
   text += loopLines;

@@ -152,6 +152,7 @@ void Station::MakeLoop() {
     m_loop->SetWakeAhead(static_cast<std::int64_t>(m_settings.finalPollMicroseconds) * 1000, true);
   } else {
     m_loop->SetWakeAhead(RTLoop::kDeadlineWakeAheadNanoseconds, false);
+    m_loop->LearnWakeLead(m_settings.learnWakeLead);
   }
 }
 

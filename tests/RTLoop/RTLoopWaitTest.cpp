@@ -253,6 +253,62 @@ TEST(RTLoopSteered, AFrameStartsWhenItsSubclassSaysOrWhenDueAndTheLoopSleepsBetw
   }
 }
 
+// Sleeps to a deadline that come late by a fixed time: the loop learns how
+// late, sleeps that much less and polls the rest, so that frames start on
+// their tick again; a lead beyond the longest wake-ahead is held to it.
+struct LateCase {
+  std::int64_t late;
+  std::int64_t lead;
+};
+
+class LearntLead : public WaitingLoop, public ::testing::WithParamInterface<LateCase> {};
+
+TEST_P(LearntLead, FramesStartOnTheirTickOnceTheLoopKnowsHowLateItsSleepsCome) {
+  const LateCase c = GetParam();
+  loop.SetWakeAhead(RTLoop::kDeadlineWakeAheadNanoseconds, false);
+  loop.LearnWakeLead(true);
+  clock.AfterEachSleep([&] { clock.AdvanceNanoseconds(c.late); });
+  frameLimit = 60;
+  RunLoop();
+  ASSERT_EQ(frameTimes.size(), 60u);
+  EXPECT_NEAR(loop.GetLearntLead(), c.lead, 5 * kMicrosecond);
+  for (std::size_t i = 30; i < frameTimes.size(); ++i) {
+    const std::int64_t late = frameTimes[i] - DueAfter(i - 1);
+    EXPECT_GE(late, 0) << "frame " << i;
+    EXPECT_LE(late, std::max<std::int64_t>(c.late - c.lead, 0) + 5 * kMicrosecond) << "frame " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sleeps, LearntLead,
+    ::testing::Values(LateCase{0, 0}, LateCase{300 * kMicrosecond, 300 * kMicrosecond},
+                      LateCase{5 * kMillisecond, RTLoop::kMostWakeAheadNanoseconds}));
+
+// On a busy machine the polled lead is cut short (here: 200 us taken from
+// the loop in the middle of each poll from frame 30 on). Twice is enough:
+// the loop then sleeps to the due time itself, no poll left to be cut.
+TEST_F(WaitingLoop, PollsOfTheLeadCutShortTurnTheLeadOff) {
+  loop.SetWakeAhead(RTLoop::kDeadlineWakeAheadNanoseconds, false);
+  loop.LearnWakeLead(true);
+  clock.AfterEachSleep([&] { clock.AdvanceNanoseconds(300 * kMicrosecond); });
+  const auto recordFrame = loop.onFrame;
+  loop.onFrame = [&](int count) {
+    recordFrame(count);
+    if (count >= 30) {
+      const std::int64_t due = clock.Counter() + loop.GetPeriod();
+      clock.At(due - 100 * kMicrosecond, [&] { clock.AdvanceNanoseconds(200 * kMicrosecond); });
+    }
+  };
+  frameLimit = 40;
+  RunLoop();
+  ASSERT_EQ(frameTimes.size(), 40u);
+  EXPECT_TRUE(loop.IsLeadOff());
+  // The last sleeps aimed at the frames' due times, not a lead before.
+  const std::vector<std::int64_t>& aims = clock.DeadlineSleeps();
+  ASSERT_GE(aims.size(), 3u);
+  EXPECT_EQ(aims.back(), DueAfter(frameTimes.size() - 2)) << "last sleep";
+}
+
 TEST(RTLoopWithoutCounter, SleepsInWholeMillisecondsAndNeverPastADueFrame) {
   Platform::FakeClock clock(0);
   Platform::FakeMessagePump pump;
