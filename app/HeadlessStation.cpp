@@ -8,6 +8,7 @@
 
 #include "Clock.h"
 #include "ControlServer.h"
+#include "ControlShare.h"
 #include "LocalSocket.h"
 #include "MessagePump.h"
 #include "ServiceNotify.h"
@@ -44,10 +45,14 @@ class JournalLines : public StationObserver {
 // The frame loop's pump without a window: its messages are the stop signals
 // and the control socket's clients, and between frames it keeps the service
 // manager informed.
+// The control socket is served within its share of the thread
+// (ControlShare.h).
 class ServicePump : public Platform::MessagePump {
  public:
   explicit ServicePump(Platform::Clock& clock)
-      : m_clock(clock), m_watchdogUs(Platform::ServiceWatchdogMicroseconds()) {}
+      : m_clock(clock),
+        m_watchdogUs(Platform::ServiceWatchdogMicroseconds()),
+        m_share(clock) {}
 
   void Attach(Station* station, ControlServer* control) {
     m_station = station;
@@ -59,8 +64,11 @@ class ServicePump : public Platform::MessagePump {
       return false;
     }
     KeepInformed();
-    if (m_control != nullptr) {
-      m_control->Serve();  // bounded: it never counts as a message before a frame
+    if (m_control != nullptr && m_share.MayServe()) {
+      // Bounded: it never counts as a message before a frame.
+      const std::int64_t begun = m_share.Now();
+      m_control->Serve();
+      m_share.Served(begun);
     }
     if (Platform::TakeStopSignal() == 0) {
       return false;
@@ -75,6 +83,12 @@ class ServicePump : public Platform::MessagePump {
   bool WaitForMessage(std::int64_t nanoseconds) override {
     if (m_control == nullptr) {
       return Platform::WaitForStopSignal(nanoseconds);
+    }
+    if (!m_share.MayServe()) {
+      // The clients' share is spent: only a stop signal ends the wait
+      // before the next window.
+      const std::int64_t rest = m_share.UntilNextWindow();
+      return Platform::WaitForStopSignal(rest < nanoseconds ? rest : nanoseconds);
     }
     Platform::WaitedDescriptor waited[1 + 1 + kControlMostClients];
     waited[0].fd = Platform::WatchStopSignals();
@@ -157,6 +171,7 @@ class ServicePump : public Platform::MessagePump {
   bool m_stopping = false;
   std::uint32_t m_lastPing = 0;
   std::uint32_t m_lastStatus = 0;
+  ControlShare m_share;
 };
 
 // The control socket's path: the one given, or under systemd the unit's

@@ -192,13 +192,20 @@ bool ReadTimeSliceOption(const char* value, StationSettings* settings, char* fau
 }
 
 bool ReadFinalPollOption(const char* value, StationSettings* settings, char* fault, int faultSize) {
+  if (std::strcmp(value, "auto") == 0) {
+    settings->finalPollMicroseconds = 0;
+    settings->learnWakeLead = true;
+    return true;
+  }
   std::int64_t number = 0;
   if (!Platform::ReadWholeNumber(value, 0, kMostFinalPoll, &number)) {
-    SafeFormat(fault, faultSize, "--final-poll: '%s' is not a time from 0 to %d microseconds",
-               value, kMostFinalPoll);
+    SafeFormat(fault, faultSize,
+               "--final-poll: '%s' is not a time from 0 to %d microseconds or auto", value,
+               kMostFinalPoll);
     return false;
   }
   settings->finalPollMicroseconds = static_cast<int>(number);
+  settings->learnWakeLead = false;
   return true;
 }
 

@@ -31,6 +31,10 @@ const StationFlag kFlags[] = {
     {"realtime", 0, &StationSettings::realtime,
      "ask for a real-time priority for the frame loop\n"
      "                             where allowed (not with --busy-wait)"},
+    {"follow-simulator", 0, &StationSettings::followSimulator,
+     "send just after the simulator's writes of the record\n"
+     "                             (learnt by looking at it) instead of at the\n"
+     "                             loop's own phase; at most --rate a second"},
     {"headless", 0, &StationSettings::headless,
      "run without a window (no display needed): attach,\n"
      "                             connect and send to --destination at once;\n"
@@ -166,7 +170,7 @@ std::string StationUsage() {
     SafeFormat(line, sizeof line, "  %-25s  %s\n", name, flag.help);
     text += line;
   }
-  char loopLines[600];
+  char loopLines[800];
   SafeFormat(loopLines, sizeof loopLines,
              "      --rate N               datagrams a second: 30 (default, on every second\n"
              "                             frame step) or 60 (on every frame step)\n"
@@ -174,7 +178,9 @@ std::string StationUsage() {
              "                             microseconds, or 0 for the kernel's own\n"
              "                             (default %d)\n"
              "      --final-poll US        poll for the last US microseconds before each\n"
-             "                             frame, 0 to %d (default %d); 0 sleeps to its time\n",
+             "                             frame, 0 to %d (default %d); 0 sleeps to its time;\n"
+             "                             auto sleeps to its time less a lead learnt from\n"
+             "                             the loop's own wake-ups and polls the lead\n",
              kLeastTimeSlice, kMostTimeSlice, kDefaultTimeSliceMicroseconds, kMostFinalPoll,
              kDefaultFinalPollMicroseconds);
   text += loopLines;

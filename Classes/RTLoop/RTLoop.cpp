@@ -1,5 +1,7 @@
 #include "RTLoop.h"
 
+#include <algorithm>
+
 #include "ConfigControl.h"
 
 namespace {
@@ -23,7 +25,15 @@ RTLoop::RTLoop(int rate, Platform::Clock& clock, Platform::MessagePump& pump)
       m_wakeAheadNanoseconds(kWakeAheadNanoseconds),
       m_pollWakeAhead(true),
       m_busyWait(false),
+      m_learnLead(false),
+      m_lead(0),
+      m_latenessNext(0),
+      m_pollFrom(0),
+      m_pollDue(0),
+      m_framesSincePreempted(kPreemptedWithin),
+      m_leadOffFrames(0),
       m_nextDue(0),
+      m_ask(kNeverAsk),
       m_now(0),
       m_lastMilliseconds(0),
       m_millisecondWraps(0) {
@@ -53,6 +63,9 @@ void RTLoop::Calibrate() {
     m_period = kMillisecondPeriod;
   }
   SetWakeAhead(m_wakeAheadNanoseconds, m_pollWakeAhead);
+  if (m_usesPerformanceCounter) {
+    m_lead = Platform::NanosecondsToTicks(kFirstLeadNanoseconds, m_frequency);
+  }
 }
 
 void RTLoop::SetWakeAhead(std::int64_t nanoseconds, bool poll) {
@@ -104,25 +117,47 @@ int RTLoop::Execute(int /*frameIndex*/, int /*state*/) {
   return -1;
 }
 
+RTLoop::FrameSchedule RTLoop::ScheduleNext(std::int64_t start) {
+  // A late frame moves the whole schedule: missed frames are not made up.
+  return {start + m_period, kNeverAsk};
+}
+
+bool RTLoop::FrameReady(std::int64_t /*now*/, std::int64_t* ask) {
+  *ask = kNeverAsk;
+  return false;
+}
+
 void RTLoop::Run() {
   int frameIndex = 0;
   m_nextDue = ReadClock();
+  m_ask = kNeverAsk;
   while (m_state == kRunning || m_state == kPaused) {
     if (m_pump.DispatchOne()) {
       continue;  // messages always go before frames
     }
     m_now = ReadClock();
-    if (m_now <= m_nextDue) {
+    if (!FrameStartsNow()) {
       WaitUntilDue();
       continue;
     }
+    if (m_learnLead) {
+      WatchLeadPoll();
+    }
     Execute(frameIndex, m_state);
-    // A late frame moves the whole schedule: missed frames are not made up.
-    m_nextDue = m_now + m_period;
+    const FrameSchedule next = ScheduleNext(m_now);
+    m_nextDue = next.due;
+    m_ask = next.ask;
     if (++frameIndex >= kFrameIndexCount) {
       frameIndex = 0;
     }
   }
+}
+
+bool RTLoop::FrameStartsNow() {
+  if (m_now > m_nextDue) {
+    return true;
+  }
+  return m_now >= m_ask && FrameReady(m_now, &m_ask);
 }
 
 void RTLoop::WaitUntilDue() {
@@ -130,10 +165,20 @@ void RTLoop::WaitUntilDue() {
     return;
   }
   // The frame is due at the first tick after next due. The pump's sleep ends
-  // the wake-ahead before that; a message ends it early and the next pass
-  // dispatches it.
+  // the wake-ahead before that, or when the subclass is to be asked before
+  // that; a message ends it early and the next pass dispatches it.
   const std::int64_t due = m_nextDue + 1;
-  const std::int64_t ticks = due - m_now - m_wakeAhead;
+  // A learnt lead is slept to after the wake-ahead: the pump's wait ends
+  // that much sooner.
+  const std::int64_t ahead = m_learnLead ? m_wakeAhead + m_lead : m_wakeAhead;
+  if (m_ask < due - ahead) {
+    const std::int64_t untilAsk = m_ask - m_now;
+    if (untilAsk > 0) {
+      m_pump.WaitForMessage(TicksToNanoseconds(untilAsk));
+    }
+    return;
+  }
+  const std::int64_t ticks = due - m_now - ahead;
   if (ticks > 0 && m_pump.WaitForMessage(TicksToNanoseconds(ticks))) {
     return;
   }
@@ -143,8 +188,61 @@ void RTLoop::WaitUntilDue() {
   // A pump that came back well before the wake-ahead (one that cannot wait)
   // is asked again on the next pass rather than slept past its messages.
   const std::int64_t now = ReadClock();
-  if (due - now <= m_wakeAhead) {
+  if (due - now > ahead) {
+    return;
+  }
+  if (m_learnLead) {
+    SleepLeadBefore(due);  // the passes after this poll the lead
+  } else {
     SleepUntil(due);
+  }
+}
+
+void RTLoop::WatchLeadPoll() {
+  if (m_framesSincePreempted < kPreemptedWithin) {
+    ++m_framesSincePreempted;
+  }
+  if (m_leadOffFrames > 0) {
+    --m_leadOffFrames;
+  }
+  const bool polled = m_pollDue == m_nextDue + 1 && m_pollFrom < m_pollDue;
+  m_pollDue = 0;
+  if (!polled ||
+      m_now - (m_nextDue + 1) <= Platform::NanosecondsToTicks(kPreemptedNanoseconds, m_frequency)) {
+    return;
+  }
+  if (m_framesSincePreempted < kPreemptedWithin) {
+    m_leadOffFrames = kLeadOffFrames;
+  }
+  m_framesSincePreempted = 0;
+}
+
+void RTLoop::SleepLeadBefore(std::int64_t due) {
+  const std::int64_t aim = due - (m_leadOffFrames > 0 ? 0 : m_lead);
+  if (ReadClock() >= aim) {
+    return;  // within the lead: polled
+  }
+  m_clock.SleepUntilCounter(aim);
+  const std::int64_t woke = ReadClock();
+  m_pollFrom = woke;
+  m_pollDue = due;
+  const std::int64_t late = woke - aim;
+  if (m_lateness.size() < static_cast<std::size_t>(kLeadSamples)) {
+    m_lateness.push_back(late);
+  } else {
+    m_lateness[m_latenessNext] = late;
+    m_latenessNext = (m_latenessNext + 1) % m_lateness.size();
+  }
+  // Taken again every sixteenth sleep, once a few are known.
+  if (m_lateness.size() >= 16 &&
+      (m_lateness.size() < static_cast<std::size_t>(kLeadSamples) || m_latenessNext % 16 == 0)) {
+    std::vector<std::int64_t> sorted = m_lateness;
+    const std::size_t at =
+        static_cast<std::size_t>(kLeadQuantile * static_cast<double>(sorted.size() - 1));
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(at),
+                     sorted.end());
+    const std::int64_t most = Platform::NanosecondsToTicks(kMostWakeAheadNanoseconds, m_frequency);
+    m_lead = sorted[at] < 0 ? 0 : (sorted[at] > most ? most : sorted[at]);
   }
 }
 

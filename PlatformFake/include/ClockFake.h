@@ -6,12 +6,16 @@
 // may act after each one (a stop request, a stall of the machine).
 // Nanoseconds() is the one time line the counter and the timer share, for
 // fakes that wait on this clock (see FakeMessagePump); the wall clock moves
-// with it. The fake's time zone is UTC, so local times read the same on
-// every machine.
+// with it. Actions set with At stand in for another program that acts at
+// given times (a simulator writing its record): each runs once the time
+// line has reached it, before a read of the counter or the timer returns,
+// whatever the code under test does meanwhile. The fake's time zone is UTC, so local times read the
+// same on every machine.
 
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -34,6 +38,7 @@ class FakeClock : public Clock {
   }
 
   std::int64_t ReadCounter() override {
+    RunTimed();
     ++m_counterReads;
     const std::int64_t value = m_counter;
     m_counter += m_counterStep;
@@ -41,6 +46,7 @@ class FakeClock : public Clock {
   }
 
   std::uint32_t ReadMilliseconds() override {
+    RunTimed();
     ++m_millisecondReads;
     const std::uint32_t value = m_milliseconds;
     m_milliseconds += m_millisecondStep;
@@ -120,6 +126,11 @@ class FakeClock : public Clock {
   }
   // Runs after every sleep, once the time has moved on.
   void AfterEachSleep(std::function<void()> action) { m_afterSleep = std::move(action); }
+  // Runs `action` once, when the time line (Nanoseconds) has reached
+  // `nanoseconds`; an action may set others.
+  void At(std::int64_t nanoseconds, std::function<void()> action) {
+    m_timed.emplace(nanoseconds, std::move(action));
+  }
 
   std::int64_t Counter() const { return m_counter; }
   std::uint32_t Milliseconds() const { return m_milliseconds; }
@@ -136,6 +147,14 @@ class FakeClock : public Clock {
  private:
   void Slept() {
     if (m_afterSleep) m_afterSleep();
+  }
+
+  void RunTimed() {
+    while (!m_timed.empty() && m_timed.begin()->first <= Nanoseconds()) {
+      std::function<void()> action = std::move(m_timed.begin()->second);
+      m_timed.erase(m_timed.begin());
+      action();
+    }
   }
 
   // Days from 1970-01-01 to the date of the proleptic Gregorian calendar.
@@ -160,6 +179,7 @@ class FakeClock : public Clock {
   std::vector<std::int64_t> m_nanosecondSleeps;
   std::vector<std::int64_t> m_deadlineSleeps;
   std::function<void()> m_afterSleep;
+  std::multimap<std::int64_t, std::function<void()>> m_timed;
   std::int64_t m_wallAtZero = 0;
 };
 

@@ -20,7 +20,8 @@ SimulatorSide::SimulatorSide(const char* segmentName)
       m_dataWatchStarted(false),
       m_frozen(false),
       m_lastDataChange(0),
-      m_lastBlock() {
+      m_lastBlock(),
+      m_looked() {
   SafeCopy(m_name, segmentName != nullptr ? segmentName : "", kNameSize);
 }
 
@@ -159,6 +160,16 @@ SimulatorSide::DataChange SimulatorSide::WatchData(std::uint32_t now) {
     return DataChange::kFrozen;
   }
   return DataChange::kNone;
+}
+
+bool SimulatorSide::RecordChanged() {
+  VisualBlock block;
+  if (m_shm == nullptr || !m_shm->ReadVisualBlock(block)) {
+    return false;  // a shrink is found and told by the next send's copy
+  }
+  const bool changed = std::memcmp(&block, &m_looked, sizeof block) != 0;
+  m_looked = block;
+  return changed;
 }
 
 bool SimulatorSide::ReadStateWord(std::int32_t& stateWord) const {

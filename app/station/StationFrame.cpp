@@ -20,6 +20,7 @@ const char kFrozenText[] = "Simulator data unchanged for more than 5 s";
 }  // namespace
 
 void Station::FrameStep() {
+  m_lastStepSent = false;
   // Frames need a segment, or one lost that is being waited for.
   if (!m_running || m_shuttingDown || (m_simulator.Record() == nullptr && !m_simulator.IsLost())) {
     return;
@@ -42,9 +43,17 @@ void Station::FrameStep() {
   const bool sends = m_settings.sendRate == kFastSendRate || m_frameCount % 2 != 0;
   if (sends && !m_simulator.IsLost() && !m_simulator.IsUnwritten()) {
     SendViewSync();
+    m_lastStepSent = true;
     m_link.KeepCounter(m_view.Camera().counter, m_clock.ReadMilliseconds());
     TellCounterFile();
   }
+}
+
+bool Station::NextStepSends() const {
+  if (!m_running || m_shuttingDown || m_simulator.IsLost() || m_simulator.Record() == nullptr) {
+    return false;
+  }
+  return m_settings.sendRate == kFastSendRate || Next(m_frameCount) % 2 != 0;
 }
 
 void Station::RefreshFigures() {

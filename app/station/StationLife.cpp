@@ -42,6 +42,7 @@ Station::Station(Platform::MessagePump& pump, Platform::Clock& clock,
       m_running(false),
       m_aglBlend(false),
       m_frameCount(-1),
+      m_lastStepSent(false),
       m_displayDivider(0),
       m_shownViewMode(ViewForward),
       m_shownLinkStatus(LinkIdle),
@@ -154,10 +155,16 @@ void Station::InitialiseVariables() {
 void Station::MakeLoop() {
   m_loop = std::make_unique<RealTimeLoop>(this, m_settings.frameRate, m_clock, m_pump);
   m_loop->SetBusyWait(m_settings.busyWait);
+  if (m_settings.followSimulator && !m_loop->FollowSimulator(m_settings.sendRate)) {
+    TellLoopScheduling(
+        "Frames keep their own pace: following the simulator needs the "
+        "high-resolution counter");
+  }
   if (m_settings.finalPollMicroseconds > 0) {
     m_loop->SetWakeAhead(static_cast<std::int64_t>(m_settings.finalPollMicroseconds) * 1000, true);
   } else {
     m_loop->SetWakeAhead(RTLoop::kDeadlineWakeAheadNanoseconds, false);
+    m_loop->LearnWakeLead(m_settings.learnWakeLead);
   }
 }
 

@@ -4,7 +4,7 @@
 // clicks the button through the X server's test extension at random moments
 // of the frame period, and queues a wx event to it, and each time takes the
 // time from the moment the input left to the moment the handler ran.
-//   tavrion-click-latency [--busy-wait] [--time-slice US] [--final-poll US] [--clicks N]
+//   tavrion-click-latency [--busy-wait] [--time-slice US] [--final-poll US|auto] [--clicks N]
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <thread>
 #include <vector>
@@ -34,7 +35,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: tavrion-click-latency [--busy-wait] [--time-slice US] [--final-poll US] [--clicks N]\n";
+    "Usage: tavrion-click-latency [--busy-wait] [--time-slice US] [--final-poll US|auto] [--clicks "
+    "N]\n";
 constexpr char kTitle[] = "tavrion click latency";
 
 double NowMs() {
@@ -47,6 +49,7 @@ struct Options {
   bool busyWait = false;
   int timeSlice = kDefaultTimeSliceMicroseconds;
   int finalPoll = kDefaultFinalPollMicroseconds;
+  bool learnLead = false;  // --final-poll auto
   int clicks = 200;
 };
 
@@ -69,12 +72,19 @@ int ReadOptions(int argc, char** argv, Options& options) {
       case 'n':
         options.clicks = static_cast<int>(std::strtol(optarg, &end, 10));
         if (*optarg == '\0' || *end != '\0' || options.clicks < 1 || options.clicks > 100000) {
-          std::fprintf(stderr, "tavrion-click-latency: --clicks: a count of 1 to 100000 is needed\n");
+          std::fprintf(stderr,
+                       "tavrion-click-latency: --clicks: a count of 1 to 100000 is needed\n");
           return 2;
         }
         break;
-      case 's':
-      case 'p': {
+      case 'p':
+        if (std::strcmp(optarg, "auto") == 0) {
+          options.finalPoll = 0;
+          options.learnLead = true;
+          break;
+        }
+        [[fallthrough]];
+      case 's': {
         const long value = std::strtol(optarg, &end, 10);
         if (*optarg == '\0' || *end != '\0' || value < 0 || value > (code == 's' ? 100000 : 1000)) {
           std::fprintf(stderr, "tavrion-click-latency: --%s: microseconds, 0 to %d\n",
@@ -82,18 +92,20 @@ int ReadOptions(int argc, char** argv, Options& options) {
           return 2;
         }
         (code == 's' ? options.timeSlice : options.finalPoll) = static_cast<int>(value);
+        if (code == 'p') options.learnLead = false;
         break;
       }
       case 'h':
-        std::printf("%s"
-                    "Clicks a button whose window runs the station's frame loop and prints how\n"
-                    "long each click and each wx event queued from another thread took to reach\n"
-                    "its handler: count, p50, p99 and max in milliseconds.\n"
-                    "  --busy-wait  the loop polls between frames instead of sleeping\n"
-                    "  --time-slice US, --final-poll US  the loop's waiting, as tavrion's\n"
-                    "  --clicks N   clicks and queued events to measure (200)\n"
-                    "Needs an X display with the XTEST extension (DISPLAY).\n",
-                    kUsage);
+        std::printf(
+            "%s"
+            "Clicks a button whose window runs the station's frame loop and prints how\n"
+            "long each click and each wx event queued from another thread took to reach\n"
+            "its handler: count, p50, p99 and max in milliseconds.\n"
+            "  --busy-wait  the loop polls between frames instead of sleeping\n"
+            "  --time-slice US, --final-poll US|auto  the loop's waiting, as tavrion's\n"
+            "  --clicks N   clicks and queued events to measure (200)\n"
+            "Needs an X display with the XTEST extension (DISPLAY).\n",
+            kUsage);
         return -1;
       case 'V':
         std::printf("tavrion-click-latency 1.0\n");
@@ -226,6 +238,7 @@ int main(int argc, char** argv) {
       loop.SetWakeAhead(static_cast<std::int64_t>(options.finalPoll) * 1000, true);
     } else {
       loop.SetWakeAhead(RTLoop::kDeadlineWakeAheadNanoseconds, false);
+      loop.LearnWakeLead(options.learnLead);
     }
     Platform::ThreadScheduling scheduling;
     if (options.timeSlice > 0 && !options.busyWait) {
@@ -239,8 +252,8 @@ int main(int argc, char** argv) {
         pump.WaitForMessage(10 * 1000 * 1000);
       }
     }
-    const wxPoint centre = button->ClientToScreen(wxPoint(button->GetSize().x / 2,
-                                                          button->GetSize().y / 2));
+    const wxPoint centre =
+        button->ClientToScreen(wxPoint(button->GetSize().x / 2, button->GetSize().y / 2));
     std::thread injector(Inject, std::ref(probe), options.clicks, centre.x, centre.y, button,
                          &loop);
     loop.Start();

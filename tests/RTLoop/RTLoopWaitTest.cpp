@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -160,7 +161,8 @@ TEST_F(WaitingLoop, TheLastStretchSleptOnTheClockEndsOnTheFramesTick) {
     const std::int64_t start = clock.Counter();
     std::vector<std::string> order;
     // In the slept stretch before the third frame.
-    pump.PostAt(start + 2 * loop.GetPeriod() + 2 - wakeAhead / 2, [&] { order.push_back("message"); });
+    pump.PostAt(start + 2 * loop.GetPeriod() + 2 - wakeAhead / 2,
+                [&] { order.push_back("message"); });
     loop.onFrame = [&](int count) {
       order.push_back("frame");
       recordFrame(count);
@@ -169,8 +171,8 @@ TEST_F(WaitingLoop, TheLastStretchSleptOnTheClockEndsOnTheFramesTick) {
     frameLimit = 5;
     RunLoop();
     ASSERT_EQ(frameTimes.size(), 5u) << wakeAhead;
-    EXPECT_EQ(order, (std::vector<std::string>{"frame", "frame", "message", "frame", "frame",
-                                               "frame"}))
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"frame", "frame", "message", "frame", "frame", "frame"}))
         << wakeAhead;
     for (std::size_t i = 1; i < frameTimes.size(); ++i) {
       EXPECT_EQ(frameTimes[i], DueAfter(i - 1)) << wakeAhead << " frame " << i;
@@ -178,6 +180,133 @@ TEST_F(WaitingLoop, TheLastStretchSleptOnTheClockEndsOnTheFramesTick) {
       EXPECT_EQ(clock.DeadlineSleeps()[sleepsBefore + i - 1], DueAfter(i - 1)) << wakeAhead;
     }
   }
+}
+
+// A loop whose subclass steers the frames: each falls due two periods after
+// the one before, and from half a period on the subclass is asked every
+// 100 us; it starts every second frame at its fourth ask.
+class SteeredLoop : public RecordingLoop {
+ public:
+  SteeredLoop(int rate, Platform::FakeClock& clock, Platform::MessagePump& pump)
+      : RecordingLoop(rate, clock, pump), m_clock(clock) {}
+  std::vector<std::int64_t> asks;
+  // The clock's reads before each ask, whether a frame ran since the ask
+  // before, and when the frame asked about falls due.
+  std::vector<int> readsAtAsk;
+  std::vector<bool> firstAfterFrame;
+  std::vector<std::int64_t> dueAtAsk;
+
+ protected:
+  FrameSchedule ScheduleNext(std::int64_t start) override {
+    m_asked = 0;
+    m_due = start + 2 * GetPeriod();
+    return {m_due, start + GetPeriod() / 2};
+  }
+  bool FrameReady(std::int64_t now, std::int64_t* ask) override {
+    asks.push_back(now);
+    readsAtAsk.push_back(m_clock.CounterReads());
+    firstAfterFrame.push_back(m_asked == 0);
+    dueAtAsk.push_back(m_due);
+    if (++m_asked == 4 && indices.size() % 2 == 1) return true;
+    *ask = now + 100 * kMicrosecond;
+    return false;
+  }
+
+ private:
+  Platform::FakeClock& m_clock;
+  int m_asked = 0;
+  std::int64_t m_due = 0;
+};
+
+TEST(RTLoopSteered, AFrameStartsWhenItsSubclassSaysOrWhenDueAndTheLoopSleepsBetweenAsks) {
+  Platform::FakeClock clock;
+  Platform::FakeMessagePump pump;
+  pump.PassTimeOn(clock);
+  clock.SetCounterStep(kMicrosecond);
+  SteeredLoop loop(60, clock, pump);
+  std::vector<std::int64_t> frameTimes;
+  loop.onFrame = [&](int count) {
+    frameTimes.push_back(clock.Counter() - kMicrosecond);
+    if (count >= 5) loop.Stop();
+  };
+  loop.Start();
+  loop.Run();
+  ASSERT_EQ(frameTimes.size(), 5u);
+  const std::int64_t period = loop.GetPeriod();
+  for (std::size_t i = 1; i < frameTimes.size(); ++i) {
+    const std::int64_t from = frameTimes[i] - frameTimes[i - 1];
+    if (i % 2 == 1) {
+      // At the fourth ask: half a period, then three asks 100 us apart.
+      EXPECT_NEAR(from, period / 2 + 300 * kMicrosecond, 10 * kMicrosecond) << "frame " << i;
+    } else {
+      EXPECT_EQ(from, 2 * period + 1) << "frame " << i;  // due, asked to no avail
+    }
+  }
+  // Each ask came on time after a sleep, not after a poll: a few reads of
+  // the clock since the ask before (the last stretch before a due frame is
+  // polled, asks or not).
+  ASSERT_GT(loop.asks.size(), 10u);
+  for (std::size_t i = 1; i < loop.asks.size(); ++i) {
+    if (loop.firstAfterFrame[i] || loop.asks[i] >= loop.dueAtAsk[i] - loop.GetWakeAhead()) continue;
+    EXPECT_NEAR(loop.asks[i] - loop.asks[i - 1], 100 * kMicrosecond, 3 * kMicrosecond) << i;
+    EXPECT_LE(loop.readsAtAsk[i] - loop.readsAtAsk[i - 1], 3) << i;
+  }
+}
+
+// Sleeps to a deadline that come late by a fixed time: the loop learns how
+// late, sleeps that much less and polls the rest, so that frames start on
+// their tick again; a lead beyond the longest wake-ahead is held to it.
+struct LateCase {
+  std::int64_t late;
+  std::int64_t lead;
+};
+
+class LearntLead : public WaitingLoop, public ::testing::WithParamInterface<LateCase> {};
+
+TEST_P(LearntLead, FramesStartOnTheirTickOnceTheLoopKnowsHowLateItsSleepsCome) {
+  const LateCase c = GetParam();
+  loop.SetWakeAhead(RTLoop::kDeadlineWakeAheadNanoseconds, false);
+  loop.LearnWakeLead(true);
+  clock.AfterEachSleep([&] { clock.AdvanceNanoseconds(c.late); });
+  frameLimit = 60;
+  RunLoop();
+  ASSERT_EQ(frameTimes.size(), 60u);
+  EXPECT_NEAR(loop.GetLearntLead(), c.lead, 5 * kMicrosecond);
+  for (std::size_t i = 30; i < frameTimes.size(); ++i) {
+    const std::int64_t late = frameTimes[i] - DueAfter(i - 1);
+    EXPECT_GE(late, 0) << "frame " << i;
+    EXPECT_LE(late, std::max<std::int64_t>(c.late - c.lead, 0) + 5 * kMicrosecond) << "frame " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sleeps, LearntLead,
+    ::testing::Values(LateCase{0, 0}, LateCase{300 * kMicrosecond, 300 * kMicrosecond},
+                      LateCase{5 * kMillisecond, RTLoop::kMostWakeAheadNanoseconds}));
+
+// On a busy machine the polled lead is cut short (here: 200 us taken from
+// the loop in the middle of each poll from frame 30 on). Twice is enough:
+// the loop then sleeps to the due time itself, no poll left to be cut.
+TEST_F(WaitingLoop, PollsOfTheLeadCutShortTurnTheLeadOff) {
+  loop.SetWakeAhead(RTLoop::kDeadlineWakeAheadNanoseconds, false);
+  loop.LearnWakeLead(true);
+  clock.AfterEachSleep([&] { clock.AdvanceNanoseconds(300 * kMicrosecond); });
+  const auto recordFrame = loop.onFrame;
+  loop.onFrame = [&](int count) {
+    recordFrame(count);
+    if (count >= 30) {
+      const std::int64_t due = clock.Counter() + loop.GetPeriod();
+      clock.At(due - 100 * kMicrosecond, [&] { clock.AdvanceNanoseconds(200 * kMicrosecond); });
+    }
+  };
+  frameLimit = 40;
+  RunLoop();
+  ASSERT_EQ(frameTimes.size(), 40u);
+  EXPECT_TRUE(loop.IsLeadOff());
+  // The last sleeps aimed at the frames' due times, not a lead before.
+  const std::vector<std::int64_t>& aims = clock.DeadlineSleeps();
+  ASSERT_GE(aims.size(), 3u);
+  EXPECT_EQ(aims.back(), DueAfter(frameTimes.size() - 2)) << "last sleep";
 }
 
 TEST(RTLoopWithoutCounter, SleepsInWholeMillisecondsAndNeverPastADueFrame) {

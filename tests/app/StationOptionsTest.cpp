@@ -49,10 +49,12 @@ TEST(StationOptions, NoOptionsKeepEveryDefault) {
   EXPECT_FALSE(parsed.settings.connect);
   EXPECT_FALSE(parsed.settings.busyWait);
   EXPECT_FALSE(parsed.settings.realtime);
+  EXPECT_FALSE(parsed.settings.followSimulator);
 }
 
 TEST(StationOptions, TheFrameLoopModesAreSwitchesOfTheirOwn) {
   EXPECT_TRUE(Parse({"--busy-wait"}).settings.busyWait);
+  EXPECT_TRUE(Parse({"--follow-simulator", "--busy-wait"}).settings.followSimulator);
   Parsed realtime = Parse({"--realtime", "-c"});
   ASSERT_EQ(realtime.command, StationCommand::Run) << realtime.fault;
   EXPECT_TRUE(realtime.settings.realtime);
@@ -71,6 +73,13 @@ TEST(StationOptions, TheDatagramRateAndTheLoopsWaitingAreNumbersOfTheirOwn) {
   EXPECT_EQ(off.settings.sendRate, 30);
   EXPECT_EQ(off.settings.timeSliceMicroseconds, 0);
   EXPECT_EQ(off.settings.finalPollMicroseconds, 0);
+  EXPECT_FALSE(off.settings.learnWakeLead);
+  // auto: slept to the due time less a learnt lead; a number given after it wins.
+  EXPECT_TRUE(Parse({"--final-poll", "auto"}).settings.learnWakeLead);
+  EXPECT_EQ(Parse({"--final-poll", "auto"}).settings.finalPollMicroseconds, 0);
+  const Parsed last = Parse({"--final-poll=auto", "--final-poll=300"});
+  EXPECT_FALSE(last.settings.learnWakeLead);
+  EXPECT_EQ(last.settings.finalPollMicroseconds, 300);
 }
 
 TEST(StationOptions, WithoutAWindowTheViewMapHeightAndSlewAreGiven) {
@@ -130,7 +139,7 @@ TEST(StationOptions, TheUsageListsEveryOption) {
   for (const char* option :
        {"-d, --destination A.B.C.D", "-p, --port N", "-s, --segment NAME", "-C, --directory DIR",
         "-r, --receiver ADDR[:PORT]", "-c, --connect", "--broadcast", "--busy-wait", "--realtime",
-        "-h, --help", "--version"}) {
+        "--follow-simulator", "-h, --help", "--version"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
 }
@@ -280,6 +289,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"--time-slice", "100001"},
                 "--time-slice: '100001' is not 0 or a slice from 100 to 100000 microseconds"},
         BadCase{{"--final-poll", "1001"},
-                "--final-poll: '1001' is not a time from 0 to 1000 microseconds"}));
+                "--final-poll: '1001' is not a time from 0 to 1000 microseconds or auto"}));
 
 }  // namespace

@@ -11,8 +11,16 @@
 // it polls from one frame to the next, as hosts whose wake-ups come late may
 // need. Everything Execute and the dispatched messages do runs inside Run,
 // and Stop called from there ends Run after the current pass.
+//
+// A subclass may steer the frames' timing (ScheduleNext, FrameReady): set
+// each frame's due time, and have the loop ask it at given moments before
+// that whether the frame should start at once, sleeping in the pump in
+// between. Unsteered, frames are one period apart.
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <vector>
 
 #include "Clock.h"
 #include "MessagePump.h"
@@ -35,6 +43,14 @@ class RTLoop {
   static constexpr std::int64_t kDeadlineWakeAheadNanoseconds = 200000;
   // The longest wake-ahead: a frame period at the highest rate.
   static constexpr std::int64_t kMostWakeAheadNanoseconds = 1000000;
+  // The learnt lead: how many of the last sleeps it is taken from, the share
+  // of them that must come within it, and where it starts.
+  static constexpr int kLeadSamples = 256;
+  static constexpr double kLeadQuantile = 0.99;
+  static constexpr std::int64_t kFirstLeadNanoseconds = 50000;
+  static constexpr std::int64_t kPreemptedNanoseconds = 100000;
+  static constexpr int kPreemptedWithin = 64;
+  static constexpr int kLeadOffFrames = 512;
 
   // `rate` frames a second, 1 to 1000; anything else runs at 1. Starts
   // stopped. The clock and the pump must outlive the loop.
@@ -64,6 +80,24 @@ class RTLoop {
   // kWakeAheadNanoseconds, polled.
   void SetWakeAhead(std::int64_t nanoseconds, bool poll);
   bool PollsWakeAhead() const { return m_pollWakeAhead; }
+  // With the rest slept on the clock: the sleep ends a lead before the
+  // frame's due time, and the lead is polled. The lead is learnt from the
+  // loop's own wake-ups: the kLeadQuantile of how late its last
+  // kLeadSamples sleeps to a deadline came (within 0 and
+  // kMostWakeAheadNanoseconds; kFirstLeadNanoseconds before any), so that
+  // on a host whose wake-ups come late the frame still starts on its time,
+  // without holding the core longer than those wake-ups take. On a busy
+  // machine a poll is cut short by other programs: when a frame comes more
+  // than kPreemptedNanoseconds late out of a poll begun before its time
+  // twice within kPreemptedWithin frames, the loop sleeps to the due time
+  // itself for the next kLeadOffFrames frames. Off at construction; only
+  // with the high-resolution counter.
+  void LearnWakeLead(bool learn) { m_learnLead = learn && m_usesPerformanceCounter; }
+  bool LearnsWakeLead() const { return m_learnLead; }
+  // The lead learnt so far, in ticks of the counter.
+  std::int64_t GetLearntLead() const { return m_lead; }
+  // The lead is off: polls were cut short.
+  bool IsLeadOff() const { return m_leadOffFrames > 0; }
 
   int GetState() const { return m_state; }
   int GetRate() const { return m_rate; }
@@ -73,14 +107,38 @@ class RTLoop {
   // The polled stretch before a due frame, in ticks of the clock in use.
   std::int64_t GetWakeAhead() const { return m_wakeAhead; }
 
+ protected:
+  // When the next frame falls due (it starts on the first tick after
+  // `due`), and from when on FrameReady is asked before that.
+  struct FrameSchedule {
+    std::int64_t due;
+    std::int64_t ask;
+  };
+  static constexpr std::int64_t kNeverAsk = std::numeric_limits<std::int64_t>::max();
+  // After each frame, with the clock reading that found it due: this one
+  // gives `start` + the period, never asked.
+  virtual FrameSchedule ScheduleNext(std::int64_t start);
+  // Asked once the clock has reached the ask time, in a pass with no
+  // message waiting: true starts the frame now. False leaves it to its due
+  // time, with `*ask` set to when to ask again (kNeverAsk: not before it).
+  // This one returns false and never asks again.
+  virtual bool FrameReady(std::int64_t now, std::int64_t* ask);
+
  private:
   void Calibrate();
   // The clock in use: counter ticks, or milliseconds widened past their wrap.
   std::int64_t ReadClock();
-  // Sleeps in the pump until a message comes or the frame is nearly due,
-  // then, unless the rest is polled, on the clock to its due time.
+  // The frame starts now: it is due, or its subclass says so when asked.
+  bool FrameStartsNow();
+  // Sleeps in the pump until a message comes, the subclass is to be asked
+  // or the frame is nearly due, then, unless the rest is polled, on the
+  // clock to its due time.
   void WaitUntilDue();
   void SleepUntil(std::int64_t due);
+  // Sleeps to the learnt lead before `due` and learns from how late it came.
+  void SleepLeadBefore(std::int64_t due);
+  // At a frame's start: whether a poll of the lead was cut short.
+  void WatchLeadPoll();
   std::int64_t TicksToNanoseconds(std::int64_t ticks) const;
 
   Platform::Clock& m_clock;
@@ -94,7 +152,16 @@ class RTLoop {
   std::int64_t m_wakeAheadNanoseconds;
   bool m_pollWakeAhead;
   bool m_busyWait;
+  bool m_learnLead;
+  std::int64_t m_lead;
+  std::vector<std::int64_t> m_lateness;  // ring of the last sleeps' lateness, ticks
+  std::size_t m_latenessNext;
+  std::int64_t m_pollFrom;  // where the last poll of the lead began, and for which due time
+  std::int64_t m_pollDue;
+  int m_framesSincePreempted;
+  int m_leadOffFrames;
   std::int64_t m_nextDue;
+  std::int64_t m_ask;
   std::int64_t m_now;
   std::uint32_t m_lastMilliseconds;
   std::int64_t m_millisecondWraps;

@@ -63,6 +63,10 @@ class SimulatorSide {
   // After each copy: whether the data has now stood still for more than
   // kFrozenMs, or moves again after that.
   DataChange WatchData(std::uint32_t now);
+  // A look at the record's block apart from the copies for the sends: true
+  // when it differs from the last look's (or this is the first); false
+  // without a segment.
+  bool RecordChanged();
 
   const VisualBlock& Block() const { return m_block; }
   VisualInterfaceRecord* Record() const { return m_record; }
@@ -96,4 +100,5 @@ class SimulatorSide {
   bool m_frozen;
   std::uint32_t m_lastDataChange;
   VisualBlock m_lastBlock;
+  VisualBlock m_looked;
 };

@@ -157,6 +157,15 @@ class Station {
   void FrameStep();
   // Copies the simulator's block, works out the camera and sends it.
   void SendViewSync();
+  // For a loop that follows the simulator: whether the last frame step sent
+  // a datagram and the next one is to send one, and whether the record
+  // changed since the last such look (false without a record).
+  bool LastStepSent() const { return m_lastStepSent; }
+  bool NextStepSends() const;
+  bool SimulatorRecordChanged() { return m_simulator.RecordChanged(); }
+  // What became of the frame timing (a loop following the simulator locking
+  // onto its writes or letting go): the LAN log and a kJournal line.
+  void TellFrameTiming(const char* text) { TellLoopScheduling(text); }
 
   // A face's line for the LAN log (kept until the log opens at Connect).
   void Log(const char* text) { m_link.LogLines(text); }
@@ -288,6 +297,7 @@ class Station {
   bool m_running;
   bool m_aglBlend;
   int m_frameCount;
+  bool m_lastStepSent;
   int m_displayDivider;
   int m_shownViewMode;
   int m_shownLinkStatus;

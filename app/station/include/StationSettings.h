@@ -40,10 +40,15 @@ struct StationSettings {
   // lets it preempt CPU-bound processes sooner when it wakes.
   int timeSliceMicroseconds = kDefaultTimeSliceMicroseconds;
   // The last stretch before a frame that the loop polls; 0: it sleeps to
-  // the frame's due time instead.
+  // the frame's due time instead, and with learnWakeLead to that time less
+  // a lead learnt from its own wake-ups, polling the lead (--final-poll auto).
   int finalPollMicroseconds = kDefaultFinalPollMicroseconds;
+  bool learnWakeLead = false;
   // Datagrams a second: 30 sends on every second frame step, 60 on each.
   int sendRate = kBaseSendRate;
+  // The frame steps that send follow the simulator's writes of the record
+  // (SimulatorFollower.h) instead of the loop's own phase.
+  bool followSimulator = false;
   // Receivers fed beside the destination, and whether the sending socket may
   // reach a broadcast address.
   int receiverCount = 0;
