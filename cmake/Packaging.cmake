@@ -36,8 +36,21 @@ foreach(text ${CMAKE_CURRENT_SOURCE_DIR}/README.md ${doc_build}/changelog.Debian
     VERBATIM)
   list(APPEND doc_compressed ${doc_build}/${name}.gz)
 endforeach()
-add_custom_target(package-docs ALL DEPENDS ${doc_compressed})
+# The README's reference pages, beside the pictures it shows.
+file(GLOB reference_pages ${CMAKE_CURRENT_SOURCE_DIR}/docs/*.md)
+foreach(text ${reference_pages})
+  get_filename_component(name ${text} NAME)
+  add_custom_command(OUTPUT ${doc_build}/docs/${name}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${doc_build}/docs
+    COMMAND ${GZIP} -9nc ${text} > ${doc_build}/docs/${name}.gz
+    DEPENDS ${text}
+    COMMENT "Compressing docs/${name}"
+    VERBATIM)
+  list(APPEND reference_compressed ${doc_build}/docs/${name}.gz)
+endforeach()
+add_custom_target(package-docs ALL DEPENDS ${doc_compressed} ${reference_compressed})
 install(FILES ${doc_compressed} ${doc_build}/copyright DESTINATION ${TAVRION_DOC_DIR})
+install(FILES ${reference_compressed} docs/tavrion-web.png DESTINATION ${TAVRION_DOC_DIR}/docs)
 install(FILES docs/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
   RENAME tavrion)
 install(FILES docs/tavrion-window.png DESTINATION ${TAVRION_DOC_DIR}/docs)

@@ -38,7 +38,7 @@ done
 check "the man pages name the working folder's files" bash -c \
   'zcat "$1" | grep -q "^\.SH FILES" && zcat "$1" | grep -q "ViewSyncCounter" && zcat "$1" | grep -q "^\.SH \"SEE ALSO\""' \
   _ "$root/usr/share/man/man1/tavrion.1.gz"
-for doc in README.md.gz changelog.Debian.gz copyright config/Offsets.dat config/RtLan_A320_MainComputer.ini config/RtLan_A330_PfdLeft.ini; do
+for doc in README.md.gz docs/figures.md.gz docs/figures/idle-waiting.png docs/tavrion-web.png changelog.Debian.gz copyright config/Offsets.dat config/RtLan_A320_MainComputer.ini config/RtLan_A330_PfdLeft.ini; do
   check "share/doc/tavrion/$doc is there" [ -s "$root/usr/share/doc/tavrion/$doc" ]
 done
 check "the service unit template is installed" \
